@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# wine-prefix.sh boot|stop PREFIX
+#   boot: create the prefix once (wineboot -i) and keep its wineserver up while tests run;
+#         safe to call from parallel tests.
+#   stop: stop that prefix's wineserver only.
+set -euo pipefail
+action=$1
+prefix=$2
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+case $action in
+  boot)
+    mkdir -p "$(dirname "$prefix")"
+    exec 9>"$prefix.lock"
+    flock 9
+    if [ ! -f "$prefix/.booted" ]; then
+      rm -rf "$prefix"
+      wineboot -i >/dev/null 2>&1
+      touch "$prefix/.booted"
+    fi
+    # A persistent server keeps the service manager and named objects alive between
+    # test programs; its output must not hold a reader's pipe open.
+    wineserver -p >/dev/null 2>&1 </dev/null || true
+    ;;
+  stop)
+    [ -d "$prefix" ] && wineserver -k >/dev/null 2>&1 || true
+    ;;
+  *)
+    echo "usage: $0 boot|stop PREFIX" >&2
+    exit 2
+    ;;
+esac

@@ -1,0 +1,166 @@
+#include "foundation/estimateformattedlength.h"
+
+#include <cstring>
+
+namespace {
+
+// Sums are taken modulo 2^32 and read back as signed: widths beyond the int range are
+// outside the contract, but must not be undefined behaviour.
+int Sum(int a, int b) { return static_cast<int>(static_cast<unsigned int>(a) + static_cast<unsigned int>(b)); }
+
+int AtLeast(int value, int minimum) { return value > minimum ? value : minimum; }
+
+struct Specification {
+    int width = 0;
+    int precision = 0;
+    bool precisionPending = false;
+    int alternateExtra = 0;
+
+    void TakeNumber(int value)
+    {
+        if (precisionPending) {
+            precision = value;
+            precisionPending = false;
+        } else {
+            width = value;
+        }
+    }
+};
+
+// Reads a run of at most ten digits starting at p; returns the position after it.
+const char* ReadDigits(const char* p, int* value)
+{
+    unsigned int number = 0;
+    for (int digits = 0; digits < 10 && *p >= '0' && *p <= '9'; ++digits, ++p)
+        number = number * 10u + static_cast<unsigned int>(*p - '0');
+    *value = static_cast<int>(number);
+    return p;
+}
+
+// Flags, widths and precisions: moves past the character at p and returns true, or returns
+// false when p holds a character that ends the specification.
+bool ScanModifier(const char*& p, Specification& spec, int& total, va_list& args)
+{
+    switch (*p) {
+    case '-':
+    case '0':
+        ++p;
+        return true;
+    case '+':
+    case ' ':
+        total = Sum(total, 1);
+        ++p;
+        return true;
+    case '#':
+        spec.alternateExtra = 2;
+        ++p;
+        return true;
+    case '.':
+        spec.precisionPending = true;
+        ++p;
+        return true;
+    case '*':
+        spec.TakeNumber(va_arg(args, int));
+        ++p;
+        return true;
+    default:
+        if (*p < '1' || *p > '9')
+            return false;
+        int value;
+        p = ReadDigits(p, &value);
+        spec.TakeNumber(value);
+        return true;
+    }
+}
+
+int StringCount(const Specification& spec, va_list& args)
+{
+    const char* text = va_arg(args, const char*);
+    if (text == nullptr)
+        return 1;
+    return AtLeast(spec.width, Sum(static_cast<int>(std::strlen(text)), 1));
+}
+
+// The count of the conversion letter c (after a length prefix when prefixed), taking its
+// argument; -1 when c is not one the prefix (or no prefix) combines with.
+int ConversionCount(char prefix, char c, const Specification& spec, va_list& args)
+{
+    switch (c) {
+    case 'c':
+    case 'C':
+        va_arg(args, int);
+        return AtLeast(spec.width, 1);
+    case 'd':
+    case 'i':
+    case 'u':
+        va_arg(args, int);
+        return AtLeast(spec.width, prefix == 'h' ? 5 : 7);
+    case 's':
+    case 'S':
+        return StringCount(spec, args);
+    }
+    if (prefix == 'h')
+        return -1;
+    switch (c) {
+    case 'f':
+    case 'F':
+    case 'e':
+    case 'E':
+        va_arg(args, double);
+        return AtLeast(Sum(spec.width, spec.precision), 12);
+    case 'x':
+    case 'X':
+        va_arg(args, int);
+        return AtLeast(spec.width, spec.alternateExtra + 8);
+    case 'p':
+        if (prefix != 0)
+            return -1;
+        va_arg(args, void*);
+        return AtLeast(spec.width, spec.alternateExtra + 8);
+    }
+    return -1;
+}
+
+// The character at p ends the specification: returns its count and moves p past the
+// conversion letter, or past the h or l only of a two-character form.
+int EndSpecification(const char*& p, const Specification& spec, va_list& args)
+{
+    if (*p == '%') {
+        ++p;
+        return 1;
+    }
+    if (*p == 'h' || *p == 'l') {
+        int count = ConversionCount(*p, p[1], spec, args);
+        ++p;
+        return count >= 0 ? count : AtLeast(spec.width, 8);
+    }
+    int count = ConversionCount(0, *p, spec, args);
+    ++p;
+    return count >= 0 ? count : AtLeast(spec.width, 8);
+}
+
+}  // namespace
+
+int EstimateFormattedLength(const char* format, va_list callerArgs)
+{
+    if (format == nullptr)
+        return 0;
+    va_list args;
+    va_copy(args, callerArgs);
+    int total = 0;
+    const char* search = format;
+    while (const char* percent = std::strchr(search, '%')) {
+        Specification spec;
+        const char* p = percent + 1;
+        while (*p != 0) {
+            if (!ScanModifier(p, spec, total, args)) {
+                total = Sum(total, EndSpecification(p, spec, args));
+                break;
+            }
+        }
+        total = Sum(total, -static_cast<int>(p - percent));
+        search = p;
+    }
+    va_end(args);
+    return Sum(Sum(total, static_cast<int>(std::strlen(format))), 1);
+}
