@@ -8,22 +8,28 @@ action=$1
 prefix=$2
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+boot() {
+  if [ ! -f "$prefix/.booted" ]; then
+    rm -rf "$prefix"
+    wineboot -i >/dev/null 2>&1
+    touch "$prefix/.booted"
+  fi
+  # A persistent server keeps the service manager and named objects alive between test
+  # programs; its output must not hold a reader's pipe open.
+  wineserver -p >/dev/null 2>&1 </dev/null || true
+}
+
 case $action in
   boot)
     mkdir -p "$(dirname "$prefix")"
+    # The lock is held on fd 9 by this shell only: the daemons started inside must not
+    # inherit it, or the next boot would wait for them forever.
     exec 9>"$prefix.lock"
     flock 9
-    if [ ! -f "$prefix/.booted" ]; then
-      rm -rf "$prefix"
-      wineboot -i >/dev/null 2>&1
-      touch "$prefix/.booted"
-    fi
-    # A persistent server keeps the service manager and named objects alive between
-    # test programs; its output must not hold a reader's pipe open.
-    wineserver -p >/dev/null 2>&1 </dev/null || true
+    boot 9>&-
     ;;
   stop)
-    [ -d "$prefix" ] && wineserver -k >/dev/null 2>&1 || true
+    if [ -d "$prefix" ]; then wineserver -k >/dev/null 2>&1 || true; fi
     ;;
   *)
     echo "usage: $0 boot|stop PREFIX" >&2
