@@ -1,0 +1,10 @@
+// LaunchBatch: opens the batch file through the shell, without waiting for it.
+#ifndef ZSTARTUP_LAUNCHER_LAUNCHBATCH_H
+#define ZSTARTUP_LAUNCHER_LAUNCHBATCH_H
+
+// Traces the batch path and directory, then either opens the batch file (default verb, no
+// parameters, directory as its working directory, SW_SHOWNORMAL) and traces the shell's
+// result as a signed number (above 32 on success), or traces that it was not found.
+void LaunchBatch(const char* batchPath, const char* directory);
+
+#endif
