@@ -12,11 +12,18 @@ boot() {
   if [ ! -f "$prefix/.booted" ]; then
     rm -rf "$prefix"
     wineboot -i >/dev/null 2>&1
+    # The boot's own server would ignore -p and end later, taking running services with it:
+    # let it finish first.
+    wineserver -w >/dev/null 2>&1 || true
     touch "$prefix/.booted"
   fi
   # A persistent server keeps the service manager and named objects alive between test
   # programs; its output must not hold a reader's pipe open.
   wineserver -p >/dev/null 2>&1 </dev/null || true
+  # Start the prefix's own processes (service manager, device drivers) here, detached from
+  # every test's output: started by a test program instead, they inherit its output pipe and
+  # CTest waits for that pipe's end until the test times out.
+  wine cmd /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 case $action in

@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# The main job in one command: builds zStartup.exe, registers a demo service in a throw-away
+# Wine prefix, runs zStartup.exe on a copy of examples/ and prints what it did: its standard
+# output, its trace log and the line its batch file wrote. Exits non-zero if a step fails or
+# the trace log lacks an expected line.
+set -euo pipefail
+cd "$(dirname "$(readlink -f "$0")")/.."
+
+service=zStartupDemo
+demo=$PWD/build/demo
+prefix=$demo/wineprefix
+folder=$demo/zStartup
+bin=$PWD/build/win32/bin
+steps=$demo/steps.log   # output of the quiet steps, shown when one fails
+
+fail() {
+  echo "demo: $*" >&2
+  [ -s "$steps" ] && tail -n 30 "$steps" >&2
+  exit 1
+}
+
+say() { echo "== $*"; }
+
+# quiet CMD...: runs a step with its output kept in steps.log.
+quiet() { "$@" >>"$steps" 2>&1; }
+
+# show FILE: prints a text file of CR LF lines, or says that it is missing.
+show() { if [ -f "$1" ]; then tr -d '\r' <"$1"; else echo "(no file $1)"; fi; }
+
+export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+sc() { wine sc.exe "$@" >>"$steps" 2>&1; }
+service_running() { wine sc.exe query "$service" 2>/dev/null | grep -q 'STATE *: *4 '; }
+
+cleanup() {
+  if [ -d "$prefix" ]; then
+    sc stop "$service" || true
+    sc delete "$service" || true
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$prefix"
+  fi
+}
+
+# A previous demo stopped half-way may have left its server running.
+[ -d "$prefix" ] && { wineserver -k >/dev/null 2>&1 || true; }
+rm -rf "$demo"
+mkdir -p "$demo"
+: >"$steps"
+
+say "Toolchain (scripts/setup.sh)"
+quiet bash scripts/setup.sh || fail "scripts/setup.sh failed"
+
+say "Build: zStartup.exe and the test service (preset win32)"
+quiet cmake --preset win32 || fail "configure failed"
+quiet cmake --build --preset win32 --target zStartup zstartup_testservice || fail "build failed"
+
+say "Wine prefix: $prefix"
+trap cleanup EXIT
+quiet wineboot -i || fail "wineboot failed"
+# Wine's service manager, and the demo service with it, ends a few seconds after the last Wine
+# program: a persistent server keeps them up between the programs run below. It can only be
+# made persistent when it starts, so let the boot's server end first.
+timeout 60 wineserver -w || true
+wineserver -p >/dev/null 2>&1 </dev/null
+
+say "Service $service (test service: creates $service.Event, signals it 0.5 s after a stop)"
+sc create "$service" binPath= "\"$(winepath -w "$bin/zstartup_testservice.exe")\" --event=plain --signal-after=500" \
+  || fail "sc create failed"
+# Right after the prefix boots, the service manager refuses or times out starts for a while.
+deadline=$((SECONDS + 90))
+until service_running; do
+  [ "$SECONDS" -lt "$deadline" ] || fail "$service did not start within 90 s"
+  sc start "$service" || sleep 1
+done
+
+say "Run: $folder/zStartup.exe (with Services.ini and zStartup.bat from examples/)"
+mkdir -p "$folder"
+cp "$bin/zStartup.exe" examples/Services.ini examples/zStartup.bat "$folder/"
+status=0
+(cd "$folder" && wine ./zStartup.exe) >"$demo/stdout.txt" 2>>"$steps" || status=$?
+show "$demo/stdout.txt"
+echo "exit status: $status"
+
+say "Trace log: $folder/zStartup_LT.log"
+show "$folder/zStartup_LT.log"
+
+say "Written by zStartup.bat: $folder/zStartup_bat.log"
+# zStartup.exe does not wait for its batch file, which runs on in its own process.
+for _ in $(seq 50); do
+  [ -s "$folder/zStartup_bat.log" ] && break
+  sleep 0.2
+done
+show "$folder/zStartup_bat.log"
+
+[ "$status" -eq 0 ] || fail "zStartup.exe exited with $status"
+for line in "Success stopping service $service" "Success starting service $service" \
+            "BAT file is '" "zStartup.bat' started with result: " "[zStartup] stopped"; do
+  grep -qsF "$line" "$folder/zStartup_LT.log" || fail "trace log lacks: $line"
+done
+[ -s "$folder/zStartup_bat.log" ] || fail "zStartup.bat wrote nothing"
+
+say "Clean-up: service deleted, Wine prefix removed; the run folder stays in $folder"
