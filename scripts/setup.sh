@@ -2,7 +2,7 @@
 # Installs what the build and the tests need (Debian packages only); does nothing when all is there.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev libffi-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
           wine wine32:i386 wine64 python3 zip unzip imagemagick)
 

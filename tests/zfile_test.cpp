@@ -3,7 +3,6 @@
 // and compared byte for byte.
 #include <gtest/gtest.h>
 
-#include <climits>
 #include <functional>
 #include <memory>
 #include <string>
@@ -182,17 +181,6 @@ TEST_F(ZFileStateTest, AccessSetWhileClosedIsUsedAtTheNextOpen)
     EXPECT_EQ(ReadBytes(Path("data")), "abc");
 }
 
-TEST_F(ZFileStateTest, AttributesSetWhileClosedAreUsedAtTheNextOpen)
-{
-    ZFile file(Path("readonly").c_str());
-    ASSERT_TRUE(file.SetAttributes(FILE_ATTRIBUTE_READONLY));
-    ASSERT_EQ(file.Open(CREATE_NEW), 0u);
-    file.Close();
-    DWORD attributes = GetFileAttributesA(Path("readonly").c_str());
-    ASSERT_NE(attributes, INVALID_FILE_ATTRIBUTES);
-    EXPECT_TRUE(attributes & FILE_ATTRIBUTE_READONLY);
-}
-
 // ---- Sharing between objects ----
 
 using ZFileSharingTest = ZFileTest;
@@ -270,11 +258,9 @@ struct WriteRow {
 
 const WriteRow kWrites[] = {
     {"int32_513", [](ZFile& f) { return f.WriteInt32(513); }, std::string("\x01\x02\x00\x00", 4)},
-    {"int32_minus_2", [](ZFile& f) { return f.WriteInt32(-2); }, "\xFE\xFF\xFF\xFF"},
     {"int16_513", [](ZFile& f) { return f.WriteInt16(513); }, "\x01\x02"},
     {"int8_513", [](ZFile& f) { return f.WriteInt8(static_cast<char>(513)); }, "\x01"},
     {"string_crlf", [](ZFile& f) { return f.WriteString("line\r\n"); }, "line\r\n"},
-    {"string_empty", [](ZFile& f) { return f.WriteString(""); }, ""},
     {"string_null", [](ZFile& f) { return f.WriteString(nullptr); }, ""},
     {"bytes_with_zero", [](ZFile& f) { return f.Write("a\0b", 3); }, std::string("a\0b", 3)},
 };
@@ -329,11 +315,7 @@ const ReadRow kReads[] = {
     {"int32_whole", std::string("\x01\x02\x00\x00", 4), ReadInt32, 4, 513},
     {"int32_one_byte_left", "\xC3", ReadInt32, 1, 0xC3},
     {"int32_three_bytes_left", "\x01\x02\x03", ReadInt32, 3, 0x030201},
-    {"int32_at_end", "", ReadInt32, 0, 0},
-    {"int16_whole", "\x01\x02", ReadInt16, 2, 513},
     {"int16_one_byte_left", "\xC3", ReadInt16, 1, 0xC3},
-    {"int16_at_end", "", ReadInt16, 0, 0},
-    {"int8_whole", "\xC3", ReadInt8, 1, 0xC3},
     {"int8_at_end", "", ReadInt8, 0, 0},
 };
 
@@ -368,19 +350,7 @@ TEST_F(ZFileDataTest, SeekFromTheEndGivesTheSizeAndReadThereGivesNothing)
     EXPECT_EQ(file.Read(buffer, sizeof buffer), 4u);
     EXPECT_EQ(std::string(buffer, 4), "ello");
     EXPECT_EQ(file.Seek(-2, nullptr, FILE_CURRENT), 3u);
-}
-
-TEST_F(ZFileDataTest, WrittenBytesReadBackThroughTheSameObject)
-{
-    ZFile file(Path("roundtrip").c_str());
-    ASSERT_EQ(file.Open(CREATE_NEW), 0u);
-    EXPECT_EQ(file.WriteString("abc"), 3u);
-    EXPECT_EQ(file.WriteInt16(0x0A0D), 2u);
     EXPECT_NE(file.Flush(), 0);
-    EXPECT_EQ(file.Seek(0, nullptr, FILE_BEGIN), 0u);
-    char buffer[16] = {};
-    EXPECT_EQ(file.Read(buffer, sizeof buffer), 5u);
-    EXPECT_EQ(std::string(buffer, 5), "abc\r\n");
 }
 
 FILETIME TimeOf(WORD year, WORD month, WORD day)
@@ -439,7 +409,8 @@ TEST_F(ZFileNamesTest, MoveToTakesTheNewNameOnlyWhenItSucceeds)
     EXPECT_FALSE(Exists(from));
     EXPECT_EQ(ReadBytes(to), "F");
 
-    EXPECT_EQ(file.MoveTo(Path("no_such_dir\\x").c_str()), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(file.MoveTo(Path("no_such_dir\\x").c_str()),
+              static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_STREQ(file.GetName(), to.c_str());
 }
 
@@ -497,12 +468,8 @@ const ClosedRow kClosedCalls[] = {
     {"write", [](ZFile& f) { return f.Write("x", 1); }, 0},
     {"write_string", [](ZFile& f) { return f.WriteString("x"); }, 0},
     {"write_int32", [](ZFile& f) { return f.WriteInt32(1); }, 0},
-    {"write_int16", [](ZFile& f) { return f.WriteInt16(1); }, 0},
-    {"write_int8", [](ZFile& f) { return f.WriteInt8(1); }, 0},
     {"read", [](ZFile& f) { char b[4]; return f.Read(b, sizeof b); }, 0},
     {"read_int32", [](ZFile& f) { unsigned v; return ReadInt32(f, v) + v; }, 0},
-    {"read_int16", [](ZFile& f) { unsigned v; return ReadInt16(f, v) + v; }, 0},
-    {"read_int8", [](ZFile& f) { unsigned v; return ReadInt8(f, v) + v; }, 0},
     {"flush", [](ZFile& f) { return static_cast<DWORD>(f.Flush()); }, 0},
     {"seek", [](ZFile& f) { return f.Seek(0, nullptr, FILE_BEGIN); }, INVALID_SET_FILE_POINTER},
     {"get_time", [](ZFile& f) { FILETIME t; return f.GetTime(nullptr, nullptr, &t); },
@@ -554,13 +521,8 @@ const wchar_t kWide[] = L"wide text";
 const FormattedRow kFormatted[] = {
     {"plain_text", [](ZFile& f) { return f.WriteFormatted("plain text\r\n"); }, "plain text\r\n"},
     {"decimal_then_string", [](ZFile& f) { return f.WriteFormatted("%d-%s", 12, "ab"); }, "12-ab"},
-    {"precision_and_width", [](ZFile& f) { return f.WriteFormatted("[%.3s|%5s]", "abcdef", "x"); },
-     "[abc|    x]"},
     {"negative_ten_digits", [](ZFile& f) { return f.WriteFormatted("%d", -2147483647); },
      "-2147483647"},
-    {"four_minimum_ints",
-     [](ZFile& f) { return f.WriteFormatted("%d %d %d %d", INT_MIN, INT_MIN, INT_MIN, INT_MIN); },
-     "-2147483648 -2147483648 -2147483648 -2147483648"},
     {"null_string", [](ZFile& f) { return f.WriteFormatted("<%s>", static_cast<char*>(nullptr)); },
      "<(null)>"},
     {"wide_string", [](ZFile& f) { return f.WriteFormatted("%S", kWide); }, "wide text"},
@@ -568,7 +530,8 @@ const FormattedRow kFormatted[] = {
      kLongText + "."},
     // The platform formatter stops at 1023 bytes; the write must stay within its buffer and
     // report what reached the file.
-    {"beyond_the_formatter_limit", [](ZFile& f) { return f.WriteFormatted("%s", kTooLongText.c_str()); },
+    {"beyond_the_formatter_limit",
+     [](ZFile& f) { return f.WriteFormatted("%s", kTooLongText.c_str()); },
      kTooLongText.substr(0, 1023)},
 };
 
@@ -585,16 +548,42 @@ TEST_F(ZFileFormattedTest, WritesTheWholeFormattedTextAndReturnsItsLength)
     }
 }
 
-TEST_F(ZFileFormattedTest, WritesAtTheCurrentPosition)
+// Every heap of the process passes the platform's own consistency check.
+bool HeapsIntact()
 {
-    std::string path = Path("appended");
-    WriteBytes(path, "head\r\n");
-    ZFile file(path.c_str());
-    ASSERT_EQ(file.Open(OPEN_EXISTING), 0u);
-    ASSERT_EQ(file.Seek(0, nullptr, FILE_END), 6u);
-    EXPECT_EQ(file.WriteFormatted("[%s] %s\r\n", "zStartup", "started"), 20);
+    HANDLE heaps[64];
+    DWORD count = GetProcessHeaps(64, heaps);
+    for (DWORD i = 0; i < count && i < 64; ++i) {
+        if (!HeapValidate(heaps[i], 0, nullptr))
+            return false;
+    }
+    return count > 0;
+}
+
+// The estimate sizes the buffer, through the table; one of a single byte would let the
+// formatter, which takes no size, run far past it.
+class OneByteEstimate : public ZFile {
+public:
+    using ZFile::ZFile;
+    int EstimateFormattedLength(const char*, va_list) override
+    {
+        ++calls;
+        return 1;
+    }
+    int calls = 0;
+};
+
+TEST_F(ZFileFormattedTest, HeapOverrunOnShortEstimate)
+{
+    std::string path = Path("short_estimate");
+    const std::string text(900, 'x');
+    OneByteEstimate file(path.c_str());
+    ASSERT_EQ(file.Open(CREATE_NEW), 0u);
+    EXPECT_EQ(file.WriteFormatted("%s|%d", text.c_str(), -2147483647), 912);
+    EXPECT_EQ(file.calls, 1);
+    EXPECT_TRUE(HeapsIntact());
     file.Close();
-    EXPECT_EQ(ReadBytes(path), "head\r\n[zStartup] started\r\n");
+    EXPECT_EQ(ReadBytes(path), text + "|-2147483647");
 }
 
 }  // namespace

@@ -1,0 +1,251 @@
+// Fuzzes EstimateFormattedLength with arbitrary formats.
+//
+// The input up to its first NUL byte becomes the format, copied into an allocation of exactly
+// its size plus the terminator, so AddressSanitizer catches any read past the terminator. The
+// bytes after that NUL give the argument values. The arguments are exactly those the format
+// names, found by scanning it with the estimator's own classification, and they travel through
+// a real variadic call that libffi builds from that list. A format naming more than kMaxArgs
+// arguments is cut just before the conversion that would take one too many.
+//
+// Beyond the sanitizers, two checks:
+// - nothing past the named arguments is taken: the estimate is made twice with different
+//   guard arguments after the named ones and must come out the same;
+// - the caller's list is not advanced: after the estimate the variadic helper reads the named
+//   arguments from its own list and must find them all, in order.
+#include <ffi.h>
+
+#include <cstdarg>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/estimateformattedlength.h"
+
+namespace {
+
+constexpr size_t kMaxArgs = 16;
+
+enum class Kind { Int, Pointer, Double };
+
+struct Arg {
+    Kind kind;
+    int i = 0;
+    const char* p = nullptr;
+    double d = 0;
+};
+
+bool In(const char* set, char c) { return c != 0 && std::strchr(set, c) != nullptr; }
+
+// The kind of argument the specification ending at p takes, if any, appended to kinds;
+// returns where the search for the next '%' resumes. A length letter (h or l) ends the
+// specification on its own: the conversion letter after it is read again as plain text.
+const char* EndSpecification(const char* p, std::vector<Kind>& kinds)
+{
+    const char c = *p;
+    if (c == 'h' || c == 'l') {
+        const char next = p[1];
+        if (In("cCdiu", next) || (c == 'l' && In("xX", next)))
+            kinds.push_back(Kind::Int);
+        else if (In("sS", next))
+            kinds.push_back(Kind::Pointer);
+        else if (c == 'l' && In("fFeE", next))
+            kinds.push_back(Kind::Double);
+        return p + 1;
+    }
+    if (In("cCdiuxX", c))
+        kinds.push_back(Kind::Int);
+    else if (In("psS", c))
+        kinds.push_back(Kind::Pointer);
+    else if (In("fFeE", c))
+        kinds.push_back(Kind::Double);
+    return p + 1;
+}
+
+// The kinds of the arguments format names, in order, and how many of its bytes to keep so
+// that it names at most kMaxArgs.
+struct Plan {
+    std::vector<Kind> kinds;
+    size_t keep;
+};
+
+Plan Classify(const std::string& format)
+{
+    Plan plan{{}, format.size()};
+    const char* text = format.c_str();
+    const char* p = text;
+    while ((p = std::strchr(p, '%')) != nullptr) {
+        const char* percent = p;
+        const size_t before = plan.kinds.size();
+        for (++p; In("-+ #0.*123456789", *p); ++p) {
+            if (*p == '*')
+                plan.kinds.push_back(Kind::Int);
+        }
+        if (*p != 0)
+            p = EndSpecification(p, plan.kinds);
+        if (plan.kinds.size() > kMaxArgs) {
+            plan.kinds.resize(before);
+            plan.keep = static_cast<size_t>(percent - text);
+            break;
+        }
+    }
+    return plan;
+}
+
+// Hands out the bytes after the format as argument values; zeros once they run out.
+class Values {
+public:
+    Values(const uint8_t* data, size_t size) : data(data), size(size) {}
+
+    template <typename T>
+    T Take()
+    {
+        uint8_t bytes[sizeof(T)] = {};
+        for (uint8_t& b : bytes)
+            b = next < size ? data[next++] : 0;
+        T value;
+        std::memcpy(&value, bytes, sizeof value);
+        return value;
+    }
+
+private:
+    const uint8_t* data;
+    size_t size;
+    size_t next = 0;
+};
+
+// Strings for pointer arguments, each in an allocation of exactly its size.
+class Texts {
+public:
+    const char* Make(size_t length, char fill)
+    {
+        texts.emplace_back(new char[length + 1]);
+        std::memset(texts.back().get(), fill, length);
+        texts.back()[length] = 0;
+        return texts.back().get();
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> texts;
+};
+
+std::vector<Arg> MakeArgs(const std::vector<Kind>& kinds, Values& values, Texts& texts)
+{
+    std::vector<Arg> args;
+    for (Kind kind : kinds) {
+        Arg arg{kind};
+        if (kind == Kind::Int) {
+            arg.i = values.Take<int>();
+        } else if (kind == Kind::Double) {
+            arg.d = values.Take<double>();
+        } else {
+            const uint8_t choice = values.Take<uint8_t>();
+            arg.p = choice == 0 ? nullptr : texts.Make(choice - 1u, 'a');
+        }
+        args.push_back(arg);
+    }
+    return args;
+}
+
+// Arguments past the named ones; two sets that would give different estimates if read.
+std::vector<Arg> Guards(int number, const char* text)
+{
+    std::vector<Arg> guards;
+    for (int n = 0; n < 2; ++n) {
+        guards.push_back(Arg{Kind::Int, number});
+        guards.push_back(Arg{Kind::Pointer, 0, text});
+        guards.push_back(Arg{Kind::Double, 0, nullptr, static_cast<double>(number)});
+    }
+    return guards;
+}
+
+const std::vector<Arg>* namedArgs = nullptr;
+
+[[noreturn]] void Fail(const char* what)
+{
+    std::fprintf(stderr, "fuzz_estimator: %s\n", what);
+    std::abort();
+}
+
+// The estimate, then the named arguments read back from this function's own list.
+int EstimateThenReadBack(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int estimate = EstimateFormattedLength(format, args);
+    for (const Arg& expected : *namedArgs) {
+        bool same = false;
+        if (expected.kind == Kind::Int) {
+            same = va_arg(args, int) == expected.i;
+        } else if (expected.kind == Kind::Pointer) {
+            same = va_arg(args, const char*) == expected.p;
+        } else {
+            const double d = va_arg(args, double);
+            same = std::memcmp(&d, &expected.d, sizeof d) == 0;
+        }
+        if (!same)
+            Fail("the caller's argument list was advanced by the estimate");
+    }
+    va_end(args);
+    return estimate;
+}
+
+// A variadic call of EstimateThenReadBack with format and args, built at run time.
+int CallEstimate(const char* format, std::vector<Arg>& args)
+{
+    std::vector<ffi_type*> types{&ffi_type_pointer};
+    std::vector<void*> values{&format};
+    for (Arg& arg : args) {
+        if (arg.kind == Kind::Int) {
+            types.push_back(&ffi_type_sint);
+            values.push_back(&arg.i);
+        } else if (arg.kind == Kind::Pointer) {
+            types.push_back(&ffi_type_pointer);
+            values.push_back(&arg.p);
+        } else {
+            types.push_back(&ffi_type_double);
+            values.push_back(&arg.d);
+        }
+    }
+    ffi_cif cif;
+    if (ffi_prep_cif_var(&cif, FFI_DEFAULT_ABI, 1, static_cast<unsigned>(types.size()),
+                         &ffi_type_sint, types.data()) != FFI_OK)
+        Fail("libffi refused the call");
+    ffi_arg result = 0;
+    ffi_call(&cif, FFI_FN(EstimateThenReadBack), &result, values.data());
+    return static_cast<int>(result);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    const char* bytes = reinterpret_cast<const char*>(data);
+    const size_t formatLength = strnlen(bytes, size);
+    const Plan plan = Classify(std::string(bytes, formatLength));
+
+    std::unique_ptr<char[]> format(new char[plan.keep + 1]);
+    std::memcpy(format.get(), bytes, plan.keep);
+    format[plan.keep] = 0;
+
+    const size_t rest = formatLength < size ? formatLength + 1 : size;
+    Values values(data + rest, size - rest);
+    Texts texts;
+    const std::vector<Arg> named = MakeArgs(plan.kinds, values, texts);
+    namedArgs = &named;
+
+    int estimates[2];
+    const int guardNumbers[2] = {1000, 2000};
+    for (int run = 0; run < 2; ++run) {
+        std::vector<Arg> args = named;
+        for (const Arg& guard : Guards(guardNumbers[run], texts.Make(500u * (run + 1), 'g')))
+            args.push_back(guard);
+        estimates[run] = CallEstimate(format.get(), args);
+    }
+    if (estimates[0] != estimates[1])
+        Fail("the estimate took an argument the format does not name");
+    return 0;
+}
