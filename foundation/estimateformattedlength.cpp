@@ -121,6 +121,19 @@ int ConversionCount(char prefix, char c, const Specification& spec, va_list& arg
     return -1;
 }
 
+// A conversion the estimate does not count (o, g, n and the like) still takes its argument
+// from the formatter: take it here too, so that every later '*' and string conversion reads
+// its own argument instead of a neighbour's (a double's half read as a text pointer).
+void TakeUncountedArgument(char prefix, char c, va_list& args)
+{
+    if (c == 'o' || (prefix == 'h' && (c == 'x' || c == 'X')))
+        va_arg(args, int);
+    else if (prefix != 'h' && (c == 'g' || c == 'G' || c == 'a' || c == 'A'))
+        va_arg(args, double);
+    else if (c == 'n')
+        va_arg(args, void*);
+}
+
 // The character at p ends the specification: returns its count and moves p past the
 // conversion letter, or past the h or l only of a two-character form.
 int EndSpecification(const char*& p, const Specification& spec, va_list& args)
@@ -129,14 +142,14 @@ int EndSpecification(const char*& p, const Specification& spec, va_list& args)
         ++p;
         return 1;
     }
-    if (*p == 'h' || *p == 'l') {
-        int count = ConversionCount(*p, p[1], spec, args);
-        ++p;
-        return count >= 0 ? count : AtLeast(spec.width, 8);
-    }
-    int count = ConversionCount(0, *p, spec, args);
+    const char prefix = *p == 'h' || *p == 'l' ? *p : 0;
+    const char letter = prefix != 0 ? p[1] : *p;
     ++p;
-    return count >= 0 ? count : AtLeast(spec.width, 8);
+    int count = ConversionCount(prefix, letter, spec, args);
+    if (count >= 0)
+        return count;
+    TakeUncountedArgument(prefix, letter, args);
+    return AtLeast(spec.width, 8);
 }
 
 }  // namespace

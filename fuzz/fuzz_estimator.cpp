@@ -40,7 +40,8 @@ struct Arg {
 
 bool In(const char* set, char c) { return c != 0 && std::strchr(set, c) != nullptr; }
 
-// The kind of argument the specification ending at p takes, if any, appended to kinds;
+// The kind of argument the specification ending at p takes, if any, appended to kinds (the
+// formatter's own: conversions the estimate does not count take theirs too);
 // returns where the search for the next '%' resumes. A length letter (h or l) ends the
 // specification on its own: the conversion letter after it is read again as plain text.
 const char* EndSpecification(const char* p, std::vector<Kind>& kinds)
@@ -48,19 +49,19 @@ const char* EndSpecification(const char* p, std::vector<Kind>& kinds)
     const char c = *p;
     if (c == 'h' || c == 'l') {
         const char next = p[1];
-        if (In("cCdiu", next) || (c == 'l' && In("xX", next)))
+        if (In("cCdiuoxX", next))
             kinds.push_back(Kind::Int);
-        else if (In("sS", next))
+        else if (In("sSn", next))
             kinds.push_back(Kind::Pointer);
-        else if (c == 'l' && In("fFeE", next))
+        else if (c == 'l' && In("fFeEgGaA", next))
             kinds.push_back(Kind::Double);
         return p + 1;
     }
-    if (In("cCdiuxX", c))
+    if (In("cCdiuoxX", c))
         kinds.push_back(Kind::Int);
-    else if (In("psS", c))
+    else if (In("psSn", c))
         kinds.push_back(Kind::Pointer);
-    else if (In("fFeE", c))
+    else if (In("fFeEgGaA", c))
         kinds.push_back(Kind::Double);
     return p + 1;
 }

@@ -121,6 +121,19 @@ TEST(Estimate, LeavesTheCallersArgumentsWhereTheyWere)
     EXPECT_EQ(text, "       abc|42");
 }
 
+// Conversions outside the counted set count 8, but still take the argument the formatter
+// takes, so the string conversion after them measures its own text.
+TEST(Estimate, UncountedConversionsTakeTheirArguments)
+{
+    std::string text;
+    EXPECT_EQ(EstimateThenFormat(&text, "%o|%s", 8, "abcdef"), 17);
+    EXPECT_EQ(text, "10|abcdef");
+    EXPECT_EQ(EstimateThenFormat(&text, "%g|%s", 2.5, "abcdef"), 17);
+    EXPECT_EQ(text, "2.5|abcdef");
+    EXPECT_EQ(EstimateThenFormat(&text, "%hx|%*s", 255, 12, "abc"), 23);
+    EXPECT_EQ(text, "ff|         abc");
+}
+
 // Random formats from the conversions whose output the estimate bounds: decimals that fit
 // their count, hex, characters, non-null strings, and floating values of modest magnitude.
 class FormatGenerator {
