@@ -1,0 +1,154 @@
+// What the built zStartup.exe carries: 32-bit GUI image, imports from Windows' known DLLs
+// only, and the icon and version record read back through the platform.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <set>
+#include <vector>
+
+#include "tests/launcher/peimage.h"
+#include "tests/launcher/testfolder.h"
+
+namespace {
+
+// DLLs that Windows loads only from the system directory (its known DLLs), whatever lies
+// beside the executable. winmm, version and the like are not among them.
+const std::set<std::string> kKnownDlls = {
+    "advapi32.dll", "comdlg32.dll", "gdi32.dll",   "imagehlp.dll", "kernel32.dll", "msvcrt.dll",
+    "ntdll.dll",    "ole32.dll",    "oleaut32.dll", "psapi.dll",   "rpcrt4.dll",   "sechost.dll",
+    "setupapi.dll", "shell32.dll",  "shlwapi.dll", "user32.dll",   "ws2_32.dll"};
+
+// Imported DLL names in lower case (the loader ignores case).
+std::vector<std::string> ImportedDlls(const PeImage& image) {
+    std::vector<std::string> names = image.ImportedDlls();
+    for (std::string& name : names)
+        std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
+    return names;
+}
+
+std::vector<std::string> ImportsOutsideKnownDlls(const PeImage& image) {
+    std::vector<std::string> outside;
+    for (const std::string& name : ImportedDlls(image)) {
+        if (kKnownDlls.count(name) == 0) outside.push_back(name);
+    }
+    return outside;
+}
+
+// The product is the i686 build; a 64-bit build of the project makes an x86-64 one.
+#ifdef _WIN64
+const WORD kBuildMachine = IMAGE_FILE_MACHINE_AMD64;
+#else
+const WORD kBuildMachine = IMAGE_FILE_MACHINE_I386;
+#endif
+
+TEST(LauncherImage, IsGuiProgramForTheBuildMachine) {
+    PeImage image(ReadFileBytes(BesideThisProgram("zStartup.exe")));
+    ASSERT_TRUE(image.Valid());
+    EXPECT_EQ(image.Machine(), kBuildMachine);
+    EXPECT_EQ(image.Subsystem(), IMAGE_SUBSYSTEM_WINDOWS_GUI);
+}
+
+TEST(LauncherImage, ImportsOnlyKnownDlls) {
+    PeImage image(ReadFileBytes(BesideThisProgram("zStartup.exe")));
+    ASSERT_TRUE(image.Valid());
+    std::vector<std::string> imports = ImportedDlls(image);
+    EXPECT_NE(std::find(imports.begin(), imports.end(), "kernel32.dll"), imports.end()) << "import table not read";
+    EXPECT_EQ(ImportsOutsideKnownDlls(image), std::vector<std::string>());
+}
+
+// The check above must see a static winmm import: the test build that has one is caught.
+TEST(LauncherImage, ImportCheckCatchesStaticWinmm) {
+    PeImage image(ReadFileBytes(BesideThisProgram("zStartupStaticWinmm.exe")));
+    ASSERT_TRUE(image.Valid());
+    EXPECT_EQ(ImportsOutsideKnownDlls(image), std::vector<std::string>({"winmm.dll"}));
+}
+
+class VersionRecord : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string exe = BesideThisProgram("zStartup.exe");
+        DWORD ignored = 0;
+        DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
+        ASSERT_GT(size, 0u) << "no version record: " << GetLastError();
+        data_.resize(size);
+        ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, data_.data()));
+    }
+
+    // The value under the sub-block, with its length in bytes (strings: characters with
+    // terminator); null when absent.
+    const void* Query(const char* subBlock, UINT* length) {
+        void* value = nullptr;
+        *length = 0;
+        return VerQueryValueA(data_.data(), subBlock, &value, length) ? value : nullptr;
+    }
+
+    std::vector<char> data_;
+};
+
+TEST_F(VersionRecord, FileAndProductVersionsAre1_0_0_1) {
+    UINT length = 0;
+    auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query("\\", &length));
+    ASSERT_NE(fixed, nullptr);
+    ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+    EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
+    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
+    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+}
+
+TEST_F(VersionRecord, HasOneFrenchTranslationInCodePage1200) {
+    UINT length = 0;
+    auto* translation = static_cast<const WORD*>(Query("\\VarFileInfo\\Translation", &length));
+    ASSERT_NE(translation, nullptr);
+    ASSERT_EQ(length, 2 * sizeof(WORD));
+    EXPECT_EQ(translation[0], 0x040C);
+    EXPECT_EQ(translation[1], 1200);
+}
+
+TEST_F(VersionRecord, FrenchStringTableHoldsNamesAndBetaVersion) {
+    const struct {
+        const char* key;
+        const char* value;
+    } kStrings[] = {{"ProductVersion", "Beta"},
+                    {"InternalName", "zStartup.exe"},
+                    {"OriginalFilename", "zStartup.exe"}};
+    for (const auto& expected : kStrings) {
+        std::string subBlock = std::string("\\StringFileInfo\\040C04B0\\") + expected.key;
+        UINT length = 0;
+        auto* value = static_cast<const char*>(Query(subBlock.c_str(), &length));
+        ASSERT_NE(value, nullptr) << expected.key;
+        EXPECT_STREQ(value, expected.value) << expected.key;
+    }
+}
+
+TEST(LauncherIcon, MainIconIsOne32By32ImageOf256Colours) {
+    HMODULE module = LoadLibraryExA(BesideThisProgram("zStartup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(module, nullptr);
+    HRSRC groupResource = FindResourceA(module, "MAINICON", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON
+    ASSERT_NE(groupResource, nullptr);
+    ASSERT_GE(SizeofResource(module, groupResource), 6u + 14u);
+    auto* group = static_cast<const BYTE*>(LockResource(LoadResource(module, groupResource)));
+    const WORD type = group[2] | group[3] << 8;
+    const WORD count = group[4] | group[5] << 8;
+    EXPECT_EQ(type, 1) << "icon group";
+    ASSERT_EQ(count, 1) << "images in MAINICON";
+    const BYTE* entry = group + 6;  // width, height, colours, reserved, planes, bits, size, id
+    EXPECT_EQ(entry[0], 32);
+    EXPECT_EQ(entry[1], 32);
+    const WORD id = entry[12] | entry[13] << 8;
+
+    HRSRC imageResource = FindResourceA(module, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(3));  // RT_ICON
+    ASSERT_NE(imageResource, nullptr);
+    ASSERT_GE(SizeofResource(module, imageResource), sizeof(BITMAPINFOHEADER));
+    auto* header = static_cast<const BITMAPINFOHEADER*>(LockResource(LoadResource(module, imageResource)));
+    EXPECT_EQ(header->biWidth, 32);
+    EXPECT_EQ(header->biHeight, 64) << "colour and mask rows";
+    EXPECT_EQ(header->biBitCount, 8) << "256 colours";
+    FreeLibrary(module);
+}
+
+}  // namespace

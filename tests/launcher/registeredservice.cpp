@@ -1,0 +1,76 @@
+#include "tests/launcher/registeredservice.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/launcher/testfolder.h"
+
+namespace {
+
+const DWORD kPollMs = 50;
+
+std::string UniqueName() {
+    static int counter = 0;
+    return "zst" + std::to_string(GetCurrentProcessId()) + "x" + std::to_string(++counter);
+}
+
+}  // namespace
+
+RegisteredService::RegisteredService(const std::string& arguments) : name_(UniqueName()) {
+    std::string binary = "\"" + BesideThisProgram("zstartup_testservice.exe") + "\"";
+    if (!arguments.empty()) binary += " " + arguments;
+    manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
+    if (manager_ == nullptr) {
+        ADD_FAILURE() << "OpenSCManager failed: " << GetLastError();
+        return;
+    }
+    service_ = CreateServiceA(manager_, name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS,
+                              SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                              binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (service_ == nullptr) ADD_FAILURE() << "CreateService " << name_ << " failed: " << GetLastError();
+}
+
+RegisteredService::~RegisteredService() {
+    if (service_ != nullptr) {
+        StopOrKill();
+        DeleteService(service_);
+        CloseServiceHandle(service_);
+    }
+    if (manager_ != nullptr) CloseServiceHandle(manager_);
+}
+
+DWORD RegisteredService::StartAndWaitRunning() {
+    if (!StartServiceA(service_, 0, nullptr)) return GetLastError();
+    return WaitForState(SERVICE_RUNNING, 20000) ? 0 : WAIT_TIMEOUT;
+}
+
+DWORD RegisteredService::State() {
+    SERVICE_STATUS status = {};
+    return QueryServiceStatus(service_, &status) ? status.dwCurrentState : 0;
+}
+
+bool RegisteredService::WaitForState(DWORD state, DWORD timeoutMs) {
+    for (DWORD waited = 0; State() != state; waited += kPollMs) {
+        if (waited >= timeoutMs) return false;
+        Sleep(kPollMs);
+    }
+    return true;
+}
+
+// A service that refuses the stop, dies or hangs while pending is ended by its process id.
+void RegisteredService::StopOrKill() {
+    SERVICE_STATUS status = {};
+    if (State() == SERVICE_STOPPED) return;
+    if (ControlService(service_, SERVICE_CONTROL_STOP, &status) && WaitForState(SERVICE_STOPPED, 5000)) return;
+    SERVICE_STATUS_PROCESS process = {};
+    DWORD needed = 0;
+    if (QueryServiceStatusEx(service_, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&process),
+                             sizeof process, &needed) && process.dwProcessId != 0) {
+        HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.dwProcessId);
+        if (handle != nullptr) {
+            TerminateProcess(handle, 1);
+            WaitForSingleObject(handle, 5000);
+            CloseHandle(handle);
+        }
+    }
+    WaitForState(SERVICE_STOPPED, 5000);
+}

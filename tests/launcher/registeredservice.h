@@ -1,0 +1,37 @@
+// RegisteredService: one instance of the test service registered with the service control
+// manager under a name unique to this process, stopped (or killed) and deleted when the object
+// goes.
+#ifndef ZSTARTUP_TESTS_LAUNCHER_REGISTEREDSERVICE_H
+#define ZSTARTUP_TESTS_LAUNCHER_REGISTEREDSERVICE_H
+
+#include <windows.h>
+
+#include <string>
+
+class RegisteredService {
+public:
+    // arguments: the test service's options (see tests/testservice/serviceoptions.h).
+    // Registration failure fails the current test.
+    explicit RegisteredService(const std::string& arguments = "");
+    ~RegisteredService();
+    RegisteredService(const RegisteredService&) = delete;  // owns the registration
+    RegisteredService& operator=(const RegisteredService&) = delete;
+
+    const std::string& Name() const { return name_; }
+
+    // StartServiceA, then waits up to 20 s for RUNNING: 0, the start error, or WAIT_TIMEOUT.
+    DWORD StartAndWaitRunning();
+    // The current state (SERVICE_STOPPED...), 0 when it cannot be queried.
+    DWORD State();
+    // Polls until the state is reached: true, or false after timeoutMs.
+    bool WaitForState(DWORD state, DWORD timeoutMs);
+
+private:
+    void StopOrKill();
+
+    std::string name_;
+    SC_HANDLE manager_ = nullptr;
+    SC_HANDLE service_ = nullptr;
+};
+
+#endif

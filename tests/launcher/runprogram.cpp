@@ -1,0 +1,60 @@
+#include "tests/launcher/runprogram.h"
+
+#include "tests/launcher/widetext.h"
+
+namespace {
+
+const DWORD kHangBoundMs = 120000;
+
+void Drain(HANDLE pipe, std::string* output) {
+    DWORD available = 0;
+    while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        char chunk[4096];
+        DWORD got = 0;
+        if (!ReadFile(pipe, chunk, sizeof chunk, &got, nullptr) || got == 0) return;
+        output->append(chunk, got);
+    }
+}
+
+}  // namespace
+
+ProgramRun RunProgram(const ProgramLaunch& launch) {
+    ProgramRun run;
+    SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inheritable, 1 << 16)) return run;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = writeEnd;
+    std::wstring commandLine = L"\"" + Wide(launch.path) + L"\"";
+    if (!launch.arguments.empty()) commandLine += L" " + Wide(launch.arguments);
+    PROCESS_INFORMATION process = {};
+
+    DWORD begin = GetTickCount();
+    run.started = CreateProcessW(Wide(launch.path).c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+                                 nullptr, Wide(launch.directory).c_str(), &startup, &process) != FALSE;
+    CloseHandle(writeEnd);
+    if (run.started) {
+        // The output is drained while waiting: a launched batch file may inherit the pipe and
+        // keep it open long after the program has ended, so its end is not waited for.
+        while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+            Drain(readEnd, &run.output);
+            if (GetTickCount() - begin >= kHangBoundMs) break;
+        }
+        run.elapsedMs = GetTickCount() - begin;
+        run.finished = WaitForSingleObject(process.hProcess, 0) == WAIT_OBJECT_0;
+        if (!run.finished) TerminateProcess(process.hProcess, 1);
+        Drain(readEnd, &run.output);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(readEnd);
+    return run;
+}

@@ -1,0 +1,26 @@
+// RunProgram: starts a program with its standard output on a pipe, collects that output and
+// waits for the program to end, within a generous bound that only stops hangs.
+#ifndef ZSTARTUP_TESTS_LAUNCHER_RUNPROGRAM_H
+#define ZSTARTUP_TESTS_LAUNCHER_RUNPROGRAM_H
+
+#include <windows.h>
+
+#include <string>
+
+struct ProgramRun {
+    bool started = false;
+    bool finished = false;  // false: still running at the bound, then terminated
+    DWORD exitCode = 0;
+    std::string output;  // standard output, bytes as written
+    DWORD elapsedMs = 0;
+};
+
+struct ProgramLaunch {
+    std::string path;             // full path of the executable
+    std::string arguments;        // appended to the quoted path on the command line
+    std::string directory;        // the child's current directory
+};
+
+ProgramRun RunProgram(const ProgramLaunch& launch);
+
+#endif

@@ -1,0 +1,32 @@
+// ServiceOptions: the behaviour of one test service, read from the arguments of its
+// binary path (main's argv, not ServiceMain's).
+//
+//   --start-delay=<ms>|never   time spent START_PENDING before RUNNING (default 0);
+//                              never: stays START_PENDING until the process is killed
+//   --exit-at-start            reports STOPPED (with an error exit code) as soon as started
+//   --event=plain|global       creates <name>.Event or Global\<name>.Event at start
+//   --signal-after=<ms>|never  on stop, time before the event is signalled (default 0);
+//                              never: reports STOPPED without signalling
+//   --refuse-stop              does not accept the stop control
+//   --die-on-stop              on stop, reports STOP_PENDING and ends the process shortly
+//                              after, without signalling or reporting STOPPED
+#ifndef ZSTARTUP_TESTSERVICE_SERVICEOPTIONS_H
+#define ZSTARTUP_TESTSERVICE_SERVICEOPTIONS_H
+
+#include <windows.h>
+
+enum class StopEventKind { None, Plain, Global };
+
+struct ServiceOptions {
+    DWORD startDelayMs = 0;  // INFINITE: never reaches RUNNING
+    bool exitAtStart = false;
+    StopEventKind event = StopEventKind::None;
+    DWORD signalAfterMs = 0;  // INFINITE: never signals
+    bool refuseStop = false;
+    bool dieOnStop = false;
+};
+
+// Fills options from argv[1..argc-1]; false (options partly filled) on an unknown argument.
+bool ParseServiceOptions(int argc, char** argv, ServiceOptions* options);
+
+#endif
