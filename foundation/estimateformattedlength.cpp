@@ -10,7 +10,7 @@ int Sum(int a, int b) { return static_cast<int>(static_cast<unsigned int>(a) + s
 
 int AtLeast(int value, int minimum) { return value > minimum ? value : minimum; }
 
-struct Specification {
+struct Directive {
     int width = 0;
     int precision = 0;
     bool precisionPending = false;
@@ -38,8 +38,8 @@ const char* ReadDigits(const char* p, int* value)
 }
 
 // Flags, widths and precisions: moves past the character at p and returns true, or returns
-// false when p holds a character that ends the specification.
-bool ScanModifier(const char*& p, Specification& spec, int& total, va_list& args)
+// false when p holds a character that ends the directive.
+bool ScanModifier(const char*& p, Directive& directive, int& total, va_list& args)
 {
     switch (*p) {
     case '-':
@@ -52,15 +52,15 @@ bool ScanModifier(const char*& p, Specification& spec, int& total, va_list& args
         ++p;
         return true;
     case '#':
-        spec.alternateExtra = 2;
+        directive.alternateExtra = 2;
         ++p;
         return true;
     case '.':
-        spec.precisionPending = true;
+        directive.precisionPending = true;
         ++p;
         return true;
     case '*':
-        spec.TakeNumber(va_arg(args, int));
+        directive.TakeNumber(va_arg(args, int));
         ++p;
         return true;
     default:
@@ -68,36 +68,36 @@ bool ScanModifier(const char*& p, Specification& spec, int& total, va_list& args
             return false;
         int value;
         p = ReadDigits(p, &value);
-        spec.TakeNumber(value);
+        directive.TakeNumber(value);
         return true;
     }
 }
 
-int StringCount(const Specification& spec, va_list& args)
+int StringCount(const Directive& directive, va_list& args)
 {
     const char* text = va_arg(args, const char*);
     if (text == nullptr)
         return 1;
-    return AtLeast(spec.width, Sum(static_cast<int>(std::strlen(text)), 1));
+    return AtLeast(directive.width, Sum(static_cast<int>(std::strlen(text)), 1));
 }
 
 // The count of the conversion letter c (after a length prefix when prefixed), taking its
 // argument; -1 when c is not one the prefix (or no prefix) combines with.
-int ConversionCount(char prefix, char c, const Specification& spec, va_list& args)
+int ConversionCount(char prefix, char c, const Directive& directive, va_list& args)
 {
     switch (c) {
     case 'c':
     case 'C':
         va_arg(args, int);
-        return AtLeast(spec.width, 1);
+        return AtLeast(directive.width, 1);
     case 'd':
     case 'i':
     case 'u':
         va_arg(args, int);
-        return AtLeast(spec.width, prefix == 'h' ? 5 : 7);
+        return AtLeast(directive.width, prefix == 'h' ? 5 : 7);
     case 's':
     case 'S':
-        return StringCount(spec, args);
+        return StringCount(directive, args);
     }
     if (prefix == 'h')
         return -1;
@@ -107,16 +107,16 @@ int ConversionCount(char prefix, char c, const Specification& spec, va_list& arg
     case 'e':
     case 'E':
         va_arg(args, double);
-        return AtLeast(Sum(spec.width, spec.precision), 12);
+        return AtLeast(Sum(directive.width, directive.precision), 12);
     case 'x':
     case 'X':
         va_arg(args, int);
-        return AtLeast(spec.width, spec.alternateExtra + 8);
+        return AtLeast(directive.width, directive.alternateExtra + 8);
     case 'p':
         if (prefix != 0)
             return -1;
         va_arg(args, void*);
-        return AtLeast(spec.width, spec.alternateExtra + 8);
+        return AtLeast(directive.width, directive.alternateExtra + 8);
     }
     return -1;
 }
@@ -134,9 +134,9 @@ void TakeUncountedArgument(char prefix, char c, va_list& args)
         va_arg(args, void*);
 }
 
-// The character at p ends the specification: returns its count and moves p past the
+// The character at p ends the directive: returns its count and moves p past the
 // conversion letter, or past the h or l only of a two-character form.
-int EndSpecification(const char*& p, const Specification& spec, va_list& args)
+int EndDirective(const char*& p, const Directive& directive, va_list& args)
 {
     if (*p == '%') {
         ++p;
@@ -145,11 +145,11 @@ int EndSpecification(const char*& p, const Specification& spec, va_list& args)
     const char prefix = *p == 'h' || *p == 'l' ? *p : 0;
     const char letter = prefix != 0 ? p[1] : *p;
     ++p;
-    int count = ConversionCount(prefix, letter, spec, args);
+    int count = ConversionCount(prefix, letter, directive, args);
     if (count >= 0)
         return count;
     TakeUncountedArgument(prefix, letter, args);
-    return AtLeast(spec.width, 8);
+    return AtLeast(directive.width, 8);
 }
 
 }  // namespace
@@ -163,11 +163,11 @@ int EstimateFormattedLength(const char* format, va_list callerArgs)
     int total = 0;
     const char* search = format;
     while (const char* percent = std::strchr(search, '%')) {
-        Specification spec;
+        Directive directive;
         const char* p = percent + 1;
         while (*p != 0) {
-            if (!ScanModifier(p, spec, total, args)) {
-                total = Sum(total, EndSpecification(p, spec, args));
+            if (!ScanModifier(p, directive, total, args)) {
+                total = Sum(total, EndDirective(p, directive, args));
                 break;
             }
         }

@@ -40,11 +40,11 @@ struct Arg {
 
 bool In(const char* set, char c) { return c != 0 && std::strchr(set, c) != nullptr; }
 
-// The kind of argument the specification ending at p takes, if any, appended to kinds (the
+// The kind of argument the directive ending at p takes, if any, appended to kinds (the
 // formatter's own: conversions the estimate does not count take theirs too);
 // returns where the search for the next '%' resumes. A length letter (h or l) ends the
-// specification on its own: the conversion letter after it is read again as plain text.
-const char* EndSpecification(const char* p, std::vector<Kind>& kinds)
+// directive on its own: the conversion letter after it is read again as plain text.
+const char* EndDirective(const char* p, std::vector<Kind>& kinds)
 {
     const char c = *p;
     if (c == 'h' || c == 'l') {
@@ -86,7 +86,7 @@ Plan Classify(const std::string& format)
                 plan.kinds.push_back(Kind::Int);
         }
         if (*p != 0)
-            p = EndSpecification(p, plan.kinds);
+            p = EndDirective(p, plan.kinds);
         if (plan.kinds.size() > kMaxArgs) {
             plan.kinds.resize(before);
             plan.keep = static_cast<size_t>(percent - text);

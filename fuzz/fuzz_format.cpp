@@ -66,7 +66,7 @@ char Pick(FuzzedDataProvider& in, const char* set)
     return set[in.ConsumeIntegralInRange<size_t>(0, std::strlen(set) - 1)];
 }
 
-// One conversion specification of the given kind, with flags the standard defines for its
+// One conversion directive of the given kind, with flags the standard defines for its
 // letter; its argument goes into slot i.
 std::string Conversion(FuzzedDataProvider& in, Kind kind, size_t i, Slots& slots)
 {
@@ -82,14 +82,14 @@ std::string Conversion(FuzzedDataProvider& in, Kind kind, size_t i, Slots& slots
     if (numeric)
         flags += "0";
 
-    std::string spec = "%";
+    std::string directive = "%";
     for (int n = in.ConsumeIntegralInRange(0, 3); n > 0; --n)
-        spec += flags[in.ConsumeIntegralInRange<size_t>(0, flags.size() - 1)];
+        directive += flags[in.ConsumeIntegralInRange<size_t>(0, flags.size() - 1)];
     if (in.ConsumeBool())
-        spec += std::to_string(in.ConsumeIntegralInRange(0, 40));
+        directive += std::to_string(in.ConsumeIntegralInRange(0, 40));
     if (letter != 'c' && in.ConsumeBool())
-        spec += "." + std::to_string(in.ConsumeIntegralInRange(0, 40));
-    spec += letter;
+        directive += "." + std::to_string(in.ConsumeIntegralInRange(0, 40));
+    directive += letter;
 
     if (kind == Kind::Int)
         slots.ints[i] = in.ConsumeIntegral<int>();
@@ -97,7 +97,7 @@ std::string Conversion(FuzzedDataProvider& in, Kind kind, size_t i, Slots& slots
         slots.texts[i] = in.ConsumeRandomLengthString(300);
     else
         slots.doubles[i] = in.ConsumeFloatingPoint<double>();
-    return spec;
+    return directive;
 }
 
 // Literal text: any bytes but NUL, a '%' doubled.
