@@ -42,6 +42,30 @@ DWORD WaitUntilRunning(SC_HANDLE service, DWORD timeout)
     }
 }
 
+// A service stopped by the same list entry signals its stop event just before it reports
+// stopped; a start request in between is refused as "already running". True once such a
+// service has stopped, within the timeout; false at once for a service in any other state.
+bool WaitWhileStopping(SC_HANDLE service, DWORD timeout)
+{
+    const MillisecondClock clock;
+    const DWORD start = clock.Now();
+    for (;;) {
+        const Poll poll = Interrogate(service);
+        if (poll.state == SERVICE_STOPPED) return true;
+        if (poll.state != SERVICE_STOP_PENDING) return false;
+        if (timeout != kNoTimeout && clock.Now() - start >= timeout) return false;
+        Sleep(kPollInterval);
+    }
+}
+
+DWORD RequestStart(SC_HANDLE service, DWORD timeout)
+{
+    if (StartServiceA(service, 0, NULL)) return 0;
+    const DWORD error = GetLastError();
+    if (error != ERROR_SERVICE_ALREADY_RUNNING || !WaitWhileStopping(service, timeout)) return error;
+    return StartServiceA(service, 0, NULL) ? 0 : GetLastError();
+}
+
 }  // namespace
 
 DWORD StartServiceAndWait(const char* serviceName, DWORD timeout)
@@ -49,6 +73,7 @@ DWORD StartServiceAndWait(const char* serviceName, DWORD timeout)
     ServiceHandles handles;
     const DWORD error = handles.Open(serviceName, SERVICE_START | SERVICE_INTERROGATE);
     if (error != 0) return error;
-    if (!StartServiceA(handles.Service(), 0, NULL)) return GetLastError();
+    const DWORD startError = RequestStart(handles.Service(), timeout);
+    if (startError != 0) return startError;
     return WaitUntilRunning(handles.Service(), timeout);
 }

@@ -35,6 +35,17 @@ TEST_F(ServiceListScan, StopsThenStartsWithinOneEntry) {
     EXPECT_EQ(started.State(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
+// The stop event comes just before the service reports stopped: the start of the same
+// service in the same entry must wait out that moment rather than fail as "already running".
+TEST_F(ServiceListScan, RestartsAServiceStillFinishingItsStop) {
+    RegisteredService service("--event=plain --signal-after=0 --stopped-after=1500");
+    ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    folder_.Write("Services.ini", "[STOP]\r\n0=" + service.Name() + "\r\n[START]\r\n0=" + service.Name() + "\r\n");
+    ProgramRun run = Run();
+    ExpectTrace(run, Frame({"[zStartup] Success stopping service " + service.Name(), Started(service)}));
+    EXPECT_EQ(service.State(), static_cast<DWORD>(SERVICE_RUNNING));
+}
+
 TEST_F(ServiceListScan, ReadsKeyColonAfterTenEntries) {
     RegisteredService colon, pastEnd;
     std::string ini = "[START]\r\n";

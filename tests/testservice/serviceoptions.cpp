@@ -34,6 +34,7 @@ bool ParseEvent(const char* text, StopEventKind* kind) {
 bool ParseOne(const char* arg, ServiceOptions* options) {
     if (const char* value = ValueOf(arg, "--start-delay=")) return ParseDelay(value, &options->startDelayMs);
     if (const char* value = ValueOf(arg, "--signal-after=")) return ParseDelay(value, &options->signalAfterMs);
+    if (const char* value = ValueOf(arg, "--stopped-after=")) return ParseDelay(value, &options->stoppedAfterMs);
     if (const char* value = ValueOf(arg, "--event=")) return ParseEvent(value, &options->event);
     if (strcmp(arg, "--exit-at-start") == 0) return options->exitAtStart = true;
     if (strcmp(arg, "--refuse-stop") == 0) return options->refuseStop = true;

@@ -7,6 +7,9 @@
 //   --event=plain|global       creates <name>.Event or Global\<name>.Event at start
 //   --signal-after=<ms>|never  on stop, time before the event is signalled (default 0);
 //                              never: reports STOPPED without signalling
+//   --stopped-after=<ms>       on stop, time between signalling the event and reporting
+//                              STOPPED (default 0): the window in which a restart meets a
+//                              service that announced its stop but is still stop-pending
 //   --refuse-stop              does not accept the stop control
 //   --die-on-stop              on stop, reports STOP_PENDING and ends the process shortly
 //                              after, without signalling or reporting STOPPED
@@ -22,6 +25,7 @@ struct ServiceOptions {
     bool exitAtStart = false;
     StopEventKind event = StopEventKind::None;
     DWORD signalAfterMs = 0;  // INFINITE: never signals
+    DWORD stoppedAfterMs = 0;
     bool refuseStop = false;
     bool dieOnStop = false;
 };

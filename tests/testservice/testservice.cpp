@@ -84,6 +84,7 @@ void WINAPI ServiceMain(DWORD, char** argv) {
         if (stopEvent != nullptr) SetEvent(stopEvent);
     }
     if (stopEvent != nullptr) CloseHandle(stopEvent);
+    if (g_options.stoppedAfterMs != INFINITE) Sleep(g_options.stoppedAfterMs);
     Report(SERVICE_STOPPED);
 }
 
