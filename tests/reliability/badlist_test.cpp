@@ -51,7 +51,7 @@ std::string ShapeFault(const std::vector<std::string>& lines, const TraceLines& 
 }
 
 // What is wrong with a run; empty when nothing is.
-std::string Fault(const CapturedRun& run, const CrLfLines& logged, const TraceLines& frame) {
+std::string Fault(const ProgramRun& run, const CrLfLines& logged, const TraceLines& frame) {
     if (!run.finished) return "did not end";
     if (run.exitCode != 0) return "exit status " + std::to_string(run.exitCode);
     const std::string echo = EchoFault(SplitCrLf(run.output), logged);
@@ -64,7 +64,7 @@ protected:
     std::string RunOn(const std::string& list) {
         folder_.Write("Services.ini", list);
         DeleteFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str());
-        std::vector<CapturedRun> runs = RunTogether({launch_}, outputs_.Path(), kRunBoundMs);
+        std::vector<ProgramRun> runs = RunTogether({launch_}, outputs_.Path(), kRunBoundMs);
         const CrLfLines logged = SplitCrLf(folder_.Read("zStartup_LT.log"));
         if (logged.lines.size() > frame_.size()) serviceLines_ += logged.lines.size() - frame_.size();
         return Fault(runs.front(), logged, frame_);

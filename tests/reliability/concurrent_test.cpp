@@ -60,7 +60,7 @@ TEST_F(ConcurrentRuns, EveryLineWholeInLogAndOutput) {
     ProgramLaunch launch;
     launch.path = folder_.PathOf("zStartup.exe");
     launch.directory = folder_.PathOf("elsewhere");
-    std::vector<CapturedRun> runs = RunTogether(std::vector<ProgramLaunch>(kLaunchers, launch), outputs_.Path(), kBoundMs);
+    std::vector<ProgramRun> runs = RunTogether(std::vector<ProgramLaunch>(kLaunchers, launch), outputs_.Path(), kBoundMs);
 
     for (size_t run = 0; run < runs.size(); ++run) {
         ASSERT_TRUE(runs[run].started) << "run " << run;

@@ -33,8 +33,8 @@ bool StartSuspended(const ProgramLaunch& launch, Child* child) {
 }
 
 // Ends a child that is still running at the bound, then collects what it left.
-CapturedRun Collect(Child* child, bool started) {
-    CapturedRun run;
+ProgramRun Collect(Child* child, bool started) {
+    ProgramRun run;
     run.started = started;
     if (started) {
         run.finished = WaitForSingleObject(child->process.hProcess, 0) == WAIT_OBJECT_0;
@@ -53,7 +53,7 @@ CapturedRun Collect(Child* child, bool started) {
 
 }  // namespace
 
-std::vector<CapturedRun> RunTogether(const std::vector<ProgramLaunch>& launches, const std::string& outputFolder,
+std::vector<ProgramRun> RunTogether(const std::vector<ProgramLaunch>& launches, const std::string& outputFolder,
                                      DWORD boundMs) {
     std::vector<Child> children(launches.size());
     std::vector<bool> started(launches.size());
@@ -68,7 +68,7 @@ std::vector<CapturedRun> RunTogether(const std::vector<ProgramLaunch>& launches,
     }
     if (!running.empty()) WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE, boundMs);
 
-    std::vector<CapturedRun> runs;
+    std::vector<ProgramRun> runs;
     for (size_t i = 0; i < launches.size(); ++i) runs.push_back(Collect(&children[i], started[i]));
     return runs;
 }

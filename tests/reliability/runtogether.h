@@ -10,17 +10,10 @@
 
 #include "tests/launcher/runprogram.h"
 
-struct CapturedRun {
-    bool started = false;
-    bool finished = false;  // false: still running at the bound, then terminated
-    DWORD exitCode = 0;
-    std::string output;  // standard output, bytes as written
-};
-
 // Each launch's output goes to <outputFolder>\stdout-<index>.txt. All processes are created
 // suspended and resumed together; at most MAXIMUM_WAIT_OBJECTS launches. The result has one
-// entry per launch, in order.
-std::vector<CapturedRun> RunTogether(const std::vector<ProgramLaunch>& launches, const std::string& outputFolder,
+// entry per launch, in order (elapsedMs is not measured per launch and stays 0).
+std::vector<ProgramRun> RunTogether(const std::vector<ProgramLaunch>& launches, const std::string& outputFolder,
                                      DWORD boundMs);
 
 #endif
