@@ -1,11 +1,45 @@
 #include "launcher/launchbatch.h"
 
 #include <windows.h>
+#include <objbase.h>
 #include <shellapi.h>
 
 #include "launcher/fileexists.h"
 #include "launcher/launcherconstants.h"
 #include "lowtracessupport/tracemessage.h"
+
+namespace {
+
+// The shell's result as ShellExecuteA gave it: above 32 on success, the shell's error value
+// (2: file not found, 31: no association...) on failure. A failure must never read as a
+// success, even from a shell that leaves hInstApp unset.
+int ShellResult(BOOL opened, const SHELLEXECUTEINFOA& info)
+{
+    const INT_PTR value = reinterpret_cast<INT_PTR>(info.hInstApp);
+    if (!opened && (value > 32 || value < 0)) return 0;
+    return static_cast<int>(value);
+}
+
+// No zone check: a batch file carrying the downloaded-from-the-internet mark would otherwise
+// wait for an answer to a security prompt that nobody sees at an unattended start. No error
+// boxes either, and no return before the shell has done its work: the launcher exits next.
+int OpenThroughShell(const char* batchPath, const char* directory)
+{
+    SHELLEXECUTEINFOA info = {};
+    info.cbSize = sizeof info;
+    info.fMask = SEE_MASK_NOZONECHECKS | SEE_MASK_FLAG_NO_UI | SEE_MASK_NOASYNC;
+    info.lpVerb = "open";
+    info.lpFile = batchPath;
+    info.lpDirectory = directory[0] != '\0' ? directory : NULL;
+    info.nShow = SW_SHOWNORMAL;
+    // The shell may hand the request to COM extensions, which need an apartment.
+    const HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
+    const BOOL opened = ShellExecuteExA(&info);
+    if (SUCCEEDED(com)) CoUninitialize();
+    return ShellResult(opened, info);
+}
+
+}  // namespace
 
 void LaunchBatch(const char* batchPath, const char* directory)
 {
@@ -14,8 +48,6 @@ void LaunchBatch(const char* batchPath, const char* directory)
         TraceMessage(kTraceEverywhere, "[%s] '%s' Not found", kLogTag, batchPath);
         return;
     }
-    const HINSTANCE result =
-        ShellExecuteA(NULL, NULL, batchPath, NULL, directory[0] != '\0' ? directory : NULL, SW_SHOWNORMAL);
     TraceMessage(kTraceEverywhere, "[%s] '%s' started with result: %d", kLogTag, batchPath,
-                 static_cast<int>(reinterpret_cast<INT_PTR>(result)));
+                 OpenThroughShell(batchPath, directory));
 }

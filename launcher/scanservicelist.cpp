@@ -6,6 +6,7 @@
 #include "launcher/startserviceandwait.h"
 #include "launcher/stopserviceandwait.h"
 #include "lowtracessupport/tracemessage.h"
+#include "runrules/servicelistentry.h"
 
 static void StopListedService(const char* name)
 {
@@ -27,15 +28,10 @@ static void StartListedService(const char* name)
 
 void ScanServiceList(const char* listPath)
 {
-    for (unsigned int code = '0'; code <= 0xFF; ++code) {
-        const char key[2] = {static_cast<char>(code), '\0'};
-        // Both names are read before either service is touched.
-        char stopName[256] = "";
-        char startName[256] = "";
-        GetPrivateProfileStringA("STOP", key, "", stopName, sizeof stopName, listPath);
-        GetPrivateProfileStringA("START", key, "", startName, sizeof startName, listPath);
-        if (stopName[0] == '\0' && startName[0] == '\0') return;
-        if (stopName[0] != '\0') StopListedService(stopName);
-        if (startName[0] != '\0') StartListedService(startName);
+    ServiceListEntry entry;
+    for (unsigned int code = kFirstListKey; code <= kLastListKey; ++code) {
+        if (!ReadServiceListEntry(listPath, code, entry)) return;
+        if (entry.stopName[0] != '\0') StopListedService(entry.stopName);
+        if (entry.startName[0] != '\0') StartListedService(entry.startName);
     }
 }

@@ -1,68 +1,43 @@
 #include "launcher/startserviceandwait.h"
 
+#include "launcher/deadline.h"
 #include "launcher/launcherconstants.h"
-#include "launcher/millisecondclock.h"
-#include "launcher/servicehandles.h"
+#include "launcher/waituntilstopped.h"
+#include "runrules/servicehandles.h"
+#include "runrules/servicestate.h"
 
 namespace {
 
-struct Poll {
-    DWORD error;  // 0 when the state is known
-    DWORD state;
-};
-
-Poll Interrogate(SC_HANDLE service)
+// A service found stopped after its start was accepted has ended again and will not come up:
+// no need to wait out the timeout for it.
+DWORD Outcome(const ServiceState& last)
 {
-    SERVICE_STATUS status = {};
-    if (ControlService(service, SERVICE_CONTROL_INTERROGATE, &status)) return {0, status.dwCurrentState};
-    const DWORD error = GetLastError();
-    // A starting service cannot accept controls yet, but its state is filled in all the same.
-    if (error == ERROR_SERVICE_CANNOT_ACCEPT_CTRL && status.dwCurrentState == SERVICE_START_PENDING) {
-        return {0, SERVICE_START_PENDING};
-    }
-    return {error, status.dwCurrentState};
+    if (last.error != 0) return last.error;
+    if (last.state == SERVICE_RUNNING) return 0;
+    return last.state == SERVICE_STOPPED ? ERROR_SERVICE_NOT_ACTIVE : kTimeoutResult;
 }
 
-DWORD Outcome(const Poll& poll)
+DWORD WaitUntilRunning(SC_HANDLE service, const Deadline& deadline)
 {
-    if (poll.error != 0) return poll.error;
-    return poll.state == SERVICE_RUNNING ? 0 : kTimeoutResult;
-}
-
-DWORD WaitUntilRunning(SC_HANDLE service, DWORD timeout)
-{
-    const MillisecondClock clock;
-    const DWORD start = clock.Now();
     for (;;) {
         Sleep(kPollInterval);
-        const Poll poll = Interrogate(service);
-        // Unsigned difference: correct across the clock's wrap at 2^32.
-        const bool timedOut = timeout != kNoTimeout && clock.Now() - start >= timeout;
-        if (timedOut || poll.error != 0 || poll.state == SERVICE_RUNNING) return Outcome(poll);
+        const ServiceState current = QueryServiceState(service);
+        const bool settled = current.error != 0 || current.state == SERVICE_RUNNING || current.state == SERVICE_STOPPED;
+        if (settled || deadline.Passed()) return Outcome(current);
     }
 }
 
 // A service stopped by the same list entry signals its stop event just before it reports
-// stopped; a start request in between is refused as "already running". True once such a
-// service has stopped, within the timeout; false at once for a service in any other state.
-bool WaitWhileStopping(SC_HANDLE service, DWORD timeout)
+// stopped; a start request in between is refused as "already running". Such a service is
+// waited for and started again, within the deadline; a service in any other state keeps the
+// refusal.
+DWORD StartAfterStopping(SC_HANDLE service, DWORD refusal, const Deadline& deadline)
 {
-    const MillisecondClock clock;
-    const DWORD start = clock.Now();
-    for (;;) {
-        const Poll poll = Interrogate(service);
-        if (poll.state == SERVICE_STOPPED) return true;
-        if (poll.state != SERVICE_STOP_PENDING) return false;
-        if (timeout != kNoTimeout && clock.Now() - start >= timeout) return false;
-        Sleep(kPollInterval);
-    }
-}
-
-DWORD RequestStart(SC_HANDLE service, DWORD timeout)
-{
-    if (StartServiceA(service, 0, NULL)) return 0;
-    const DWORD error = GetLastError();
-    if (error != ERROR_SERVICE_ALREADY_RUNNING || !WaitWhileStopping(service, timeout)) return error;
+    if (refusal != ERROR_SERVICE_ALREADY_RUNNING) return refusal;
+    const ServiceState current = QueryServiceState(service);
+    if (current.error != 0 || current.state != SERVICE_STOP_PENDING) return refusal;
+    const DWORD stopped = WaitUntilStopped(service, deadline);
+    if (stopped != 0) return stopped;
     return StartServiceA(service, 0, NULL) ? 0 : GetLastError();
 }
 
@@ -71,9 +46,16 @@ DWORD RequestStart(SC_HANDLE service, DWORD timeout)
 DWORD StartServiceAndWait(const char* serviceName, DWORD timeout)
 {
     ServiceHandles handles;
-    const DWORD error = handles.Open(serviceName, SERVICE_START | SERVICE_INTERROGATE);
+    const DWORD error = handles.Open(serviceName, kStartAccess);
     if (error != 0) return error;
-    const DWORD startError = RequestStart(handles.Service(), timeout);
-    if (startError != 0) return startError;
-    return WaitUntilRunning(handles.Service(), timeout);
+    const BOOL started = StartServiceA(handles.Service(), 0, NULL);
+    const DWORD refusal = started ? 0 : GetLastError();
+    // The launcher's own wait begins when the manager has answered: the request itself may
+    // take the manager's pipe timeout for a service whose process hangs before it connects.
+    const Deadline deadline(timeout);
+    if (!started) {
+        const DWORD restartError = StartAfterStopping(handles.Service(), refusal, deadline);
+        if (restartError != 0) return restartError;
+    }
+    return WaitUntilRunning(handles.Service(), deadline);
 }

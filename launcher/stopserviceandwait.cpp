@@ -1,42 +1,40 @@
 #include "launcher/stopserviceandwait.h"
 
+#include "launcher/deadline.h"
 #include "launcher/launcherconstants.h"
-#include "launcher/servicehandles.h"
+#include "launcher/waituntilstopped.h"
+#include "runrules/servicehandles.h"
+#include "runrules/stopevent.h"
 
-// The service's stop event, or null when it has none (or the name would not fit). A service
-// in session 0 creates a plain name in the global namespace, which a launcher in a user's
-// session reaches only through the Global\ prefix.
-static HANDLE OpenStopEvent(const char* serviceName)
+namespace {
+
+// After an accepted stop request: the service's own word when it has an event, the state
+// when its event exists but cannot be waited on, nothing when it has none.
+DWORD WaitForStop(SC_HANDLE service, const StopEvent& event, DWORD timeout)
 {
-    static const char kGlobalFormat[] = "Global\\%s.Event";
-    char eventName[1024];
-    if (lstrlenA(serviceName) + sizeof kGlobalFormat > sizeof eventName) return NULL;
-
-    wsprintfA(eventName, "%s.Event", serviceName);
-    HANDLE event = OpenEventA(SYNCHRONIZE, FALSE, eventName);
-    if (event != NULL) return event;
-    wsprintfA(eventName, kGlobalFormat, serviceName);
-    return OpenEventA(SYNCHRONIZE, FALSE, eventName);
+    switch (event.State()) {
+    case StopEventState::kOpened:
+        return WaitForSingleObject(event.Handle(), timeout) == WAIT_OBJECT_0 ? 0 : kTimeoutResult;
+    case StopEventState::kUnopenable:
+        return WaitUntilStopped(service, Deadline(timeout));
+    case StopEventState::kAbsent:
+        break;
+    }
+    return 0;
 }
 
-static DWORD StopAndWaitForEvent(SC_HANDLE service, HANDLE event, DWORD timeout)
-{
-    // The state the stop request reports is not examined: the event is the service's word.
-    SERVICE_STATUS status;
-    if (!ControlService(service, SERVICE_CONTROL_STOP, &status)) return GetLastError();
-    if (event == NULL) return 0;
-    return WaitForSingleObject(event, timeout) == WAIT_OBJECT_0 ? 0 : kTimeoutResult;
-}
+}  // namespace
 
 DWORD StopServiceAndWait(const char* serviceName, DWORD timeout)
 {
     ServiceHandles handles;
-    const DWORD error = handles.Open(serviceName, SERVICE_STOP | SERVICE_INTERROGATE);
+    const DWORD error = handles.Open(serviceName, kStopAccess);
     if (error != 0) return error;
 
     // Opened before the stop request, while the service still holds it.
-    HANDLE event = OpenStopEvent(serviceName);
-    const DWORD result = StopAndWaitForEvent(handles.Service(), event, timeout);
-    if (event != NULL) CloseHandle(event);
-    return result;
+    const StopEvent event(serviceName);
+    // The state the stop request reports is not examined: the event is the service's word.
+    SERVICE_STATUS status;
+    if (!ControlService(handles.Service(), SERVICE_CONTROL_STOP, &status)) return GetLastError();
+    return WaitForStop(handles.Service(), event, timeout);
 }

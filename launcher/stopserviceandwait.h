@@ -1,4 +1,4 @@
-// StopServiceAndWait: sends a service the stop control and waits for its stop event.
+// StopServiceAndWait: sends a service the stop control and waits until it has finished.
 #ifndef ZSTARTUP_LAUNCHER_STOPSERVICEANDWAIT_H
 #define ZSTARTUP_LAUNCHER_STOPSERVICEANDWAIT_H
 
@@ -6,11 +6,15 @@
 
 // A stopping service announces that it has finished with its event "<name>.Event" (looked up
 // as "Global\<name>.Event" too, where a service in another session creates it). When the
-// event exists, waits up to timeout ms (kNoTimeout: no limit) for it to be signalled; when it
-// does not, the service counts as stopped as soon as it accepts the stop control.
+// event can be opened, waits up to timeout ms (kNoTimeout: no limit) for it to be signalled.
+// When it exists but cannot be opened (the service kept the default descriptor, or the name
+// belongs to another kind of object), polls the service's state every 50 ms until it is
+// stopped, within the same timeout. When there is no event, the service counts as stopped as
+// soon as it accepts the stop control.
 //
-// 0 on success; 258 (WAIT_TIMEOUT) when the event was not signalled in time or the wait
-// failed; otherwise the Win32 error of the manager, open or stop request that failed.
+// 0 on success; 258 (WAIT_TIMEOUT) when the event was not signalled, or the service not
+// stopped, in time, or the wait failed; otherwise the Win32 error of the manager, open, stop
+// request or state query that failed.
 DWORD StopServiceAndWait(const char* serviceName, DWORD timeout);
 
 #endif

@@ -6,12 +6,15 @@
 #include <cstdio>
 
 #include "foundation/zfile.h"
-#include "lowtracessupport/modulepathwithsuffix.h"
+#include "lowtracessupport/logpath.h"
+#include "lowtracessupport/modulepath.h"
 
 static void AppendLogLine(const char* message)
 {
-    char logPath[256];
-    if (!ModulePathWithSuffix(logPath, sizeof logPath, "_LT.log")) lstrcpyA(logPath, "default_LT.log");
+    char exePath[kLogPathCapacity];
+    char logPath[kLogPathCapacity];
+    const bool exePathRead = ReadModulePath(exePath, sizeof exePath) == PathReading::kRead;
+    LogPathOf(exePathRead ? exePath : NULL, logPath);
 
     // Opened per line and without sharing: the line is on disk when the call returns, and two
     // writers at the same instant lose a line rather than interleave.

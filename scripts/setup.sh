@@ -1,22 +1,31 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (Debian packages only); does nothing when all is there.
+# Installs what the build and the tests need (Debian packages only, and the Japanese locale the
+# code-page tests run Wine under); does nothing when all is there.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev libffi-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine wine32:i386 wine64 python3 zip unzip imagemagick)
+          wine wine32:i386 wine64 python3 zip unzip imagemagick locales)
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  $sudo dpkg --add-architecture i386
+if [ ${#missing[@]} -ne 0 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $sudo dpkg --add-architecture i386
+  fi
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -qq
+  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
-export DEBIAN_FRONTEND=noninteractive
-$sudo apt-get update -qq
-$sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+
+# Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives the double-byte code page 932.
+if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
+  $sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
+  $sudo locale-gen >/dev/null
+fi

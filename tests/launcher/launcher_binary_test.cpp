@@ -66,6 +66,60 @@ TEST(LauncherImage, ImportCheckCatchesStaticWinmm) {
     EXPECT_EQ(ImportsOutsideKnownDlls(image), std::vector<std::string>({"winmm.dll"}));
 }
 
+bool Has(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Windows' shell runs a zone check (a security prompt for a downloaded batch file) and may
+// show error boxes unless told not to, which only the Ex call can; Wine shows neither, so the
+// import is what can be seen here.
+TEST(LauncherImage, OpensTheBatchThroughTheCallThatTurnsPromptsOff) {
+    PeImage image(ReadFileBytes(BesideThisProgram("zStartup.exe")));
+    ASSERT_TRUE(image.Valid());
+    const std::vector<std::string> shell = image.ImportedFunctions("shell32.dll");
+    EXPECT_TRUE(Has(shell, "ShellExecuteExA"));
+    EXPECT_FALSE(Has(shell, "ShellExecuteA"));
+    EXPECT_TRUE(Has(image.ImportedFunctions("ole32.dll"), "CoInitializeEx"));
+}
+
+// Without a manifest Windows treats a program as a legacy one: unelevated, its log writes
+// would be virtualized into the user's VirtualStore.
+class ApplicationManifest : public ::testing::TestWithParam<const char*> {
+protected:
+    std::string Manifest() {
+        HMODULE module = LoadLibraryExA(BesideThisProgram(GetParam()).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        if (module == nullptr) return std::string();
+        std::string text;
+        HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+        if (resource != nullptr) {
+            const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, resource)));
+            text.assign(bytes, SizeofResource(module, resource));
+        }
+        FreeLibrary(module);
+        return text;
+    }
+};
+
+TEST_P(ApplicationManifest, RunsAsInvokerOnWindows7To11) {
+    const std::string manifest = Manifest();
+    ASSERT_FALSE(manifest.empty()) << "no manifest resource";
+    const char* kEntries[] = {
+        "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
+        "<supportedOS Id=\"{35138b9a-5d96-4fbd-8e2d-a2440225f93a}\"/>",  // Windows 7
+        "<supportedOS Id=\"{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}\"/>",  // Windows 8
+        "<supportedOS Id=\"{1f676c76-80e1-4239-95bb-83d0f6d0da78}\"/>",  // Windows 8.1
+        "<supportedOS Id=\"{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}\"/>",  // Windows 10 and 11
+    };
+    for (const char* entry : kEntries) EXPECT_NE(manifest.find(entry), std::string::npos) << entry;
+    EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(Programs, ApplicationManifest, ::testing::Values("zStartup.exe"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             std::string name = info.param;
+                             return name.substr(0, name.find('.'));
+                         });
+
 class VersionRecord : public ::testing::Test {
 protected:
     void SetUp() override {

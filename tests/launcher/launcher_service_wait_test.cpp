@@ -1,6 +1,6 @@
 // The bounded waits of one stop or start, against test services that take their time, never
-// signal, refuse or die. A row's lower bound is a wait the behaviour requires; nothing is
-// timed from above.
+// signal, refuse or die. Each row bounds the run from below (a wait the behaviour requires)
+// and from above (no wait may last longer than the launcher promises).
 #include <gtest/gtest.h>
 
 #include "tests/launcher/launcherscenario.h"
@@ -15,28 +15,44 @@ struct WaitCase {
     bool runningFirst;    // started through the service manager before the run
     bool success;
     DWORD atLeastMs;
+    DWORD atMostMs;
 };
 
-// The launcher gives up a wait after 5000 ms; the run as a whole must have lasted nearly that.
+// The launcher gives up a wait after 5000 ms; the run as a whole must have lasted nearly that,
+// and not much more: one more start poll and the program's own start and end.
 const DWORD kGaveUpMs = 4500;
-// A service that takes one second must have been waited for nearly that long.
+const DWORD kGaveUpAtMostMs = 6500;
+// A service that takes one second must have been waited for nearly that long, and the launcher
+// must notice within a poll or two.
 const DWORD kWaitedOneSecondMs = 900;
+const DWORD kOneSecondAtMostMs = 1600;
+// Nothing to wait for.
+const DWORD kAtOnceMs = 1500;
 
 const WaitCase kCases[] = {
-    {"StartWithinOneSecondIsSuccess", false, "--start-delay=1000", false, true, kWaitedOneSecondMs},
-    {"StartNeedingEightSecondsIsErrorAfterTimeout", false, "--start-delay=8000", false, false, kGaveUpMs},
-    {"StartNeverReachingRunningIsErrorAfterTimeout", false, "--start-delay=never", false, false, kGaveUpMs},
-    {"StartOfServiceExitingAtOnceIsError", false, "--exit-at-start", false, false, 0},
-    {"StartOfRunningServiceIsError", false, "", true, false, 0},
-    {"StopWithoutEventIsSuccess", true, "", true, true, 0},
-    {"StopWaitsForPlainEvent", true, "--event=plain --signal-after=1000", true, true, kWaitedOneSecondMs},
-    {"StopWaitsForGlobalEvent", true, "--event=global --signal-after=1000", true, true, kWaitedOneSecondMs},
+    {"StartWithinOneSecondIsSuccess", false, "--start-delay=1000", false, true, kWaitedOneSecondMs,
+     kOneSecondAtMostMs},
+    {"StartNeedingEightSecondsIsErrorAfterTimeout", false, "--start-delay=8000", false, false, kGaveUpMs,
+     kGaveUpAtMostMs},
+    {"StartNeverReachingRunningIsErrorAfterTimeout", false, "--start-delay=never", false, false, kGaveUpMs,
+     kGaveUpAtMostMs},
+    {"StartOfServiceExitingAtOnceIsErrorWithoutWaiting", false, "--exit-at-start", false, false, 0, kAtOnceMs},
+    {"StartOfRunningServiceIsError", false, "", true, false, 0, kAtOnceMs},
+    {"StopWithoutEventIsSuccess", true, "", true, true, 0, kAtOnceMs},
+    {"StopWaitsForPlainEvent", true, "--event=plain --signal-after=1000", true, true, kWaitedOneSecondMs,
+     kOneSecondAtMostMs},
+    {"StopWaitsForGlobalEvent", true, "--event=global --signal-after=1000", true, true, kWaitedOneSecondMs,
+     kOneSecondAtMostMs},
     {"StopWithEventNeverSignalledIsErrorAfterTimeout", true, "--event=plain --signal-after=never", true, false,
-     kGaveUpMs},
+     kGaveUpMs, kGaveUpAtMostMs},
     {"StopOfServiceDyingWhilePendingIsErrorAfterTimeout", true, "--event=global --die-on-stop", true, false,
-     kGaveUpMs},
-    {"StopRefusedIsError", true, "--event=plain --refuse-stop", true, false, 0},
-    {"StopOfStoppedServiceIsError", true, "--event=plain", false, false, 0},
+     kGaveUpMs, kGaveUpAtMostMs},
+    {"StopWithUnopenableEventWaitsUntilStopped", true, "--event=mutex --stopped-after=1000", true, true,
+     kWaitedOneSecondMs, kOneSecondAtMostMs},
+    {"StopWithUnopenableEventNeverStoppingIsErrorAfterTimeout", true, "--event=mutex --stopped-after=never", true,
+     false, kGaveUpMs, kGaveUpAtMostMs},
+    {"StopRefusedIsError", true, "--event=plain --refuse-stop", true, false, 0, kAtOnceMs},
+    {"StopOfStoppedServiceIsError", true, "--event=plain", false, false, 0, kAtOnceMs},
 };
 
 class ServiceWait : public LauncherScenario, public ::testing::WithParamInterface<WaitCase> {};
@@ -56,6 +72,7 @@ TEST_P(ServiceWait, TracesOutcome) {
                        (row.stop ? "stopping" : "starting") + " service " + service.Name();
     ExpectTrace(run, Frame({line}));
     EXPECT_GE(run.elapsedMs, row.atLeastMs);
+    EXPECT_LE(run.elapsedMs, row.atMostMs);
 }
 
 INSTANTIATE_TEST_SUITE_P(Launcher, ServiceWait, ::testing::ValuesIn(kCases),

@@ -34,6 +34,7 @@ PeImage::PeImage(std::string bytes) : bytes_(std::move(bytes)) {
         ReadOptional<IMAGE_OPTIONAL_HEADER32>(optional, &subsystem_, &directories_, &directoryCount_);
     } else if (magic == IMAGE_NT_OPTIONAL_HDR64_MAGIC) {
         ReadOptional<IMAGE_OPTIONAL_HEADER64>(optional, &subsystem_, &directories_, &directoryCount_);
+        pe64_ = true;
     } else {
         return;
     }
@@ -87,4 +88,34 @@ std::vector<std::string> PeImage::ImportedDlls() const {
     // Delay-load descriptors: attributes, then the name's address.
     AppendNames(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT, 32, 4, &names);
     return names;
+}
+
+std::vector<std::string> PeImage::ImportedFunctions(const std::string& dll) const {
+    std::vector<std::string> functions;
+    if (IMAGE_DIRECTORY_ENTRY_IMPORT >= directoryCount_) return functions;
+    const DWORD thunkSize = pe64_ ? 8 : 4;
+    for (DWORD rva = directories_[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress; rva != 0;
+         rva += sizeof(IMAGE_IMPORT_DESCRIPTOR)) {
+        const auto* descriptor =
+            reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(AtRva(rva, sizeof(IMAGE_IMPORT_DESCRIPTOR)));
+        if (descriptor == nullptr || descriptor->Name == 0) break;
+        const char* name = AtRva(descriptor->Name, static_cast<DWORD>(dll.size() + 1));
+        if (name == nullptr || _stricmp(name, dll.c_str()) != 0) continue;
+        DWORD thunks = descriptor->OriginalFirstThunk != 0 ? descriptor->OriginalFirstThunk : descriptor->FirstThunk;
+        for (;; thunks += thunkSize) {
+            const char* thunk = AtRva(thunks, thunkSize);
+            if (thunk == nullptr) break;
+            ULONGLONG value = 0;
+            memcpy(&value, thunk, thunkSize);
+            if (value == 0) break;
+            const ULONGLONG byOrdinal = pe64_ ? IMAGE_ORDINAL_FLAG64 : IMAGE_ORDINAL_FLAG32;
+            if (value & byOrdinal) continue;
+            const char* hintName = AtRva(static_cast<DWORD>(value), 3);
+            if (hintName == nullptr) break;
+            size_t room = bytes_.data() + bytes_.size() - (hintName + 2);
+            if (memchr(hintName + 2, '\0', room) == nullptr) break;
+            functions.push_back(hintName + 2);
+        }
+    }
+    return functions;
 }

@@ -19,6 +19,9 @@ public:
     // Names of the DLLs of the import and the delay-load import directories, in file order.
     // A name or descriptor outside the file ends the list with "<out of file>".
     std::vector<std::string> ImportedDlls() const;
+    // Names of the functions imported by name from dll (compared without case) through the
+    // import directory; empty when it imports none.
+    std::vector<std::string> ImportedFunctions(const std::string& dll) const;
 
 private:
     // File bytes at a relative virtual address holding size bytes; null when outside any
@@ -32,6 +35,7 @@ private:
     const IMAGE_DATA_DIRECTORY* directories_ = nullptr;
     DWORD directoryCount_ = 0;
     WORD subsystem_ = 0;
+    bool pe64_ = false;
 };
 
 #endif

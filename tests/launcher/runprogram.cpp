@@ -32,12 +32,13 @@ ProgramRun RunProgram(const ProgramLaunch& launch) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
-    std::wstring commandLine = L"\"" + Wide(launch.path) + L"\"";
+    const std::wstring path = launch.widePath.empty() ? Wide(launch.path) : launch.widePath;
+    std::wstring commandLine = L"\"" + path + L"\"";
     if (!launch.arguments.empty()) commandLine += L" " + Wide(launch.arguments);
     PROCESS_INFORMATION process = {};
 
     DWORD begin = GetTickCount();
-    run.started = CreateProcessW(Wide(launch.path).c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
+    run.started = CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
                                  nullptr, Wide(launch.directory).c_str(), &startup, &process) != FALSE;
     CloseHandle(writeEnd);
     if (run.started) {

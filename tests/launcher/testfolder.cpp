@@ -78,8 +78,10 @@ bool TestFolder::Exists(const std::string& name) const {
 
 std::string TestFolder::Read(const std::string& name) const { return ReadFileBytes(PathOf(name)); }
 
-std::string ReadFileBytes(const std::string& path) {
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(Wide(path)); }
+
+std::string ReadFileBytes(const std::wstring& path) {
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes;

@@ -34,6 +34,7 @@ private:
 
 // The bytes of the file at path; empty when it cannot be read.
 std::string ReadFileBytes(const std::string& path);
+std::string ReadFileBytes(const std::wstring& path);
 
 // Full path of a file beside the running test program.
 std::string BesideThisProgram(const std::string& name);

@@ -18,6 +18,7 @@ HANDLE CreateStopEvent(const char* serviceName, StopEventKind kind) {
     int length = snprintf(name, sizeof name, "%s%s.Event",
                           kind == StopEventKind::Global ? "Global\\" : "", serviceName);
     if (length < 0 || length >= static_cast<int>(sizeof name)) return nullptr;
+    if (kind == StopEventKind::Mutex) return CreateMutexA(nullptr, FALSE, name);
 
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(

@@ -27,6 +27,7 @@ bool ParseDelay(const char* text, DWORD* delayMs) {
 bool ParseEvent(const char* text, StopEventKind* kind) {
     if (strcmp(text, "plain") == 0) *kind = StopEventKind::Plain;
     else if (strcmp(text, "global") == 0) *kind = StopEventKind::Global;
+    else if (strcmp(text, "mutex") == 0) *kind = StopEventKind::Mutex;
     else return false;
     return true;
 }

@@ -4,12 +4,16 @@
 //   --start-delay=<ms>|never   time spent START_PENDING before RUNNING (default 0);
 //                              never: stays START_PENDING until the process is killed
 //   --exit-at-start            reports STOPPED (with an error exit code) as soon as started
-//   --event=plain|global       creates <name>.Event or Global\<name>.Event at start
+//   --event=plain|global|mutex creates <name>.Event or Global\<name>.Event at start; mutex
+//                              holds a mutex under the plain name instead, so the name exists
+//                              but opening it as an event fails, as it does on Windows for an
+//                              event whose descriptor keeps the launcher out
 //   --signal-after=<ms>|never  on stop, time before the event is signalled (default 0);
 //                              never: reports STOPPED without signalling
-//   --stopped-after=<ms>       on stop, time between signalling the event and reporting
+//   --stopped-after=<ms>|never on stop, time between signalling the event and reporting
 //                              STOPPED (default 0): the window in which a restart meets a
-//                              service that announced its stop but is still stop-pending
+//                              service that announced its stop but is still stop-pending;
+//                              never: stays STOP_PENDING until the process is killed
 //   --refuse-stop              does not accept the stop control
 //   --die-on-stop              on stop, reports STOP_PENDING and ends the process shortly
 //                              after, without signalling or reporting STOPPED
@@ -18,14 +22,14 @@
 
 #include <windows.h>
 
-enum class StopEventKind { None, Plain, Global };
+enum class StopEventKind { None, Plain, Global, Mutex };
 
 struct ServiceOptions {
     DWORD startDelayMs = 0;  // INFINITE: never reaches RUNNING
     bool exitAtStart = false;
     StopEventKind event = StopEventKind::None;
     DWORD signalAfterMs = 0;  // INFINITE: never signals
-    DWORD stoppedAfterMs = 0;
+    DWORD stoppedAfterMs = 0;  // INFINITE: never reports STOPPED
     bool refuseStop = false;
     bool dieOnStop = false;
 };

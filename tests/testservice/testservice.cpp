@@ -41,7 +41,12 @@ void Report(DWORD state, DWORD waitHintMs = 0, DWORD exitCode = NO_ERROR) {
 
 // Stays START_PENDING for the chosen delay, reporting progress; never returns for "never".
 void StartSlowly() {
-    if (g_options.startDelayMs == INFINITE) Sleep(INFINITE);
+    if (g_options.startDelayMs == INFINITE) {
+        // Reported first, as a stuck service would: silence would keep the manager's start
+        // request waiting for its own timeout instead.
+        Report(SERVICE_START_PENDING, 30000);
+        Sleep(INFINITE);
+    }
     for (DWORD elapsed = 0; elapsed < g_options.startDelayMs; elapsed += kCheckPointIntervalMs) {
         DWORD left = g_options.startDelayMs - elapsed;
         Report(SERVICE_START_PENDING, left + kCheckPointIntervalMs);
@@ -81,10 +86,10 @@ void WINAPI ServiceMain(DWORD, char** argv) {
     }
     if (g_options.signalAfterMs != INFINITE) {
         Sleep(g_options.signalAfterMs);
-        if (stopEvent != nullptr) SetEvent(stopEvent);
+        if (stopEvent != nullptr && g_options.event != StopEventKind::Mutex) SetEvent(stopEvent);
     }
     if (stopEvent != nullptr) CloseHandle(stopEvent);
-    if (g_options.stoppedAfterMs != INFINITE) Sleep(g_options.stoppedAfterMs);
+    Sleep(g_options.stoppedAfterMs);
     Report(SERVICE_STOPPED);
 }
 

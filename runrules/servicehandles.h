@@ -1,9 +1,14 @@
 // ServiceHandles: the service control manager and one service opened from it, both closed
 // when the object goes.
-#ifndef ZSTARTUP_LAUNCHER_SERVICEHANDLES_H
-#define ZSTARTUP_LAUNCHER_SERVICEHANDLES_H
+#ifndef ZSTARTUP_RUNRULES_SERVICEHANDLES_H
+#define ZSTARTUP_RUNRULES_SERVICEHANDLES_H
 
 #include <windows.h>
+
+// The rights the launcher asks for: the request itself and reading the state back. Rights
+// to interrogate are not needed, and delegated service accounts are usually given just these.
+const DWORD kStopAccess = SERVICE_STOP | SERVICE_QUERY_STATUS;
+const DWORD kStartAccess = SERVICE_START | SERVICE_QUERY_STATUS;
 
 class ServiceHandles {
 public:

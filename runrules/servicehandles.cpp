@@ -1,4 +1,4 @@
-#include "launcher/servicehandles.h"
+#include "runrules/servicehandles.h"
 
 ServiceHandles::ServiceHandles() : manager(NULL), service(NULL) {}
 

@@ -1,0 +1,24 @@
+// Paths in the ANSI code page, read so that they never name another file than the real one.
+#ifndef ZSTARTUP_LOWTRACESSUPPORT_MODULEPATH_H
+#define ZSTARTUP_LOWTRACESSUPPORT_MODULEPATH_H
+
+#include <wchar.h>
+
+enum class PathReading {
+    kRead,              // the whole path, exactly
+    kUnavailable,       // the platform gave no path, or it does not fit the buffer
+    kNotRepresentable,  // a character has no exact form in the ANSI code page
+};
+
+// Converts a UTF-16 path to the process's ANSI code page into path (capacity bytes,
+// terminator included). No best-fit mapping: Windows would turn a folder "Łódź" into
+// "Lódz", another folder. kNotRepresentable when a character has no exact form,
+// kUnavailable when the result does not fit; path then holds the empty text.
+PathReading AnsiPathOf(const wchar_t* widePath, char* path, unsigned int capacity);
+
+// The running executable's full path, as AnsiPathOf converts it. GetModuleFileNameA alone
+// puts '?' (or a best-fit look-alike) in place of characters the code page lacks, which
+// would make every file beside the executable silently unreachable.
+PathReading ReadModulePath(char* path, unsigned int capacity);
+
+#endif

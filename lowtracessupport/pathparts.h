@@ -1,0 +1,16 @@
+// Separators of a path in the ANSI code page, found character by character: in the
+// double-byte code pages (932, 936, 949, 950) the second byte of a character can be 0x5C,
+// the backslash, as in the kanji 表 (0x95 0x5C).
+#ifndef ZSTARTUP_LOWTRACESSUPPORT_PATHPARTS_H
+#define ZSTARTUP_LOWTRACESSUPPORT_PATHPARTS_H
+
+// The last backslash of path that is a character of its own; null when there is none.
+char* LastSeparator(char* path);
+
+// Replaces the file name's extension (from its last '.') by suffix, or appends suffix when the
+// file name has none: C:\Show\zStartup.exe with ".bat" gives C:\Show\zStartup.bat, and
+// C:\My.Tools\zStartup gives C:\My.Tools\zStartup.bat. False, with path unchanged, when the
+// result would not fit capacity bytes (terminator included): a cut path names another file.
+bool ReplaceExtension(char* path, unsigned int capacity, const char* suffix);
+
+#endif

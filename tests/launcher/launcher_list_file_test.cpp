@@ -1,0 +1,71 @@
+// How the service list file is found and read: encodings that Windows' profile reader
+// handles differently from Wine's, and lists that are there but cannot be read.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include "tests/launcher/launcherscenario.h"
+#include "tests/launcher/widetext.h"
+
+namespace {
+
+const char kListed[] = "[zStartup] Error starting service zstNoSuchListed";
+const char kMarkWarning[] =
+    "[zStartup] Warning: service list begins with a UTF-8 byte order mark; save it as ANSI or UTF-16";
+
+enum class ListForm { kBytes, kFolder, kHeldWithoutSharing };
+
+struct ListFileCase {
+    const char* name;
+    ListForm form;
+    std::string bytes;  // the list's contents (kBytes, kHeldWithoutSharing)
+    TraceLines serviceLines;
+};
+
+std::string Utf16WithMark(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) bytes += std::string(1, c) + '\0';
+    return bytes;
+}
+
+const std::string kStartList = "[START]\r\n0=zstNoSuchListed\r\n";
+
+const ListFileCase kCases[] = {
+    // Wine reads the section behind the mark; Windows would not see it.
+    {"Utf8MarkBeforeSectionIsWarned", ListForm::kBytes, "\xEF\xBB\xBF" + kStartList, {kMarkWarning, kListed}},
+    {"Utf8MarkBeforeBlanksAndSectionIsWarned", ListForm::kBytes, "\xEF\xBB\xBF \t" + kStartList,
+     {kMarkWarning, kListed}},
+    {"Utf8MarkBeforeCommentIsHarmless", ListForm::kBytes, "\xEF\xBB\xBF; list\r\n" + kStartList, {kListed}},
+    {"Utf16WithMarkIsRead", ListForm::kBytes, Utf16WithMark(kStartList), {kListed}},
+    {"EmptyListHasNoLine", ListForm::kBytes, "", {}},
+    {"FolderNamedLikeTheListIsAccessDenied", ListForm::kFolder, "",
+     {"[zStartup] Error reading service list: error 5"}},
+    {"ListHeldWithoutSharingIsSharingViolation", ListForm::kHeldWithoutSharing, kStartList,
+     {"[zStartup] Error reading service list: error 32"}},
+};
+
+class ServiceListFile : public LauncherScenario, public ::testing::WithParamInterface<ListFileCase> {};
+
+TEST_P(ServiceListFile, TracesHowTheListIsRead) {
+    const ListFileCase& row = GetParam();
+    HANDLE holder = INVALID_HANDLE_VALUE;
+    if (row.form == ListForm::kFolder) {
+        folder_.MakeFolder("Services.ini");
+    } else {
+        folder_.Write("Services.ini", row.bytes);
+    }
+    if (row.form == ListForm::kHeldWithoutSharing) {
+        holder = CreateFileW(Wide(folder_.PathOf("Services.ini")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    }
+    ProgramRun run = Run();
+    if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);
+    ExpectTrace(run, Frame(row.serviceLines));
+    EXPECT_LE(run.elapsedMs, 1500u) << "nothing to wait for";
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, ServiceListFile, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<ListFileCase>& info) { return info.param.name; });
+
+}  // namespace
