@@ -8,5 +8,9 @@ rem
 rem This example only shows that it ran: it appends the date, time and working directory to
 rem zStartup_bat.log beside this file.
 
+rem Work in this file's own folder, whatever the command processor chose: started from a
+rem network share it would otherwise run in the Windows folder.
+pushd "%~dp0"
+
 >>"%~dp0zStartup_bat.log" echo %DATE% %TIME% zStartup.bat ran in %CD%
 echo zStartup.bat ran in %CD%
