@@ -4,24 +4,31 @@ namespace {
 
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
 const DWORD kUtf8MarkLength = sizeof kUtf8Mark - 1;
-// Enough for the mark, any run of blanks a list would have, and the '['.
+// Enough for the mark, any run of blanks a list would have, and the section's name.
 const DWORD kProbeLength = 256;
 
 ServiceListFile Unreadable(DWORD error)
 {
     const bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    return {absent ? ListFileState::kAbsent : ListFileState::kUnreadable, absent ? 0 : error, false};
+    return {absent ? ListFileState::kAbsent : ListFileState::kUnreadable, absent ? 0 : error, false, ""};
 }
 
-}  // namespace
-
-bool Utf8MarkHidesFirstSection(const char* bytes, DWORD count)
+// The section header right after a UTF-8 mark at the start of bytes, blanks allowed between:
+// true, with its name (cut to fit) in name. False when there is no mark or no header.
+bool SectionAfterUtf8Mark(const char* bytes, DWORD count, char (&name)[64])
 {
     if (count < kUtf8MarkLength || memcmp(bytes, kUtf8Mark, kUtf8MarkLength) != 0) return false;
     DWORD i = kUtf8MarkLength;
     while (i < count && (bytes[i] == ' ' || bytes[i] == '\t')) ++i;
-    return i < count && bytes[i] == '[';
+    if (i >= count || bytes[i] != '[') return false;
+    DWORD length = 0;
+    for (++i; i < count && bytes[i] != ']' && bytes[i] != '\r' && bytes[i] != '\n' && length + 1 < sizeof name; ++i)
+        name[length++] = bytes[i];
+    name[length] = '\0';
+    return true;
 }
+
+}  // namespace
 
 ServiceListFile ProbeServiceList(const char* path)
 {
@@ -34,6 +41,8 @@ ServiceListFile ProbeServiceList(const char* path)
     const BOOL read = ReadFile(file, start, sizeof start, &count, NULL);
     const DWORD error = read ? 0 : GetLastError();
     CloseHandle(file);
-    if (!read) return {ListFileState::kUnreadable, error, false};
-    return {ListFileState::kReadable, 0, Utf8MarkHidesFirstSection(start, count)};
+    if (!read) return {ListFileState::kUnreadable, error, false, ""};
+    ServiceListFile list = {ListFileState::kReadable, 0, false, ""};
+    list.utf8MarkHidesFirstSection = SectionAfterUtf8Mark(start, count, list.hiddenSection);
+    return list;
 }

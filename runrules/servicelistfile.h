@@ -17,13 +17,12 @@ struct ServiceListFile {
     // line. Windows' profile reader knows only the UTF-16 mark and takes the three bytes as
     // part of that line, so the first section is invisible to it (Wine reads it all the same).
     bool utf8MarkHidesFirstSection;
+    // The name of that section, cut to fit; "" when no section is hidden.
+    char hiddenSection[64];
 };
 
 // Opens the list for reading, as the profile reader will, and looks at its first line. Only
 // "file not found" and "path not found" count as absent.
 ServiceListFile ProbeServiceList(const char* path);
-
-// Whether bytes (the start of a file) hide the first section as described above.
-bool Utf8MarkHidesFirstSection(const char* bytes, DWORD count);
 
 #endif

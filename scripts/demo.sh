@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The main job in one command: builds zStartup.exe, registers a demo service in a throw-away
-# Wine prefix, runs zStartup.exe on a copy of examples/ and prints what it did: its standard
-# output, its trace log and the line its batch file wrote. Exits non-zero if a step fails or
-# the trace log lacks an expected line.
+# The main job in one command: builds zStartup.exe and zStartupCheck.exe, registers a demo
+# service in a throw-away Wine prefix, checks a copy of examples/ with zStartupCheck.exe, runs
+# zStartup.exe on it and prints what it did: its standard output, its trace log and the line its
+# batch file wrote. Exits non-zero if a step fails, the check finds more than Wine's own folder
+# permissions, or the trace log lacks an expected line.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 
@@ -49,9 +50,9 @@ mkdir -p "$demo"
 say "Toolchain (scripts/setup.sh)"
 quiet bash scripts/setup.sh || fail "scripts/setup.sh failed"
 
-say "Build: zStartup.exe and the test service (preset win32)"
+say "Build: zStartup.exe, zStartupCheck.exe and the test service (preset win32)"
 quiet cmake --preset win32 || fail "configure failed"
-quiet cmake --build --preset win32 --target zStartup zstartup_testservice || fail "build failed"
+quiet cmake --build --preset win32 --target zStartup zStartupCheck zstartup_testservice || fail "build failed"
 
 say "Wine prefix: $prefix"
 trap cleanup EXIT
@@ -72,9 +73,21 @@ until service_running; do
   sc start "$service" || sleep 1
 done
 
-say "Run: $folder/zStartup.exe (with Services.ini and zStartup.bat from examples/)"
 mkdir -p "$folder"
-cp "$bin/zStartup.exe" examples/Services.ini examples/zStartup.bat "$folder/"
+cp "$bin/zStartup.exe" "$bin/zStartupCheck.exe" examples/Services.ini examples/zStartup.bat "$folder/"
+
+say "Check: $folder/zStartupCheck.exe (what the next start will do)"
+check_status=0
+(cd "$folder" && wine ./zStartupCheck.exe) >"$demo/check.raw" 2>>"$steps" || check_status=$?
+tr -d '\r' <"$demo/check.raw" >"$demo/check.txt"
+cat "$demo/check.txt"
+echo "exit status: $check_status"
+echo "(Under Wine every folder belongs to, and may be changed by, the user's own account: the folder error is expected here and is what the check exists to catch on Windows.)"
+grep -qx "entry 0: stop $service, then start $service" "$demo/check.txt" || fail "the check shows no entry 0"
+unexpected=$(grep -E '^(error|warning): ' "$demo/check.txt" | grep -v '^error: folder ' || true)
+[ -z "$unexpected" ] || fail "the check found: $unexpected"
+
+say "Run: $folder/zStartup.exe (with Services.ini and zStartup.bat from examples/)"
 status=0
 (cd "$folder" && wine ./zStartup.exe) >"$demo/stdout.txt" 2>>"$steps" || status=$?
 show "$demo/stdout.txt"

@@ -51,12 +51,27 @@ TEST(LauncherImage, IsGuiProgramForTheBuildMachine) {
     EXPECT_EQ(image.Subsystem(), IMAGE_SUBSYSTEM_WINDOWS_GUI);
 }
 
-TEST(LauncherImage, ImportsOnlyKnownDlls) {
-    PeImage image(ReadFileBytes(BesideThisProgram("zStartup.exe")));
+std::string ProgramName(const ::testing::TestParamInfo<const char*>& info) {
+    std::string name = info.param;
+    return name.substr(0, name.find('.'));
+}
+
+// Both shipped programs run elevated beside files an administrator put there.
+class ShippedProgram : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(ShippedProgram, ImportsOnlyKnownDlls) {
+    PeImage image(ReadFileBytes(BesideThisProgram(GetParam())));
     ASSERT_TRUE(image.Valid());
     std::vector<std::string> imports = ImportedDlls(image);
     EXPECT_NE(std::find(imports.begin(), imports.end(), "kernel32.dll"), imports.end()) << "import table not read";
     EXPECT_EQ(ImportsOutsideKnownDlls(image), std::vector<std::string>());
+}
+
+TEST(CheckerImage, IsConsoleProgramForTheBuildMachine) {
+    PeImage image(ReadFileBytes(BesideThisProgram("zStartupCheck.exe")));
+    ASSERT_TRUE(image.Valid());
+    EXPECT_EQ(image.Machine(), kBuildMachine);
+    EXPECT_EQ(image.Subsystem(), IMAGE_SUBSYSTEM_WINDOWS_CUI);
 }
 
 // The check above must see a static winmm import: the test build that has one is caught.
@@ -84,24 +99,21 @@ TEST(LauncherImage, OpensTheBatchThroughTheCallThatTurnsPromptsOff) {
 
 // Without a manifest Windows treats a program as a legacy one: unelevated, its log writes
 // would be virtualized into the user's VirtualStore.
-class ApplicationManifest : public ::testing::TestWithParam<const char*> {
-protected:
-    std::string Manifest() {
-        HMODULE module = LoadLibraryExA(BesideThisProgram(GetParam()).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        if (module == nullptr) return std::string();
-        std::string text;
-        HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
-        if (resource != nullptr) {
-            const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, resource)));
-            text.assign(bytes, SizeofResource(module, resource));
-        }
-        FreeLibrary(module);
-        return text;
+std::string Manifest(const char* program) {
+    HMODULE module = LoadLibraryExA(BesideThisProgram(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    if (module == nullptr) return std::string();
+    std::string text;
+    HRSRC resource = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));  // RT_MANIFEST
+    if (resource != nullptr) {
+        const char* bytes = static_cast<const char*>(LockResource(LoadResource(module, resource)));
+        text.assign(bytes, SizeofResource(module, resource));
     }
-};
+    FreeLibrary(module);
+    return text;
+}
 
-TEST_P(ApplicationManifest, RunsAsInvokerOnWindows7To11) {
-    const std::string manifest = Manifest();
+TEST_P(ShippedProgram, RunsAsInvokerOnWindows7To11) {
+    const std::string manifest = Manifest(GetParam());
     ASSERT_FALSE(manifest.empty()) << "no manifest resource";
     const char* kEntries[] = {
         "<requestedExecutionLevel level=\"asInvoker\" uiAccess=\"false\"/>",
@@ -114,11 +126,8 @@ TEST_P(ApplicationManifest, RunsAsInvokerOnWindows7To11) {
     EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ApplicationManifest, ::testing::Values("zStartup.exe"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             std::string name = info.param;
-                             return name.substr(0, name.find('.'));
-                         });
+INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram, ::testing::Values("zStartup.exe", "zStartupCheck.exe"),
+                         ProgramName);
 
 class VersionRecord : public ::testing::Test {
 protected:

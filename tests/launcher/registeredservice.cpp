@@ -38,6 +38,14 @@ RegisteredService::~RegisteredService() {
     if (manager_ != nullptr) CloseServiceHandle(manager_);
 }
 
+void RegisteredService::Configure(DWORD startType, const std::string& displayName, const std::string& dependsOn) {
+    const std::string dependencies = dependsOn + '\0';  // a list: names, then an empty one
+    if (!ChangeServiceConfigA(service_, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
+                              dependsOn.empty() ? nullptr : dependencies.c_str(), nullptr, nullptr,
+                              displayName.empty() ? nullptr : displayName.c_str()))
+        ADD_FAILURE() << "ChangeServiceConfig " << name_ << " failed: " << GetLastError();
+}
+
 DWORD RegisteredService::StartAndWaitRunning() {
     if (!StartServiceA(service_, 0, nullptr)) return GetLastError();
     return WaitForState(SERVICE_RUNNING, 20000) ? 0 : WAIT_TIMEOUT;

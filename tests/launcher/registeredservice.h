@@ -25,6 +25,9 @@ public:
     DWORD State();
     // Polls until the state is reached: true, or false after timeoutMs.
     bool WaitForState(DWORD state, DWORD timeoutMs);
+    // ChangeServiceConfigA: SERVICE_NO_CHANGE and empty texts leave a setting as it is;
+    // dependsOn names one service. Failure fails the current test.
+    void Configure(DWORD startType, const std::string& displayName = "", const std::string& dependsOn = "");
 
 private:
     void StopOrKill();

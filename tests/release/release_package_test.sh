@@ -2,7 +2,7 @@
 # Release package test. Environment (set by CTest): CMAKE, CPACK, BUILD_DIR, WORK_DIR (emptied
 # first), ZIP_NAME, WINE_PREFIX, NM, SOURCE_DIR.
 #
-# cpack must make ZIP_NAME from the build tree holding exactly the four files a user gets, the
+# cpack must make ZIP_NAME from the build tree holding exactly the five files a user gets, the
 # examples and the README unchanged and the executable without symbols. Unpacked into a fresh
 # folder, zStartup.exe runs there: exit status 0; the example list's service, which the test
 # prefix does not have, logged as errors; the batch file launched and really run in that folder.
@@ -21,9 +21,9 @@ run=$WORK_DIR/run
 zip=$package/$ZIP_NAME
 [ -f "$zip" ] || { ls "$package"; echo "FAIL: no $ZIP_NAME"; exit 1; }
 
-# Contents: exactly these four, at the top level.
+# Contents: exactly these five, at the top level.
 contents=$(cd "$package" && "$CMAKE" -E tar tf "$ZIP_NAME" | LC_ALL=C sort | tr '\n' ' ')
-[ "$contents" = "README.md Services.ini zStartup.bat zStartup.exe " ] || fail "zip holds: $contents"
+[ "$contents" = "README.md Services.ini zStartup.bat zStartup.exe zStartupCheck.exe " ] || fail "zip holds: $contents"
 
 (cd "$run" && "$CMAKE" -E tar xf "$zip")
 for file in examples/Services.ini examples/zStartup.bat README.md; do

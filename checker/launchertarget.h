@@ -1,0 +1,27 @@
+// LauncherTarget: the launcher to check and the paths its run will use, derived by the
+// launcher's own rules.
+#ifndef ZSTARTUP_CHECKER_LAUNCHERTARGET_H
+#define ZSTARTUP_CHECKER_LAUNCHERTARGET_H
+
+#include <string>
+
+#include "lowtracessupport/logpath.h"
+#include "lowtracessupport/modulepath.h"
+#include "runrules/runpaths.h"
+
+struct LauncherTarget {
+    std::string displayPath;  // the full path, for messages (characters the code page lacks as '?')
+    char path[sizeof(RunPaths::batch)];  // as the launcher reads its own path; "" unless kRead
+    PathReading reading;
+    RunPaths paths;
+    char logPath[kLogPathCapacity];
+};
+
+// Resolves argument (a path, relative to the current folder; null for zStartup.exe beside the
+// checker) and derives the paths. False, with why set, when it names no file.
+bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::string& why);
+
+// Wide text in the ANSI code page, with the code page's default character for what it lacks.
+std::string AnsiForDisplay(const std::wstring& wide);
+
+#endif

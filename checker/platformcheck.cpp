@@ -1,0 +1,43 @@
+#include "checker/platformcheck.h"
+
+#include <windows.h>
+
+namespace {
+
+bool Elevated()
+{
+    HANDLE token = NULL;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    const BOOL read = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return read && elevation.TokenIsElevated != 0;
+}
+
+bool SixtyFourBitWindows()
+{
+#ifdef _WIN64
+    return true;
+#else
+    BOOL wow64 = FALSE;
+    return IsWow64Process(GetCurrentProcess(), &wow64) && wow64;
+#endif
+}
+
+}  // namespace
+
+void CheckPlatform(const LauncherTarget& target, CheckReport& report)
+{
+    if (!Elevated()) {
+        report.Warning("this check runs without elevation: the launcher needs the rights of the scheduled task with "
+                       "highest privileges, and findings about rights here are this account's; run it elevated");
+    }
+    DWORD type = 0;
+    if (target.reading == PathReading::kRead && GetBinaryTypeA(target.path, &type) && type == SCS_32BIT_BINARY &&
+        SixtyFourBitWindows()) {
+        report.Note("launcher " + target.displayPath +
+                    " is the 32-bit build on 64-bit Windows: its batch file runs under the 32-bit command "
+                    "processor, with System32 and registry redirection; the 64-bit build avoids it");
+    }
+}

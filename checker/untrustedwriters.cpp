@@ -1,0 +1,150 @@
+#include "checker/untrustedwriters.h"
+
+#include <sddl.h>
+
+#include <map>
+
+namespace {
+
+const char kEveryone[] = "S-1-1-0";
+const char kAuthenticatedUsers[] = "S-1-5-11";
+const char kOwnerRights[] = "S-1-3-4";
+const char* const kTrusted[] = {
+    "S-1-5-18",      // SYSTEM
+    "S-1-5-32-544",  // Administrators
+    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",  // TrustedInstaller
+};
+
+std::string SidText(PSID sid)
+{
+    char* text = NULL;
+    if (!ConvertSidToStringSidA(sid, &text)) return std::string();
+    std::string result = text;
+    LocalFree(text);
+    return result;
+}
+
+bool Trusted(const std::string& sid)
+{
+    for (const char* trusted : kTrusted) {
+        if (sid == trusted) return true;
+    }
+    return false;
+}
+
+DWORD ChangingRightsOf(ACCESS_MASK mask)
+{
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    MapGenericMask(&mask, &mapping);
+    return mask & kChangingRights;
+}
+
+// Rights granted and denied so far, per account, walking the DACL in order.
+class DaclWalk {
+public:
+    void Deny(const std::string& sid, DWORD rights) { denied[sid] |= rights; }
+
+    void Allow(const std::string& sid, DWORD rights)
+    {
+        DWORD refused = denied[sid] | denied[kEveryone];
+        if (sid != kEveryone) refused |= denied[kAuthenticatedUsers];
+        Grant(sid, rights & ~refused);
+    }
+
+    // Rights no entry can deny.
+    void Grant(const std::string& sid, DWORD rights)
+    {
+        const DWORD gained = rights & ~granted[sid];
+        if (gained == 0) return;
+        if (granted[sid] == 0) order.push_back(sid);
+        granted[sid] |= gained;
+    }
+
+    std::vector<UntrustedWriter> Writers() const
+    {
+        std::vector<UntrustedWriter> writers;
+        for (const std::string& sid : order) writers.push_back({sid, granted.at(sid)});
+        return writers;
+    }
+
+private:
+    std::map<std::string, DWORD> denied;
+    std::map<std::string, DWORD> granted;
+    std::vector<std::string> order;
+};
+
+// Walks the ACEs that apply to the object; the OWNER RIGHTS entries stand for owner.
+bool WalkDacl(PACL dacl, const std::string& owner, DaclWalk& walk)
+{
+    bool ownerRightsSeen = false;
+    for (DWORD i = 0; i < dacl->AceCount; ++i) {
+        void* ace = NULL;
+        if (!GetAce(dacl, i, &ace)) continue;
+        const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
+        if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
+        // Allowed and denied entries share one layout.
+        const ACCESS_ALLOWED_ACE* entry = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
+        std::string sid = SidText(const_cast<DWORD*>(&entry->SidStart));
+        if (sid == kOwnerRights) {
+            ownerRightsSeen = true;
+            sid = owner;
+        }
+        const DWORD rights = ChangingRightsOf(entry->Mask);
+        if (header->AceType == ACCESS_DENIED_ACE_TYPE) walk.Deny(sid, rights);
+        else walk.Allow(sid, rights);
+    }
+    return ownerRightsSeen;
+}
+
+}  // namespace
+
+std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor)
+{
+    PSID ownerSid = NULL;
+    BOOL defaulted = FALSE;
+    GetSecurityDescriptorOwner(descriptor, &ownerSid, &defaulted);
+    const std::string owner = ownerSid != NULL ? SidText(ownerSid) : std::string();
+
+    BOOL present = FALSE;
+    PACL dacl = NULL;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    DaclWalk walk;
+    bool ownerRightsSeen = false;
+    if (!present || dacl == NULL) {
+        walk.Allow(kEveryone, kChangingRights);
+    } else {
+        ownerRightsSeen = WalkDacl(dacl, owner, walk);
+    }
+    // The owner may change the permissions whatever the entries deny, unless OWNER RIGHTS
+    // entries replace that right.
+    if (!owner.empty() && !ownerRightsSeen) walk.Grant(owner, WRITE_DAC);
+
+    std::vector<UntrustedWriter> writers;
+    for (const UntrustedWriter& writer : walk.Writers()) {
+        if (!Trusted(writer.sid)) writers.push_back(writer);
+    }
+    return writers;
+}
+
+std::string DescribeRights(DWORD rights, bool folder)
+{
+    const struct {
+        DWORD right;
+        const char* file;
+        const char* folder;
+    } kWords[] = {
+        {FILE_WRITE_DATA, "write", "add files"},
+        {FILE_APPEND_DATA, "append", "add folders"},
+        {FILE_DELETE_CHILD, "delete files in it", "delete files in it"},
+        {WRITE_DAC, "change permissions", "change permissions"},
+        {WRITE_OWNER, "take ownership", "take ownership"},
+    };
+    std::string words;
+    for (const auto& word : kWords) {
+        if ((rights & word.right) == 0) continue;
+        if (!words.empty()) words += ", ";
+        words += folder ? word.folder : word.file;
+    }
+    return words;
+}

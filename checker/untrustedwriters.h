@@ -1,0 +1,32 @@
+// UntrustedWriters: who besides the system's own accounts may change a file or folder.
+#ifndef ZSTARTUP_CHECKER_UNTRUSTEDWRITERS_H
+#define ZSTARTUP_CHECKER_UNTRUSTEDWRITERS_H
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Rights that let an account change what the elevated launcher runs: write or append data
+// (for a folder: add files or subfolders), delete files in a folder, change the permissions
+// or take ownership.
+const DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+
+struct UntrustedWriter {
+    std::string sid;  // S-1-...
+    DWORD rights;     // the changing rights it holds
+};
+
+// Accounts other than SYSTEM, Administrators and TrustedInstaller that hold changing rights
+// on the object the descriptor (owner and DACL) protects, in the order the DACL first names
+// them. The DACL is evaluated in order as Windows does: inherit-only entries do not apply;
+// a deny entry takes its rights from its own account and, for Everyone and Authenticated
+// Users, from every account that belongs to them. The owner may change the
+// permissions whatever the entries deny, unless OWNER RIGHTS entries say otherwise. A missing
+// (null) DACL gives Everyone every right.
+std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor);
+
+// The rights in words, for a file or a folder: "write, change permissions".
+std::string DescribeRights(DWORD rights, bool folder);
+
+#endif

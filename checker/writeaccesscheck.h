@@ -1,0 +1,14 @@
+// CheckWriteAccess: accounts that could change what the elevated launcher runs.
+#ifndef ZSTARTUP_CHECKER_WRITEACCESSCHECK_H
+#define ZSTARTUP_CHECKER_WRITEACCESSCHECK_H
+
+#include "checker/checkreport.h"
+#include "checker/launchertarget.h"
+
+// An error for the launcher's folder, and for the launcher, the list and the batch file where
+// they let in an account the folder does not, when an account other than SYSTEM,
+// Administrators and TrustedInstaller may change them: any program running as that account,
+// unelevated, could then make the next elevated start run its commands.
+void CheckWriteAccess(const LauncherTarget& target, CheckReport& report);
+
+#endif

@@ -1,0 +1,246 @@
+// zStartupCheck end to end under Wine: one folder per case with a real launcher, list, batch
+// file and test services, checking the plan, the findings and the exit status. Under Wine every
+// folder belongs to, and may be changed by, the user's own account, so each case also expects
+// the folder finding that exists to catch exactly that.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "tests/launcher/launcherscenario.h"
+#include "tests/launcher/registeredservice.h"
+
+namespace {
+
+struct ServiceSetup {
+    bool used = false;
+    const char* options = "";
+    bool running = false;
+    bool disabled = false;
+};
+
+ServiceSetup Stopped(const char* options = "") { return {true, options, false, false}; }
+ServiceSetup Running(const char* options = "") { return {true, options, true, false}; }
+ServiceSetup Disabled() { return {true, "", false, true}; }
+
+// Texts may name {A} and {B} (the services), {D} (A's display name) and {LIST} (the list).
+struct CheckCase {
+    const char* name;
+    std::string list;  // "": no list
+    ServiceSetup a, b;
+    bool bDependsOnA;
+    bool batch;
+    std::vector<std::string> plan;
+    std::vector<std::string> findings;  // beginnings of lines that must appear
+};
+
+const char kFolderFinding[] = "error: folder ";
+
+// A value past the launcher's 255 characters, and what the launcher reads of it.
+const std::string kLongValue(300, 'z');
+const std::string kLongValueCut(255, 'z');
+
+const CheckCase kCases[] = {
+    {"NoList", "", {}, {}, false, true, {"then: open "}, {"note: no service list {LIST}: nothing"}},
+    {"RestartWithStopEventHasNoServiceFinding", "[STOP]\r\n0={A}\r\n[START]\r\n0={A}\r\n",
+     Running("--event=plain"), {}, false, true, {"entry 0: stop {A}, then start {A}", "then: open "}, {}},
+    {"GapInKeys", "[START]\r\n0={A}\r\n2={B}\r\n", Stopped(), Stopped(), false, true,
+     {"entry 0: start {A}", "then: open "},
+     {"error: service list {LIST}, [START] key 2 is never read: reading stops at key 1,"}},
+    {"DisplayName", "[START]\r\n0={D}\r\n", Stopped(), {}, false, true, {"entry 0: start {D}", "then: open "},
+     {"error: [START] key 0: \"{D}\" is the display name of service {A}; "}},
+    {"UnknownService", "[STOP]\r\n0=zstNoSuchChecked\r\n", {}, {}, false, true,
+     {"entry 0: stop zstNoSuchChecked", "then: open "},
+     {"error: [STOP] key 0: no service zstNoSuchChecked is installed;"}},
+    {"DisabledService", "[START]\r\n0={A}\r\n", Disabled(), {}, false, true, {"entry 0: start {A}", "then: open "},
+     {"error: [START] key 0: service {A} is disabled,"}},
+    {"RunningServiceStartedAgain", "[START]\r\n0={A}\r\n", Running(), {}, false, true,
+     {"entry 0: start {A}", "then: open "}, {"error: [START] key 0: service {A} will already be running"}},
+    {"StoppedServiceStopped", "[STOP]\r\n0={A}\r\n", Stopped(), {}, false, true, {"entry 0: stop {A}", "then: open "},
+     {"error: [STOP] key 0: service {A} will not be running"}},
+    {"ServiceStartedByAnEarlierEntryMayBeStopped", "[START]\r\n0={A}\r\n[STOP]\r\n1={A}\r\n", Stopped(), {}, false,
+     true, {"entry 0: start {A}", "entry 1: stop {A}", "then: open "}, {}},
+    {"DependentsRunning", "[STOP]\r\n0={A}\r\n", Running("--event=plain"), Running(), true, true,
+     {"entry 0: stop {A}", "then: open "}, {"error: [STOP] key 0: service {A} has running dependents ({B}),"}},
+    {"StopEventAbsent", "[STOP]\r\n0={A}\r\n", Running(), {}, false, true, {"entry 0: stop {A}", "then: open "},
+     {"note: [STOP] key 0: service {A} has no stop event"}},
+    {"StopEventNotToBeWaitedOn", "[STOP]\r\n0={A}\r\n", Running("--event=mutex"), {}, false, true,
+     {"entry 0: stop {A}", "then: open "},
+     {"note: [STOP] key 0: service {A} has its stop event {A}.Event, but this account may not wait on it"}},
+    {"MissingBatch", "[START]\r\n0={A}\r\n", Stopped(), {}, false, false, {"entry 0: start {A}"},
+     {"warning: no batch file "}},
+    {"Utf8MarkBeforeFirstSection", "\xEF\xBB\xBF[START]\r\n0={A}\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open "},
+     {"error: service list {LIST}, section [START]: line 1 begins with a UTF-8 byte order mark"}},
+    {"KeysAndSectionsNeverRead", "[STRAT]\r\n0=x\r\n[START]\r\n0={A}\r\n10=x\r\nA=x\r\n", Stopped(), {}, false,
+     true, {"entry 0: start {A}", "then: open "},
+     {"error: service list {LIST}, [START] key 10 is never read: keys are single characters",
+      "error: service list {LIST}, [START] key A is never read: after key : comes ;",
+      "error: service list {LIST}, section [STRAT] is never read"}},
+    {"ValueLongerThanTheLauncherReads", "[START]\r\n0=" + kLongValue + "\r\n", {}, {}, false, true,
+     {"entry 0: start " + kLongValueCut, "then: open "},
+     {"error: service list {LIST}, [START] key 0: the value is 300 characters long",
+      "error: [START] key 0: no service " + kLongValueCut + " is installed"}},
+    {"GapDisplayNameAndUnknownServiceAtOnce", "[START]\r\n0={D}\r\n1=zstNoSuchChecked\r\n3={B}\r\n", Stopped(),
+     Stopped(), false, true, {"entry 0: start {D}", "entry 1: start zstNoSuchChecked", "then: open "},
+     {"error: service list {LIST}, [START] key 3 is never read", "error: [START] key 0: \"{D}\" is the display name",
+      "error: [START] key 1: no service zstNoSuchChecked"}},
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+bool IsFinding(const std::string& line) {
+    return StartsWith(line, "error: ") || StartsWith(line, "warning: ") || StartsWith(line, "note: ");
+}
+
+ProgramRun RunChecker(const std::string& arguments, const std::string& directory) {
+    ProgramLaunch launch;
+    launch.path = BesideThisProgram("zStartupCheck.exe");
+    launch.arguments = arguments;
+    launch.directory = directory;
+    ProgramRun run = RunProgram(launch);
+    EXPECT_TRUE(run.finished);
+    return run;
+}
+
+class CheckerRun : public LauncherScenario, public ::testing::WithParamInterface<CheckCase> {
+protected:
+    std::string Fill(std::string text) const {
+        for (const auto& entry : values_) {
+            for (size_t at; (at = text.find(entry.first)) != std::string::npos;) text.replace(at, entry.first.size(), entry.second);
+        }
+        return text;
+    }
+
+    std::map<std::string, std::string> values_;
+};
+
+void Prepare(RegisteredService& service, const ServiceSetup& setup) {
+    if (setup.disabled) service.Configure(SERVICE_DISABLED);
+    if (setup.running) {
+        ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    }
+}
+
+TEST_P(CheckerRun, ShowsPlanAndFindings) {
+    const CheckCase& row = GetParam();
+    RegisteredService a(row.a.options), b(row.b.options);
+    values_ = {{"{A}", a.Name()}, {"{B}", b.Name()}, {"{D}", "zst display " + a.Name()},
+               {"{LIST}", folder_.PathOf("Services.ini")}};
+    a.Configure(SERVICE_NO_CHANGE, values_["{D}"]);
+    if (row.bDependsOnA) b.Configure(SERVICE_NO_CHANGE, "", a.Name());
+    ASSERT_NO_FATAL_FAILURE(Prepare(b, row.b));
+    ASSERT_NO_FATAL_FAILURE(Prepare(a, row.a));
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    if (!row.list.empty()) folder_.Write("Services.ini", Fill(row.list));
+    if (row.batch) folder_.Write("zStartup.bat", "@echo off\r\n");
+
+    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 2u) << "the folder finding is an error under Wine";
+
+    std::vector<std::string> lines = Lines(run.output), plan, findings;
+    for (const std::string& line : lines) (IsFinding(line) ? findings : plan).push_back(line);
+    std::vector<std::string> expectedPlan;
+    for (const std::string& line : row.plan) expectedPlan.push_back(Fill(line));
+    for (std::string& line : plan) {
+        if (StartsWith(line, "then: open ")) line = "then: open ";
+    }
+    EXPECT_EQ(plan, expectedPlan) << run.output;
+
+    std::vector<std::string> expected = {kFolderFinding};
+    for (const std::string& finding : row.findings) expected.push_back(Fill(finding));
+    for (const std::string& prefix : expected) {
+        bool found = false;
+        for (const std::string& line : findings) found = found || StartsWith(line, prefix);
+        EXPECT_TRUE(found) << "no finding " << prefix << "\n" << run.output;
+    }
+    // Every error and warning is one the case expects.
+    for (const std::string& line : findings) {
+        if (StartsWith(line, "note: ")) continue;
+        bool known = false;
+        for (const std::string& prefix : expected) known = known || StartsWith(line, prefix);
+        EXPECT_TRUE(known) << "unexpected: " << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, CheckerRun, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
+
+struct CannotRunCase {
+    const char* name;
+    const char* arguments;
+    const char* why;
+};
+
+const CannotRunCase kCannotRun[] = {
+    {"TooManyArguments", "a b", "zStartupCheck: too many arguments\r\n"},
+    {"NoLauncherThere", "C:\\zstNoSuchFolder\\zStartup.exe",
+     "zStartupCheck: no launcher at C:\\zstNoSuchFolder\\zStartup.exe\r\n"},
+    {"FolderIsNoLauncher", "C:\\windows", "zStartupCheck: no launcher at C:\\windows\r\n"},
+};
+
+class CheckerCannotRun : public ::testing::TestWithParam<CannotRunCase> {};
+
+TEST_P(CheckerCannotRun, ExitsThreeSayingWhy) {
+    ProgramRun run = RunChecker(GetParam().arguments, BesideThisProgram(""));
+    EXPECT_EQ(run.exitCode, 3u);
+    EXPECT_TRUE(StartsWith(run.output, GetParam().why)) << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, CheckerCannotRun, ::testing::ValuesIn(kCannotRun),
+                         [](const ::testing::TestParamInfo<CannotRunCase>& info) { return info.param.name; });
+
+// Names, sizes, times and contents of everything in a folder.
+std::string Snapshot(const std::string& folder) {
+    std::string snapshot;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return snapshot;
+    do {
+        snapshot += std::string(found.cFileName) + " " + std::to_string(found.nFileSizeLow) + " " +
+                    std::to_string(found.ftLastWriteTime.dwLowDateTime) + " " +
+                    ReadFileBytes(folder + "\\" + found.cFileName) + "\n";
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return snapshot;
+}
+
+class CheckerFolder : public LauncherScenario {};
+
+TEST_F(CheckerFolder, ListThatIsAFolderIsAnError) {
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.MakeFolder("Services.ini");
+    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_NE(run.output.find("error: " + folder_.PathOf("Services.ini") + " is a folder, not a service list"),
+              std::string::npos)
+        << run.output;
+}
+
+TEST_F(CheckerFolder, IsLeftAsItWas) {
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("Services.ini", "[STOP]\r\n0=zstNoSuchChecked\r\n");
+    folder_.Write("zStartup.bat", "@echo off\r\n");
+    for (bool withLog : {true, false}) {
+        if (withLog) folder_.Write("zStartup_LT.log", "earlier line\r\n");
+        else DeleteFileA(folder_.PathOf("zStartup_LT.log").c_str());
+        const std::string before = Snapshot(folder_.Path());
+        RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+        EXPECT_EQ(Snapshot(folder_.Path()), before) << (withLog ? "with a log" : "without a log");
+    }
+}
+
+}  // namespace

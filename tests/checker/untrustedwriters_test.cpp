@@ -1,0 +1,74 @@
+// Who may change a folder or file, decided on security descriptors written as SDDL: Wine's
+// own files all belong to the user and keep no permissions that are set, so the descriptors
+// Windows folders really have can only be built.
+#include <windows.h>
+#include <sddl.h>
+
+#include <gtest/gtest.h>
+
+#include "checker/untrustedwriters.h"
+
+bool operator==(const UntrustedWriter& a, const UntrustedWriter& b) { return a.sid == b.sid && a.rights == b.rights; }
+
+void PrintTo(const UntrustedWriter& writer, std::ostream* out) { *out << writer.sid << " 0x" << std::hex << writer.rights; }
+
+namespace {
+
+const char kUser[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
+const DWORD kAll = kChangingRights;
+
+struct DescriptorCase {
+    const char* name;
+    // "" for a null DACL, which Wine's parser does not make of "D:NO_ACCESS_CONTROL"
+    std::string sddl;
+    std::vector<UntrustedWriter> writers;
+};
+
+const std::string kTrustedInstaller = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
+
+const DescriptorCase kCases[] = {
+    {"ProgramFilesIsAdministratorsOnly",
+     "O:" + kTrustedInstaller + "D:P(A;CI;FA;;;" + kTrustedInstaller +
+         ")(A;OICIIO;GA;;;CO)(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)(A;OICI;0x1200a9;;;AC)",
+     {}},
+    {"ProfileFolderBelongsToItsUser",
+     std::string("O:") + kUser + "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;FA;;;" + kUser + ")",
+     {{kUser, kAll}}},
+    {"EveryoneMayWrite", "O:BAD:(A;;FA;;;BA)(A;;0x1301bf;;;WD)",
+     {{"S-1-1-0", FILE_WRITE_DATA | FILE_APPEND_DATA}}},
+    {"GenericWriteForAuthenticatedUsers", "O:BAD:(A;;GW;;;AU)", {{"S-1-5-11", FILE_WRITE_DATA | FILE_APPEND_DATA}}},
+    {"ChangingPermissionsIsEnough", "O:BAD:(A;;0x00040000;;;IU)", {{"S-1-5-4", WRITE_DAC}}},
+    {"ReadingIsNot", "O:BAD:(A;;FR;;;BU)(A;;FX;;;WD)", {}},
+    {"InheritOnlyEntryDoesNotApplyHere", "O:BAD:(A;OICIIO;FA;;;AU)(A;;FA;;;SY)", {}},
+    {"DenyBeforeAllowTakesTheRights", "O:BAD:(D;;0x6;;;BU)(A;;0x1201bf;;;BU)", {}},
+    {"DenyForEveryoneCoversEveryAccount", "O:BAD:(D;;FA;;;WD)(A;;FA;;;BU)", {}},
+    {"DenyForOneAccountLeavesTheOthers", "O:BAD:(D;;FA;;;BU)(A;;FA;;;AU)", {{"S-1-5-11", kAll}}},
+    {"AllowBeforeDenyKeepsTheRights", "O:BAD:(A;;FA;;;BU)(D;;FA;;;BU)", {{"S-1-5-32-545", kAll}}},
+    {"OwnerMayChangePermissions", std::string("O:") + kUser + "D:(A;;FA;;;SY)", {{kUser, WRITE_DAC}}},
+    {"OwnerRightsEntryLimitsTheOwner", std::string("O:") + kUser + "D:(A;;FR;;;S-1-3-4)(A;;FA;;;SY)", {}},
+    {"NullDaclLetsEveryoneIn", "", {{"S-1-1-0", kAll}}},
+};
+
+
+class UntrustedWritersOf : public ::testing::TestWithParam<DescriptorCase> {};
+
+TEST_P(UntrustedWritersOf, Descriptor) {
+    if (GetParam().sddl.empty()) {
+        SECURITY_DESCRIPTOR nullDacl;
+        InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
+        ASSERT_TRUE(SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE));
+        EXPECT_EQ(UntrustedWriters(&nullDacl), GetParam().writers);
+        return;
+    }
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(GetParam().sddl.c_str(), SDDL_REVISION_1,
+                                                                     &descriptor, nullptr))
+        << GetLastError();
+    EXPECT_EQ(UntrustedWriters(descriptor), GetParam().writers);
+    LocalFree(descriptor);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOf, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<DescriptorCase>& info) { return info.param.name; });
+
+}  // namespace
