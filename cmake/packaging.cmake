@@ -1,26 +1,75 @@
-# Release package: after a win32 build, `cpack --preset win32` writes zStartup-<version>-win32.zip
-# holding what a user copies to a machine, all at the top level: the stripped zStartup.exe (its
-# install rule is in launcher/), the example service list and batch file, and the README.
-# Only Windows builds carry the launcher; a win64 build is packaged as -win64.
+# Release packages of a Windows build, named zStartup-<version>-<win32|win64>:
+#   cmake --build --preset win64 --target zip   the programs, the example service list and batch
+#                                               file, the README and the licence, at the top level
+#   cmake --build --preset win64 --target msi   the Windows Installer package (packaging/)
+# Both take the programs from release/programs, where they are copied, stripped and signed
+# (scripts/sign.sh: only when a certificate is given) first; the MSI package is signed after
+# it is built.
 if(NOT WIN32)
   return()
 endif()
+
+# The programs the release ships, by target: each goes into the zip and, as a component of its
+# own, into the MSI package.
+set(ZSTARTUP_SHIPPED_PROGRAMS zStartup zStartupCheck)
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(ZSTARTUP_PACKAGE_SYSTEM win64)
+  set(ZSTARTUP_MSI_ARCH x64)
 else()
   set(ZSTARTUP_PACKAGE_SYSTEM win32)
+  set(ZSTARTUP_MSI_ARCH x86)
 endif()
+set(ZSTARTUP_PACKAGE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${ZSTARTUP_PACKAGE_SYSTEM})
+set(ZSTARTUP_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 
-install(FILES
-  ${PROJECT_SOURCE_DIR}/examples/Services.ini
-  ${PROJECT_SOURCE_DIR}/examples/zStartup.bat
-  ${PROJECT_SOURCE_DIR}/README.md
-  DESTINATION .)
+set(programs_dir ${ZSTARTUP_RELEASE_DIR}/programs)
+set(built_programs "")
+set(program_names "")
+foreach(program IN LISTS ZSTARTUP_SHIPPED_PROGRAMS)
+  list(APPEND built_programs $<TARGET_FILE:${program}>)
+  list(APPEND program_names $<TARGET_FILE_NAME:${program}>)
+endforeach()
+list(TRANSFORM program_names PREPEND ${programs_dir}/ OUTPUT_VARIABLE staged_programs)
+set(sign bash ${PROJECT_SOURCE_DIR}/scripts/sign.sh)
 
-set(CPACK_GENERATOR ZIP)
-set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_FILE_NAME ${PROJECT_NAME}-${PROJECT_VERSION}-${ZSTARTUP_PACKAGE_SYSTEM})
-set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-set(CPACK_STRIP_FILES ON)
-include(CPack)
+# Custom targets run every time: the signing certificate comes from the environment of the
+# build, which no dependency records.
+add_custom_target(release_programs
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${programs_dir}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${programs_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy ${built_programs} ${programs_dir}
+  COMMAND ${CMAKE_STRIP} ${staged_programs}
+  COMMAND ${sign} ${staged_programs}
+  DEPENDS ${ZSTARTUP_SHIPPED_PROGRAMS}
+  COMMENT "Programs of the release: copied, stripped, signed when a certificate is given"
+  VERBATIM)
+
+set(zip_dir ${ZSTARTUP_RELEASE_DIR}/zip)
+add_custom_target(zip
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${zip_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${programs_dir} ${zip_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy
+          ${PROJECT_SOURCE_DIR}/examples/Services.ini ${PROJECT_SOURCE_DIR}/examples/zStartup.bat
+          ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${zip_dir}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${zip_dir}
+          ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${ZSTARTUP_PACKAGE_NAME}.zip --format=zip
+          ${program_names} Services.ini zStartup.bat README.md LICENSE
+  DEPENDS release_programs
+  COMMENT "Release zip ${ZSTARTUP_PACKAGE_NAME}.zip"
+  VERBATIM)
+
+# The installed folder as it will be: the example list under a name the launcher does not read.
+set(msi_dir ${ZSTARTUP_RELEASE_DIR}/msi)
+set(msi ${CMAKE_BINARY_DIR}/${ZSTARTUP_PACKAGE_NAME}.msi)
+add_custom_target(msi
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${msi_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy_directory ${programs_dir} ${msi_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${msi_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/Services.ini ${msi_dir}/Services.example.ini
+  COMMAND ${CMAKE_COMMAND} -DOUTPUT=${msi} -DVERSION=${PROJECT_VERSION} -DARCH=${ZSTARTUP_MSI_ARCH}
+          -DPAYLOAD_DIR=${msi_dir} -P ${PROJECT_SOURCE_DIR}/packaging/build-msi.cmake
+  COMMAND ${sign} ${msi}
+  DEPENDS release_programs
+  COMMENT "Windows Installer package ${ZSTARTUP_PACKAGE_NAME}.msi"
+  VERBATIM)

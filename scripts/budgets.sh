@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # budgets.sh: the launcher's size and start-up budgets, each a ratio to bench/minimal_gui.cpp
-# measured in this one run.
-#   size:     stripped i686 zStartup.exe / the minimal program built with the same compiler
-#             and flags (MinSizeRel: -Os, static runtime, GUI subsystem), budget 1.15
+# (a heap array from new[] and one printf) measured in this one run.
+#   size:     stripped i686 zStartup.exe / the minimal program built with the same compiler and
+#             the toolchain's defaults (-Os -s, static runtime, GUI subsystem, section garbage
+#             collection), budget 1.00
 #   start-up: median wall time of a launcher run with no service list and no batch file / that
 #             of the minimal program, under one throw-away Wine prefix kept up by its server,
 #             RUNS runs each (default 21, alternating), budget 1.15
@@ -14,14 +15,16 @@ root=$PWD
 build=${BUILD_DIR:-build/win32}
 runs=${RUNS:-21}
 work=$root/build/budgets
-budget=1.15
+size_budget=1.00
+startup_budget=1.15
 
 cmake --preset win32 -B "$build" >/dev/null
-cmake --build "$build" --target zStartup >/dev/null
+cmake --build "$build" --target zStartup --parallel 2 >/dev/null
 
 rm -rf "$work/run" "$work/minimal"
 mkdir -p "$work/run" "$work/minimal"
 i686-w64-mingw32-g++-posix -Os -DNDEBUG -std=c++17 -Wall -Wextra -DNOMINMAX -DWIN32_LEAN_AND_MEAN \
+  -ffunction-sections -fdata-sections -Wl,--gc-sections \
   -mwindows -static -static-libgcc -static-libstdc++ -s bench/minimal_gui.cpp -o "$work/minimal/minimal_gui.exe"
 cp "$build/bin/zStartup.exe" "$work/run/zStartup.exe"
 i686-w64-mingw32-strip "$work/run/zStartup.exe" "$work/minimal/minimal_gui.exe"
@@ -29,7 +32,7 @@ launcher=$work/run/zStartup.exe
 minimal=$work/minimal/minimal_gui.exe
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-within() { awk -v r="$1" -v b="$budget" 'BEGIN { print (r <= b) ? "yes" : "NO" }'; }
+within() { awk -v r="$1" -v b="$2" 'BEGIN { print (r <= b) ? "yes" : "NO" }'; }
 
 # Wall time of one run in microseconds; the program's output is not part of the measure.
 time_run() {
@@ -70,8 +73,10 @@ start_ratio=$(ratio "$launcher_us" "$minimal_us")
 echo "$(nproc) CPUs, $(wine --version), load $(cut -d' ' -f1-3 /proc/loadavg); start-up: median of $runs runs"
 row="%-26s %14s %14s %10s %8s %7s\n"
 printf "$row" figure zStartup minimal ratio budget within
-printf "$row" "size, stripped (bytes)" "$launcher_size" "$minimal_size" "$size_ratio" "<= $budget" "$(within "$size_ratio")"
+printf "$row" "size, stripped (bytes)" "$launcher_size" "$minimal_size" "$size_ratio" "<= $size_budget" \
+  "$(within "$size_ratio" "$size_budget")"
 printf "$row" "start-up under Wine (ms)" "$(awk -v u="$launcher_us" 'BEGIN { printf "%.1f", u / 1000 }')" \
-  "$(awk -v u="$minimal_us" 'BEGIN { printf "%.1f", u / 1000 }')" "$start_ratio" "<= $budget" "$(within "$start_ratio")"
+  "$(awk -v u="$minimal_us" 'BEGIN { printf "%.1f", u / 1000 }')" "$start_ratio" "<= $startup_budget" \
+  "$(within "$start_ratio" "$startup_budget")"
 
-[ "$(within "$size_ratio")" = yes ] && [ "$(within "$start_ratio")" = yes ]
+[ "$(within "$size_ratio" "$size_budget")" = yes ] && [ "$(within "$start_ratio" "$startup_budget")" = yes ]

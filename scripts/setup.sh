@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev libffi-dev
           g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
-          wine wine32:i386 wine64 python3 zip unzip imagemagick locales)
+          wine wine32:i386 wine64 python3 zip unzip imagemagick locales
+          wixl msitools osslsigncode openssl)
 
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"

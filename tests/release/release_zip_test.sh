@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Release package test. Environment (set by CTest): CMAKE, CPACK, BUILD_DIR, WORK_DIR (emptied
-# first), ZIP_NAME, WINE_PREFIX, NM, SOURCE_DIR.
+# Release zip test. Environment (set by CTest): ZIP (made by the release_packages test), PROGRAMS
+# (the shipped programs' file names), WORK_DIR (emptied first), WINE_RUN, WINE_PREFIX, CMAKE,
+# NM, SOURCE_DIR.
 #
-# cpack must make ZIP_NAME from the build tree holding exactly the five files a user gets, the
-# examples and the README unchanged and the executable without symbols. Unpacked into a fresh
-# folder, zStartup.exe runs there: exit status 0; the example list's service, which the test
-# prefix does not have, logged as errors; the batch file launched and really run in that folder.
+# The zip holds exactly what a user copies to a machine, at the top level: the programs
+# without symbols, the example list and batch file, the README and the licence, the last four
+# unchanged. Unpacked into a fresh folder, zStartup.exe runs there: exit status 0; the example
+# list's service, which the test prefix does not have, logged as errors; the batch file
+# launched and really run in that folder.
 set -euo pipefail
 
 failures=0
@@ -13,27 +15,24 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 
 rm -rf "$WORK_DIR"
 mkdir -p "$WORK_DIR/run"
-package=$WORK_DIR/package
 run=$WORK_DIR/run
+[ -f "$ZIP" ] || { echo "FAIL: no $ZIP"; exit 1; }
 
-"$CPACK" -G ZIP --config "$BUILD_DIR/CPackConfig.cmake" -B "$package" >"$WORK_DIR/cpack.log" 2>&1 \
-  || { cat "$WORK_DIR/cpack.log"; echo "FAIL: cpack"; exit 1; }
-zip=$package/$ZIP_NAME
-[ -f "$zip" ] || { ls "$package"; echo "FAIL: no $ZIP_NAME"; exit 1; }
+contents=$("$CMAKE" -E tar tf "$ZIP" | LC_ALL=C sort | tr '\n' ' ')
+expected=$(printf '%s\n' $PROGRAMS LICENSE README.md Services.ini zStartup.bat | LC_ALL=C sort | tr '\n' ' ')
+[ "$contents" = "$expected" ] || fail "zip holds: $contents; expected: $expected"
 
-# Contents: exactly these five, at the top level.
-contents=$(cd "$package" && "$CMAKE" -E tar tf "$ZIP_NAME" | LC_ALL=C sort | tr '\n' ' ')
-[ "$contents" = "README.md Services.ini zStartup.bat zStartup.exe zStartupCheck.exe " ] || fail "zip holds: $contents"
-
-(cd "$run" && "$CMAKE" -E tar xf "$zip")
-for file in examples/Services.ini examples/zStartup.bat README.md; do
+(cd "$run" && "$CMAKE" -E tar xf "$ZIP")
+for file in examples/Services.ini examples/zStartup.bat README.md LICENSE; do
   cmp -s "$SOURCE_DIR/$file" "$run/$(basename "$file")" || fail "$(basename "$file") differs from $file"
 done
-"$NM" "$run/zStartup.exe" 2>&1 | grep -q "no symbols" || fail "zStartup.exe is not stripped"
+for program in $PROGRAMS; do
+  "$NM" "$run/$program" 2>&1 | grep -q "no symbols" || fail "$program is not stripped"
+done
 
 # The run.
 status=0
-"$SOURCE_DIR/cmake/wine-run.sh" "$WINE_PREFIX" "$run/zStartup.exe" >"$WORK_DIR/stdout.txt" 2>"$WORK_DIR/stderr.txt" \
+"$WINE_RUN" "$WINE_PREFIX" "$run/zStartup.exe" >"$WORK_DIR/stdout.txt" 2>"$WORK_DIR/stderr.txt" \
   || status=$?
 [ "$status" -eq 0 ] || fail "exit status $status"
 
@@ -82,4 +81,4 @@ if [ "$failures" -ne 0 ]; then
   echo "--- standard error"; cat "$WORK_DIR/stderr.txt"
   exit 1
 fi
-echo "release package $ZIP_NAME: contents, stripped executable and a run from a fresh folder checked"
+echo "release zip $(basename "$ZIP"): contents, stripped programs and a run from a fresh folder checked"

@@ -1,0 +1,102 @@
+# Builds zStartup's Windows Installer package from zStartup.wxs with wixl:
+#   cmake -DOUTPUT=<file.msi> -DVERSION=<a.b.c.d> -DARCH=x86|x64 -DPAYLOAD_DIR=<folder>
+#         -P packaging/build-msi.cmake
+# Every file of PAYLOAD_DIR is installed under its own name into the zStartup folder of Program
+# Files (x86: the 32-bit programs' Program Files; x64: the 64-bit one only), one component each.
+cmake_minimum_required(VERSION 3.25)
+foreach(parameter OUTPUT VERSION ARCH PAYLOAD_DIR)
+  if(NOT ${parameter})
+    message(FATAL_ERROR "build-msi.cmake: ${parameter} is not set")
+  endif()
+endforeach()
+file(REAL_PATH ${PAYLOAD_DIR} PAYLOAD_DIR)
+get_filename_component(OUTPUT ${OUTPUT} ABSOLUTE)
+
+# The family's identity, the same for every version and both architectures.
+set(upgrade_code BB00D449-7031-4AAE-BAB8-F5316303F690)
+
+if(ARCH STREQUAL "x86")
+  set(program_files ProgramFilesFolder)
+  set(win64 no)
+elseif(ARCH STREQUAL "x64")
+  set(program_files ProgramFiles64Folder)
+  set(win64 yes)
+else()
+  message(FATAL_ERROR "build-msi.cmake: ARCH must be x86 or x64, not ${ARCH}")
+endif()
+
+string(REGEX MATCH "^([0-9]+)\\.([0-9]+)\\.([0-9]+)(\\.[0-9]+)?$" matched ${VERSION})
+if(NOT matched)
+  message(FATAL_ERROR "build-msi.cmake: VERSION must be a.b.c or a.b.c.d, not ${VERSION}")
+endif()
+math(EXPR next_build "${CMAKE_MATCH_3} + 1")
+set(first_newer_version ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${next_build})
+
+# file_version(<file> <variable>): the file version in a program's version record (its fixed
+# part, the one Windows Installer compares), or "" when the file has none.
+function(file_version file variable)
+  file(READ ${file} bytes HEX)
+  # VS_FIXEDFILEINFO's signature, on a 4-byte boundary (8 hex digits).
+  string(FIND "${bytes}" "bd04effe" at)
+  math(EXPR misalignment "${at} % 8")
+  if(at LESS 0 OR NOT misalignment EQUAL 0)
+    set(${variable} "" PARENT_SCOPE)
+    return()
+  endif()
+  set(fields "")
+  foreach(offset 16 24)  # dwFileVersionMS, dwFileVersionLS: little-endian, high word first
+    math(EXPR begin "${at} + ${offset}")
+    string(SUBSTRING "${bytes}" ${begin} 8 word)
+    string(REGEX REPLACE "(..)(..)(..)(..)" "\\4\\3;\\2\\1" halves ${word})
+    foreach(half IN LISTS halves)
+      math(EXPR field "0x${half}")
+      list(APPEND fields ${field})
+    endforeach()
+  endforeach()
+  list(JOIN fields . version)
+  set(${variable} ${version} PARENT_SCOPE)
+endfunction()
+
+# A component keeps its GUID from version to version (same file, same place) and has another
+# one in the other architecture's package, whose folder is another place.
+file(GLOB files RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/*)
+list(SORT files)
+set(components "")
+set(versioning "")
+foreach(file IN LISTS files)
+  string(UUID guid NAMESPACE ${upgrade_code} NAME "${ARCH}/${file}" TYPE SHA1 UPPER)
+  string(APPEND components
+    "      <Component Id=\"${file}\" Guid=\"${guid}\" Win64=\"${win64}\">\n"
+    "        <File Id=\"${file}\" Name=\"${file}\" Source=\"${file}\" KeyPath=\"yes\" />\n"
+    "      </Component>\n")
+  # wixl records every file as unversioned; Windows Installer then keeps any versioned copy
+  # already in the folder (one put there by hand from the zip) instead of installing its own.
+  file_version(${PAYLOAD_DIR}/${file} version)
+  if(version)
+    list(APPEND versioning
+      -q "UPDATE `File` SET `Version` = '${version}' WHERE `File` = '${file}'"
+      -q "DELETE FROM `MsiFileHash` WHERE `File_` = '${file}'")
+  endif()
+endforeach()
+set(fragment ${OUTPUT}.payload.wxs)
+file(WRITE ${fragment}
+  "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+  "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
+  "  <Fragment>\n"
+  "    <ComponentGroup Id=\"Payload\" Directory=\"INSTALLFOLDER\">\n"
+  "${components}"
+  "    </ComponentGroup>\n"
+  "  </Fragment>\n"
+  "</Wix>\n")
+
+# wixl finds sources relative to its working directory only: it runs in the payload folder.
+execute_process(
+  COMMAND wixl --arch ${ARCH} --define UpgradeCode=${upgrade_code} --define Version=${VERSION}
+          --define FirstNewerVersion=${first_newer_version}
+          --define ProgramFilesFolder=${program_files} --output ${OUTPUT}
+          ${CMAKE_CURRENT_LIST_DIR}/zStartup.wxs ${fragment}
+  WORKING_DIRECTORY ${PAYLOAD_DIR}
+  COMMAND_ERROR_IS_FATAL ANY)
+if(versioning)
+  execute_process(COMMAND msibuild ${OUTPUT} ${versioning} COMMAND_ERROR_IS_FATAL ANY)
+endif()
