@@ -203,16 +203,17 @@ TEST_P(CheckerCannotRun, ExitsThreeSayingWhy) {
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerCannotRun, ::testing::ValuesIn(kCannotRun),
                          [](const ::testing::TestParamInfo<CannotRunCase>& info) { return info.param.name; });
 
-// Names, sizes, times and contents of everything in a folder.
+// Names, sizes and times of everything in a folder but "." and "..", which other tests change.
 std::string Snapshot(const std::string& folder) {
     std::string snapshot;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return snapshot;
     do {
-        snapshot += std::string(found.cFileName) + " " + std::to_string(found.nFileSizeLow) + " " +
-                    std::to_string(found.ftLastWriteTime.dwLowDateTime) + " " +
-                    ReadFileBytes(folder + "\\" + found.cFileName) + "\n";
+        const std::string name = found.cFileName;
+        if (name == "." || name == "..") continue;
+        snapshot += name + " " + std::to_string(found.nFileSizeLow) + " " +
+                    std::to_string(found.ftLastWriteTime.dwLowDateTime) + "\n";
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return snapshot;
