@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -13,6 +15,8 @@
 #include "foundation/estimateformattedlength.h"
 #include "foundation/zstring.h"
 #ifdef _WIN32
+#include <windows.h>
+
 #include "foundation/zfile.h"
 #endif
 
@@ -147,6 +151,35 @@ TEST(Estimate, LeavesTheCallersArgumentsWhereTheyWere)
     std::string text;
     EXPECT_EQ(EstimateThenFormat(&text, "%*s|%d", 10, "abc", 42), 19);
     EXPECT_EQ(text, "       abc|42");
+}
+
+// "abc" as the last readable bytes, with no terminator: reading a fourth byte faults (an
+// inaccessible page on Windows, AddressSanitizer on the host).
+class UnterminatedAbc {
+public:
+#ifdef _WIN32
+    UnterminatedAbc() : base(static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_NOACCESS)))
+    {
+        VirtualAlloc(base, kPage, MEM_COMMIT, PAGE_READWRITE);
+        text = base + kPage - 3;
+        std::memcpy(text, "abc", 3);
+    }
+    ~UnterminatedAbc() { VirtualFree(base, 0, MEM_RELEASE); }
+    static constexpr size_t kPage = 4096;
+    char* base;
+#else
+    UnterminatedAbc() : owner(new char[3]{'a', 'b', 'c'}), text(owner.get()) {}
+    std::unique_ptr<char[]> owner;
+#endif
+    char* text;
+};
+
+TEST(Estimate, PrecisionBoundsWhatIsReadOfAString)
+{
+    UnterminatedAbc abc;
+    std::string text;
+    EXPECT_EQ(EstimateThenFormat(&text, "%.3s|%.*s|%5.2s", abc.text, 2, abc.text, abc.text), 15);
+    EXPECT_EQ(text, "abc|ab|   ab");
 }
 
 // Conversions outside the counted set count 8, but still take the argument the formatter
