@@ -82,7 +82,20 @@ bool ScanModifier(const char*& p, Directive& directive, int& total, va_list& arg
 }
 
 // C99's length modifiers and Microsoft's I, I32 and I64.
-enum class Length { None, Char, Short, Long, LongLong, IntMax, Size, PtrDiff, LongDouble, PointerSize, Int32, Int64 };
+enum class Length {
+    None,
+    Char,
+    Short,
+    Long,
+    LongLong,
+    IntMax,
+    Size,
+    PtrDiff,
+    LongDouble,
+    PointerSize,
+    Int32,
+    Int64,
+};
 
 struct LengthModifier {
     Length length;

@@ -183,7 +183,7 @@ private:
             flags += "0";
         std::string chosen;
         for (int n = choices.Range(0, 3); n > 0; --n)
-            chosen += flags[static_cast<size_t>(choices.Range(0, static_cast<int>(flags.size()) - 1))];
+            chosen += Pick(flags.c_str());
         return chosen;
     }
 
@@ -193,7 +193,8 @@ private:
         const Kind kind = kPattern[i];
         const char letter = Pick(Letters(kind));
         const std::vector<std::string> modifiers = Modifiers(kind, letter);
-        const std::string& modifier = modifiers[static_cast<size_t>(choices.Range(0, static_cast<int>(modifiers.size()) - 1))];
+        const std::string& modifier =
+            modifiers[static_cast<size_t>(choices.Range(0, static_cast<int>(modifiers.size()) - 1))];
         const bool starPrecision = star != nullptr && letter != 'c' && choices.Range(0, 1) == 1;
         int precision = -1;
         std::string directive = "%" + Flags(letter);
