@@ -1,5 +1,7 @@
 #include "foundation/zfile.h"
 
+#include <cstdio>
+#include <cstring>
 #include <memory>
 
 #include "foundation/estimateformattedlength.h"
@@ -8,6 +10,62 @@ namespace {
 
 // wvsprintfA takes no buffer size and writes up to this many bytes, terminator included.
 const int kFormatterLimit = 1024;
+
+const char* SkipDigits(const char* p)
+{
+    while (*p >= '0' && *p <= '9')
+        ++p;
+    return p;
+}
+
+const char* SkipOne(const char* p, char c) { return *p == c ? p + 1 : p; }
+
+// Past the directive after a '%' when wvsprintfA reads it as the C library does:
+// [-][#][0][width][.precision][h|l|I64] and one of c C d i u x X s S p. Null otherwise:
+// wvsprintfA prints any other directive ('+', ' ', '*', hh, ll, z, floating point...) as
+// text and takes no argument for it, so a later %s would read an integer as a pointer; and
+// it reads a zero precision as none, so %.0s would read a string to its terminator.
+const char* PastPlatformDirective(const char* p)
+{
+    if (*p == '%')
+        return p + 1;
+    p = SkipDigits(SkipOne(SkipOne(SkipOne(p, '-'), '#'), '0'));
+    bool zeroPrecision = false;
+    if (*p == '.') {
+        const char* digits = p + 1;
+        p = SkipDigits(digits);
+        zeroPrecision = std::strspn(digits, "0") >= static_cast<size_t>(p - digits);
+    }
+    if (*p == 'h' || *p == 'l')
+        ++p;
+    else if (std::strncmp(p, "I64", 3) == 0)
+        p += 3;
+    if (*p == 0 || std::strchr("cCdiuxXsSp", *p) == nullptr)
+        return nullptr;
+    if (zeroPrecision && (*p == 's' || *p == 'S'))
+        return nullptr;
+    return p + 1;
+}
+
+bool PlatformFormatterReads(const char* format)
+{
+    for (const char* p = std::strchr(format, '%'); p != nullptr; p = std::strchr(p, '%')) {
+        p = PastPlatformDirective(p + 1);
+        if (p == nullptr)
+            return false;
+    }
+    return true;
+}
+
+// At most kFormatterLimit bytes, terminator included: with wvsprintfA where it reads the
+// format as the C library does, else with the C library.
+void FormatWithinLimit(char* buffer, const char* format, va_list args)
+{
+    if (PlatformFormatterReads(format))
+        wvsprintfA(buffer, format, args);
+    else if (std::vsnprintf(buffer, kFormatterLimit, format, args) < 0)
+        buffer[0] = 0;
+}
 
 }  // namespace
 
@@ -105,7 +163,7 @@ int ZFile::WriteFormatted(const char* format, ...)
     if (size < kFormatterLimit)
         size = kFormatterLimit;
     std::unique_ptr<char[]> text(new char[size]);
-    wvsprintfA(text.get(), format, args);
+    FormatWithinLimit(text.get(), format, args);
     va_end(args);
     return static_cast<int>(WriteString(text.get()));
 }

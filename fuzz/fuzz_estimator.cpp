@@ -15,6 +15,7 @@
 #include <ffi.h>
 
 #include <cstdarg>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -29,53 +30,96 @@ namespace {
 
 constexpr size_t kMaxArgs = 16;
 
-enum class Kind { Int, Pointer, Double };
+enum class Kind { Int, Int64, Pointer, Double, LongDouble };
 
 struct Arg {
     Kind kind;
     int i = 0;
     const char* p = nullptr;
     double d = 0;
+    long long ll = 0;
+    long double ld = 0;
 };
+
+// The bytes of an x87 long double that hold its value (the rest is padding).
+constexpr size_t kLongDoubleBytes = 10;
 
 bool In(const char* set, char c) { return c != 0 && std::strchr(set, c) != nullptr; }
 
+// The length modifier at p: C99's and Microsoft's I, I32 and I64.
+std::string Modifier(const char* p)
+{
+    for (const char* two : {"hh", "ll", "I32", "I64"}) {
+        if (std::strncmp(p, two, std::strlen(two)) == 0)
+            return two;
+    }
+    return In("hljztLI", *p) ? std::string(1, *p) : std::string();
+}
+
+// The argument of an integer conversion with modifier, as the Windows C runtime reads it,
+// in this host's sizes.
+Kind IntegerKind(const std::string& modifier)
+{
+    struct Size {
+        const char* modifier;
+        size_t bytes;
+    };
+    static const Size kSizes[] = {{"l", sizeof(long)},       {"ll", 8},
+                                  {"I64", 8},                {"j", sizeof(intmax_t)},
+                                  {"z", sizeof(size_t)},     {"t", sizeof(ptrdiff_t)},
+                                  {"I", sizeof(ptrdiff_t)}};
+    for (const Size& size : kSizes) {
+        if (modifier == size.modifier)
+            return size.bytes == 8 ? Kind::Int64 : Kind::Int;
+    }
+    return Kind::Int;
+}
+
 // The kind of argument the directive ending at p takes, if any, appended to kinds (the
 // formatter's own: conversions the estimate does not count take theirs too);
-// returns where the search for the next '%' resumes. A length letter (h or l) ends the
-// directive on its own: the conversion letter after it is read again as plain text.
+// returns where the search for the next '%' resumes. A length modifier ends the directive
+// on its own: the conversion letter after it is read again as plain text.
 const char* EndDirective(const char* p, std::vector<Kind>& kinds)
 {
-    const char c = *p;
-    if (c == 'h' || c == 'l') {
-        const char next = p[1];
-        if (In("cCdiuoxX", next))
-            kinds.push_back(Kind::Int);
-        else if (In("sSn", next))
-            kinds.push_back(Kind::Pointer);
-        else if (c == 'l' && In("fFeEgGaA", next))
-            kinds.push_back(Kind::Double);
-        return p + 1;
-    }
-    if (In("cCdiuoxX", c))
+    const std::string modifier = Modifier(p);
+    const char c = p[modifier.size()];
+    if (In("cC", c))
         kinds.push_back(Kind::Int);
+    else if (In("diuoxX", c))
+        kinds.push_back(IntegerKind(modifier));
     else if (In("psSn", c))
         kinds.push_back(Kind::Pointer);
     else if (In("fFeEgGaA", c))
-        kinds.push_back(Kind::Double);
-    return p + 1;
+        kinds.push_back(modifier == "L" ? Kind::LongDouble : Kind::Double);
+    return p + (modifier.empty() ? 1 : modifier.size());
 }
 
 // The kinds of the arguments format names, in order, and how many of its bytes to keep so
 // that it names at most kMaxArgs.
 struct Plan {
     std::vector<Kind> kinds;
+    std::vector<int> bounds;  // per argument: the precision a text is read no further than, or -1
     size_t keep;
 };
 
+// The precision of the flags, width and precision from begin to end when it is plainly
+// given: one '.', then at most four digits; -1 otherwise.
+int PlainPrecision(const char* begin, const char* end)
+{
+    const std::string spec(begin, end);
+    const size_t point = spec.find('.');
+    if (point == std::string::npos || spec.find_first_of(".*", point + 1) != std::string::npos ||
+        spec.find('*') != std::string::npos)
+        return -1;
+    const std::string digits = spec.substr(point + 1);
+    if (digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos)
+        return -1;
+    return digits.empty() ? 0 : std::stoi(digits);
+}
+
 Plan Classify(const std::string& format)
 {
-    Plan plan{{}, format.size()};
+    Plan plan{{}, {}, format.size()};
     const char* text = format.c_str();
     const char* p = text;
     while ((p = std::strchr(p, '%')) != nullptr) {
@@ -85,10 +129,16 @@ Plan Classify(const std::string& format)
             if (*p == '*')
                 plan.kinds.push_back(Kind::Int);
         }
+        const char* specEnd = p;
+        const size_t conversion = plan.kinds.size();
         if (*p != 0)
             p = EndDirective(p, plan.kinds);
+        plan.bounds.resize(plan.kinds.size(), -1);
+        if (plan.kinds.size() > conversion && plan.kinds.back() == Kind::Pointer)
+            plan.bounds.back() = PlainPrecision(percent + 1, specEnd);
         if (plan.kinds.size() > kMaxArgs) {
             plan.kinds.resize(before);
+            plan.bounds.resize(before);
             plan.keep = static_cast<size_t>(percent - text);
             break;
         }
@@ -118,14 +168,16 @@ private:
     size_t next = 0;
 };
 
-// Strings for pointer arguments, each in an allocation of exactly its size.
+// Strings for pointer arguments, each in an allocation of exactly its size: the terminator
+// included, or left out for a text as long as the precision it is read with.
 class Texts {
 public:
-    const char* Make(size_t length, char fill)
+    const char* Make(size_t length, char fill, bool terminated = true)
     {
-        texts.emplace_back(new char[length + 1]);
+        texts.emplace_back(new char[length + (terminated ? 1 : 0)]);
         std::memset(texts.back().get(), fill, length);
-        texts.back()[length] = 0;
+        if (terminated)
+            texts.back()[length] = 0;
         return texts.back().get();
     }
 
@@ -133,18 +185,26 @@ private:
     std::vector<std::unique_ptr<char[]>> texts;
 };
 
-std::vector<Arg> MakeArgs(const std::vector<Kind>& kinds, Values& values, Texts& texts)
+std::vector<Arg> MakeArgs(const Plan& plan, Values& values, Texts& texts)
 {
     std::vector<Arg> args;
-    for (Kind kind : kinds) {
+    for (size_t n = 0; n < plan.kinds.size(); ++n) {
+        const Kind kind = plan.kinds[n];
+        const int bound = plan.bounds[n];
         Arg arg{kind};
         if (kind == Kind::Int) {
             arg.i = values.Take<int>();
+        } else if (kind == Kind::Int64) {
+            arg.ll = values.Take<long long>();
         } else if (kind == Kind::Double) {
             arg.d = values.Take<double>();
+        } else if (kind == Kind::LongDouble) {
+            arg.ld = values.Take<double>();
         } else {
             const uint8_t choice = values.Take<uint8_t>();
-            arg.p = choice == 0 ? nullptr : texts.Make(choice - 1u, 'a');
+            const size_t length = choice - 1u;
+            const bool terminated = bound < 0 || length < static_cast<size_t>(bound);
+            arg.p = choice == 0 ? nullptr : texts.Make(length, 'a', terminated);
         }
         args.push_back(arg);
     }
@@ -159,6 +219,9 @@ std::vector<Arg> Guards(int number, const char* text)
         guards.push_back(Arg{Kind::Int, number});
         guards.push_back(Arg{Kind::Pointer, 0, text});
         guards.push_back(Arg{Kind::Double, 0, nullptr, static_cast<double>(number)});
+        Arg longDouble{Kind::LongDouble};
+        longDouble.ld = number;
+        guards.push_back(longDouble);
     }
     return guards;
 }
@@ -181,8 +244,13 @@ int EstimateThenReadBack(const char* format, ...)
         bool same = false;
         if (expected.kind == Kind::Int) {
             same = va_arg(args, int) == expected.i;
+        } else if (expected.kind == Kind::Int64) {
+            same = va_arg(args, long long) == expected.ll;
         } else if (expected.kind == Kind::Pointer) {
             same = va_arg(args, const char*) == expected.p;
+        } else if (expected.kind == Kind::LongDouble) {
+            const long double ld = va_arg(args, long double);
+            same = std::memcmp(&ld, &expected.ld, kLongDoubleBytes) == 0;
         } else {
             const double d = va_arg(args, double);
             same = std::memcmp(&d, &expected.d, sizeof d) == 0;
@@ -203,6 +271,12 @@ int CallEstimate(const char* format, std::vector<Arg>& args)
         if (arg.kind == Kind::Int) {
             types.push_back(&ffi_type_sint);
             values.push_back(&arg.i);
+        } else if (arg.kind == Kind::Int64) {
+            types.push_back(&ffi_type_sint64);
+            values.push_back(&arg.ll);
+        } else if (arg.kind == Kind::LongDouble) {
+            types.push_back(&ffi_type_longdouble);
+            values.push_back(&arg.ld);
         } else if (arg.kind == Kind::Pointer) {
             types.push_back(&ffi_type_pointer);
             values.push_back(&arg.p);
@@ -235,7 +309,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const size_t rest = formatLength < size ? formatLength + 1 : size;
     Values values(data + rest, size - rest);
     Texts texts;
-    const std::vector<Arg> named = MakeArgs(plan.kinds, values, texts);
+    const std::vector<Arg> named = MakeArgs(plan, values, texts);
     namedArgs = &named;
 
     int estimates[2];

@@ -1,9 +1,13 @@
 // The formatted-length estimate: the worked values from every class that offers it, the
-// argument order, and the upper-bound rule against the real formatter.
+// length modifiers, the argument order, the precision bound on strings, and the upper-bound
+// rule against the real formatter.
 #include <gtest/gtest.h>
 
 #include <cstdarg>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -64,7 +68,7 @@ const Row kWorkedRows[] = {
     {"string", [](Estimator e) { return e("%s", "hello"); }, 7},
     {"null_string", [](Estimator e) { return e("%s", static_cast<const char*>(nullptr)); }, 2},
     {"left_string_width", [](Estimator e) { return e("%-20s.", "hi"); }, 22},
-    {"string_precision", [](Estimator e) { return e("%.3s", "abcdef"); }, 8},
+    {"string_precision", [](Estimator e) { return e("%.3s", "abcdef"); }, 5},
     {"double", [](Estimator e) { return e("%f", 1.5); }, 13},
     {"double_width_precision", [](Estimator e) { return e("%10.4f", 1.5); }, 15},
     {"long_double_letter", [](Estimator e) { return e("%lf", 1.5); }, 14},
@@ -80,6 +84,24 @@ const Row kWorkedRows[] = {
     {"percent_after_width", [](Estimator e) { return e("%5%"); }, 2},
 };
 
+// Every length modifier, each followed by a string conversion: an argument of the wrong size
+// puts that conversion on the wrong bytes. 64-bit values have a high half that is no pointer.
+const long long kHighHalfOne = 0x100000001LL;
+const Row kModifierRows[] = {
+    {"char_decimal", [](Estimator e) { return e("%hhd|%s", 300, "abcdef"); }, 15},
+    {"long_long_decimal", [](Estimator e) { return e("%lld|%s", kHighHalfOne, "abcdef"); }, 17},
+    {"intmax", [](Estimator e) { return e("%jd|%s", intmax_t{kHighHalfOne}, "abcdef"); }, 17},
+    {"size", [](Estimator e) { return e("%zu items in %s", size_t{3}, "box"); }, 23},
+    {"ptrdiff", [](Estimator e) { return e("%td|%s", ptrdiff_t{-5}, "abcdef"); }, 17},
+    {"pointer_sized", [](Estimator e) { return e("%Iu|%s", size_t{7}, "abcdef"); }, 17},
+    {"int32", [](Estimator e) { return e("%I32d|%s", 7, "abcdef"); }, 17},
+    {"int64", [](Estimator e) { return e("%I64d|%s", kHighHalfOne, "abcdef"); }, 17},
+    {"long_double", [](Estimator e) { return e("%Lf|%s", 1.5L, "abcdef"); }, 22},
+    {"short_double", [](Estimator e) { return e("%hf|%s", 1.5, "abcdef"); }, 18},
+    {"star_precision_string", [](Estimator e) { return e("%.*s|%s", 3, "abcdef", "xy"); }, 9},
+    {"modifier_then_unknown", [](Estimator e) { return e("%llq|%s", "abcdef"); }, 18},
+};
+
 class WorkedEstimates : public testing::TestWithParam<Row> {};
 
 TEST_P(WorkedEstimates, MatchFromEveryClass)
@@ -92,6 +114,8 @@ TEST_P(WorkedEstimates, MatchFromEveryClass)
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, WorkedEstimates, testing::ValuesIn(kWorkedRows),
+                         [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Modifiers, WorkedEstimates, testing::ValuesIn(kModifierRows),
                          [](const testing::TestParamInfo<Row>& info) { return info.param.name; });
 
 TEST(Estimate, NullFormatIsZero)
@@ -119,6 +143,16 @@ TEST(Estimate, LeavesTheCallersArgumentsWhereTheyWere)
     std::string text;
     EXPECT_EQ(EstimateThenFormat(&text, "%*s|%d", 10, "abc", 42), 19);
     EXPECT_EQ(text, "       abc|42");
+}
+
+// Text without terminator in an allocation of its exact size: AddressSanitizer faults a read
+// past the precision.
+TEST(Estimate, PrecisionBoundsWhatIsReadOfAString)
+{
+    const std::unique_ptr<char[]> abc(new char[3]{'a', 'b', 'c'});
+    std::string text;
+    EXPECT_EQ(EstimateThenFormat(&text, "%.3s|%.*s|%5.2s", abc.get(), 2, abc.get(), abc.get()), 15);
+    EXPECT_EQ(text, "abc|ab|   ab");
 }
 
 // Conversions outside the counted set count 8, but still take the argument the formatter
