@@ -1,9 +1,9 @@
 #include "launcher/launchbatch.h"
 
 #include <windows.h>
-#include <objbase.h>
 #include <shellapi.h>
 
+#include "launcher/comapartment.h"
 #include "launcher/fileexists.h"
 #include "launcher/launcherconstants.h"
 #include "lowtracessupport/tracemessage.h"
@@ -33,10 +33,8 @@ int OpenThroughShell(const char* batchPath, const char* directory)
     info.lpDirectory = directory[0] != '\0' ? directory : NULL;
     info.nShow = SW_SHOWNORMAL;
     // The shell may hand the request to COM extensions, which need an apartment.
-    const HRESULT com = CoInitializeEx(NULL, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE);
-    const BOOL opened = ShellExecuteExA(&info);
-    if (SUCCEEDED(com)) CoUninitialize();
-    return ShellResult(opened, info);
+    const ComApartment apartment;
+    return ShellResult(ShellExecuteExA(&info), info);
 }
 
 }  // namespace
