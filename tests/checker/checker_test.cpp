@@ -11,6 +11,7 @@
 
 #include "tests/launcher/launcherscenario.h"
 #include "tests/launcher/registeredservice.h"
+#include "tests/launcher/widetext.h"
 
 namespace {
 
@@ -220,6 +221,26 @@ std::string Snapshot(const std::string& folder) {
 }
 
 class CheckerFolder : public LauncherScenario {};
+
+// Found through its own wide path, as the checker takes its argument; the launcher there
+// would read its path through the ANSI code page.
+TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError) {
+    if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
+    const std::wstring directory = Wide(folder_.Path()) + L"\\\u041F\u043E\u043A\u0430\u0437";
+    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+    for (const wchar_t* program : {L"zStartup.exe", L"zStartupCheck.exe"}) {
+        const std::wstring built = Wide(BesideThisProgram("")) + program;
+        ASSERT_TRUE(CopyFileW(built.c_str(), (directory + L"\\" + program).c_str(), FALSE));
+    }
+    ProgramLaunch launch;
+    launch.widePath = directory + L"\\zStartupCheck.exe";
+    launch.directory = folder_.Path();
+    ProgramRun run = RunProgram(launch);
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_NE(run.output.find("error: folder of "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("cannot be written in the ANSI code page (1252)"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("warning: log: default_LT.log"), std::string::npos) << run.output;
+}
 
 TEST_F(CheckerFolder, ListThatIsAFolderIsAnError) {
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
