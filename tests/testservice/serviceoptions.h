@@ -11,9 +11,10 @@
 //   --signal-after=<ms>|never  on stop, time before the event is signalled (default 0);
 //                              never: reports STOPPED without signalling
 //   --stopped-after=<ms>|never on stop, time between signalling the event and reporting
-//                              STOPPED (default 0): the window in which a restart meets a
-//                              service that announced its stop but is still stop-pending;
-//                              never: stays STOP_PENDING until the process is killed
+//                              STOPPED (at least, and by default, 100 ms): the window in
+//                              which a restart meets a service that announced its stop but
+//                              is still stop-pending; never: stays STOP_PENDING until the
+//                              process is killed
 //   --refuse-stop              does not accept the stop control
 //   --die-on-stop              on stop, reports STOP_PENDING and ends the process shortly
 //                              after, without signalling or reporting STOPPED

@@ -24,6 +24,10 @@ LONG g_checkPoint = 0;
 const DWORD kCheckPointIntervalMs = 500;
 // Time for the answer to the stop control to reach the manager before the process dies.
 const DWORD kDieDelayMs = 300;
+// The same before reporting STOPPED: Wine's service manager ends the process at that report,
+// and an answer not yet written back fails the stop request with a broken pipe (109).
+// Windows lets the process end by itself.
+const DWORD kAnswerGraceMs = 100;
 
 void Report(DWORD state, DWORD waitHintMs = 0, DWORD exitCode = NO_ERROR) {
     bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;
@@ -89,7 +93,7 @@ void WINAPI ServiceMain(DWORD, char** argv) {
         if (stopEvent != nullptr && g_options.event != StopEventKind::Mutex) SetEvent(stopEvent);
     }
     if (stopEvent != nullptr) CloseHandle(stopEvent);
-    Sleep(g_options.stoppedAfterMs);
+    Sleep(g_options.stoppedAfterMs > kAnswerGraceMs ? g_options.stoppedAfterMs : kAnswerGraceMs);
     Report(SERVICE_STOPPED);
 }
 
