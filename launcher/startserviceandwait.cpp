@@ -27,18 +27,29 @@ DWORD WaitUntilRunning(SC_HANDLE service, const Deadline& deadline)
     }
 }
 
-// A service stopped by the same list entry signals its stop event just before it reports
-// stopped; a start request in between is refused as "already running". Such a service is
-// waited for and started again, within the deadline; a service in any other state keeps the
-// refusal.
+// Whether a refusal as "already running" may only be the service's last run still ending.
+bool StillEnding(SC_HANDLE service)
+{
+    const ServiceState current = QueryServiceState(service);
+    return current.error == 0 && (current.state == SERVICE_STOP_PENDING || current.state == SERVICE_STOPPED);
+}
+
+// A service stopped by the same list entry signals its stop event before it reports stopped,
+// and its process ends after that; a start request in between is refused as "already running"
+// (Wine refuses it until the process has ended, even once the state reads stopped). Such a
+// service is waited for and started again, within the deadline; a service running or starting
+// keeps the refusal.
 DWORD StartAfterStopping(SC_HANDLE service, DWORD refusal, const Deadline& deadline)
 {
-    if (refusal != ERROR_SERVICE_ALREADY_RUNNING) return refusal;
-    const ServiceState current = QueryServiceState(service);
-    if (current.error != 0 || current.state != SERVICE_STOP_PENDING) return refusal;
-    const DWORD stopped = WaitUntilStopped(service, deadline);
-    if (stopped != 0) return stopped;
-    return StartServiceA(service, 0, NULL) ? 0 : GetLastError();
+    DWORD error = refusal;
+    while (error == ERROR_SERVICE_ALREADY_RUNNING && StillEnding(service)) {
+        const DWORD stopped = WaitUntilStopped(service, deadline);
+        if (stopped != 0) return stopped;
+        error = StartServiceA(service, 0, NULL) ? 0 : GetLastError();
+        if (error != ERROR_SERVICE_ALREADY_RUNNING || deadline.Passed()) break;
+        Sleep(kStoppingPollInterval);
+    }
+    return error;
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 // again, run many times in a row. Every run must leave the same trace, the log must grow by
 // exactly those lines each time, and nothing may be left behind: no service pending, no process.
 //
-// The list stops all three before starting any: a service signals its stop event just before it
-// reports STOPPED, so a start sent at once from the same entry can still meet it stop-pending
-// (seen once in some 500 restarts) and is then rightly traced as an error.
+// The list stops all three before starting any, so each start comes some 100 ms after its
+// service signalled its stop event: about when it reports STOPPED and the manager ends its
+// process. A start refused in that window (Wine refuses until the process is gone, seen about
+// once in 200 runs) must be waited for and sent again, not traced as an error.
 #include <gtest/gtest.h>
 
 #include <iostream>
