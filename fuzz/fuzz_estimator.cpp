@@ -106,12 +106,12 @@ struct Plan {
 // given: one '.', then at most four digits; -1 otherwise.
 int PlainPrecision(const char* begin, const char* end)
 {
-    const std::string spec(begin, end);
-    const size_t point = spec.find('.');
-    if (point == std::string::npos || spec.find_first_of(".*", point + 1) != std::string::npos ||
-        spec.find('*') != std::string::npos)
+    const std::string fields(begin, end);
+    const size_t point = fields.find('.');
+    if (point == std::string::npos || fields.find('.', point + 1) != std::string::npos ||
+        fields.find('*') != std::string::npos)
         return -1;
-    const std::string digits = spec.substr(point + 1);
+    const std::string digits = fields.substr(point + 1);
     if (digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos)
         return -1;
     return digits.empty() ? 0 : std::stoi(digits);
