@@ -25,10 +25,7 @@ std::string FolderOf(const char* path)
 {
     char folder[MAX_PATH * 4];
     lstrcpynA(folder, path, sizeof folder);
-    char* separator = LastSeparator(folder);
-    if (separator == NULL) return ".";
-    separator[separator - folder == 2 && folder[1] == ':' ? 1 : 0] = '\0';
-    return folder;
+    return CutToFolder(folder) ? folder : ".";
 }
 
 // 0 when a line could be appended to the log at path, else the error that would stop it.

@@ -11,6 +11,15 @@ char* LastSeparator(char* path)
     return last;
 }
 
+bool CutToFolder(char* path)
+{
+    char* lastBackslash = LastSeparator(path);
+    if (lastBackslash == NULL) return false;
+    const bool driveRoot = lastBackslash - path == 2 && path[1] == ':';
+    lastBackslash[driveRoot ? 1 : 0] = '\0';
+    return true;
+}
+
 bool ReplaceExtension(char* path, unsigned int capacity, const char* suffix)
 {
     char* dot = NULL;

@@ -7,6 +7,10 @@
 // The last backslash of path that is a character of its own; null when there is none.
 char* LastSeparator(char* path);
 
+// Cuts path at its last backslash, keeping the backslash of a drive root (C:\): "C:" alone
+// would mean the drive's current directory. False, with path unchanged, when there is none.
+bool CutToFolder(char* path);
+
 // Replaces the file name's extension (from its last '.') by suffix, or appends suffix when the
 // file name has none: C:\Show\zStartup.exe with ".bat" gives C:\Show\zStartup.bat, and
 // C:\My.Tools\zStartup gives C:\My.Tools\zStartup.bat. False, with path unchanged, when the

@@ -8,17 +8,6 @@ namespace {
 
 const char kServiceListName[] = "Services.ini";
 
-// Cuts path at its last backslash, keeping the backslash of a drive root. False when there is
-// no backslash.
-bool CutToFolder(char* path)
-{
-    char* lastBackslash = LastSeparator(path);
-    if (lastBackslash == NULL) return false;
-    const bool driveRoot = lastBackslash - path == 2 && path[1] == ':';
-    lastBackslash[driveRoot ? 1 : 0] = '\0';
-    return true;
-}
-
 // directory + "\Services.ini" into list (capacity bytes); false when it does not fit.
 bool JoinServiceListPath(char* directory, char* list, unsigned int capacity)
 {
