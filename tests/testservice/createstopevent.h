@@ -8,7 +8,8 @@
 
 // Creates the manual-reset, non-signalled event <serviceName>.Event (kind Plain) or
 // Global\<serviceName>.Event (kind Global), with a descriptor that lets authenticated users
-// wait on it; for kind Mutex, a mutex under the plain name. Null for kind None, for a name that does not fit, or when creation fails.
+// wait on it; for kind Mutex, a mutex under the plain name. Null for kind None, for a name
+// that does not fit, or when creation fails.
 HANDLE CreateStopEvent(const char* serviceName, StopEventKind kind);
 
 #endif
