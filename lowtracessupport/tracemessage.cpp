@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "foundation/zfile.h"
+#include "lowtracessupport/logfile.h"
 #include "lowtracessupport/logpath.h"
 #include "lowtracessupport/modulepath.h"
 
@@ -16,11 +17,14 @@ static void AppendLogLine(const char* message)
     const bool exePathRead = ReadModulePath(exePath, sizeof exePath) == PathReading::kRead;
     LogPathOf(exePathRead ? exePath : NULL, logPath);
 
-    // Opened per line and without sharing: the line is on disk when the call returns, and two
-    // writers at the same instant lose a line rather than interleave.
+    // Opened per line: the line is on disk when the call returns.
     ZFile file(logPath);
-    file.Open(OPEN_ALWAYS);
-    file.Seek(0, NULL, FILE_END);
+    if (OpenLogFile(file, OPEN_ALWAYS) != 0) return;
+    // With the high part, so that a log past 4 GiB is appended to; a failed move would leave
+    // the line to overwrite the log's start.
+    LONG high = 0;
+    SetLastError(NO_ERROR);
+    if (file.Seek(0, &high, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return;
     file.WriteString(message);
     file.WriteString("\r\n");
     file.Close();

@@ -17,9 +17,10 @@ enum TraceDestination {
 // - appends "<message>\r\n" to the log file: the executable's path with its extension
 //   replaced by "_LT.log", or "default_LT.log" in the current directory when that path is
 //   unavailable, does not fit 256 characters or cannot be written in the ANSI code page.
-//   The file is opened (created when missing) without sharing and closed again within the
-//   call; when it cannot be opened, for instance while another process holds it, the line is
-//   lost from the file without any error.
+//   The file is opened (created when missing) as OpenLogFile says, sharing it with readers,
+//   and closed again within the call. While another writer holds it, the call waits up to
+//   kLogWaitMs; when it still cannot be opened, the line is lost from the file without any
+//   error.
 void TraceMessage(int destination, const char* format, ...);
 
 #endif

@@ -1,7 +1,9 @@
-// Faults around a run: a log that cannot be written, a batch path taken by a directory, a
+// Faults around a run: a log that others hold or that cannot be written, a batch path taken by a directory, a
 // service that refuses to stop and one that dies while stop-pending. The run always goes on to
 // its next step and ends with status 0.
 #include <gtest/gtest.h>
+
+#include <thread>
 
 #include "tests/launcher/launcherscenario.h"
 #include "tests/launcher/registeredservice.h"
@@ -27,21 +29,58 @@ TEST_F(Faults, LogPathTakenByDirectoryLosesOnlyTheLog) {
     EXPECT_EQ(run.output, OutputText(Frame({StartError()})));
 }
 
-// A read-only attribute does not keep a process running as root under Wine from writing, so the
-// log is made unwritable by holding it open without sharing.
-TEST_F(Faults, LogHeldOpenWithoutSharingIsLeftAsItWas) {
+// Another program holding the log: a viewer following it, a writer (another launcher, a
+// scanner) for a moment, or a program sharing nothing for the whole run.
+struct LogHolderCase {
+    const char* name;
+    DWORD access;
+    DWORD share;
+    DWORD releaseAfterMs;  // INFINITE: held until the run has ended
+    bool linesKept;
+    DWORD atMostMs;
+};
+
+// Each line waits at most 500 ms for the log: the five lines of a run, and the program's own
+// start and end under Wine.
+const DWORD kFiveLinesGivenUpAtMostMs = 5 * 500 + 2000;
+
+const LogHolderCase kLogHolders[] = {
+    {"ViewerSharingReadAndWriteLosesNothing", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, INFINITE, true,
+     1500},
+    {"WriterHoldingItFor300MsLosesNothing", GENERIC_READ | GENERIC_WRITE, 0, 300, true, 2500},
+    {"ProgramSharingNothingForTheWholeRunCostsBoundedTime", GENERIC_READ, 0, INFINITE, false,
+     kFiveLinesGivenUpAtMostMs},
+};
+
+class LogHeld : public LauncherScenario, public ::testing::WithParamInterface<LogHolderCase> {};
+
+TEST_P(LogHeld, KeepsLinesWhileReadersShareIt) {
+    const LogHolderCase& row = GetParam();
     const std::string before = "[zStartup] an earlier line\r\n";
     folder_.Write("zStartup_LT.log", before);
-    HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), GENERIC_READ, 0, nullptr,
+    folder_.Write("Services.ini", ListStartingMissing());
+    HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), row.access, row.share, nullptr,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    folder_.Write("Services.ini", ListStartingMissing());
+    std::thread release;
+    if (row.releaseAfterMs != INFINITE) {
+        release = std::thread([&] {
+            Sleep(row.releaseAfterMs);
+            CloseHandle(held);
+        });
+    }
     ProgramRun run = Run();
-    CloseHandle(held);
+    if (release.joinable()) release.join();
+    else CloseHandle(held);
+
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, OutputText(Frame({StartError()})));
-    EXPECT_EQ(folder_.Read("zStartup_LT.log"), before);
+    EXPECT_EQ(folder_.Read("zStartup_LT.log"), before + (row.linesKept ? LogText(Frame({StartError()})) : ""));
+    EXPECT_LE(run.elapsedMs, row.atMostMs);
 }
+
+INSTANTIATE_TEST_SUITE_P(Faults, LogHeld, ::testing::ValuesIn(kLogHolders),
+                         [](const ::testing::TestParamInfo<LogHolderCase>& info) { return info.param.name; });
 
 TEST_F(Faults, BatchPathTakenByDirectoryCountsAsMissing) {
     folder_.MakeFolder("zStartup.bat");
