@@ -1,37 +1,34 @@
 #include "checker/checkreport.h"
 
-namespace {
-
-const char* Prefix(Severity severity)
+const char* SeverityName(Severity severity)
 {
     switch (severity) {
     case Severity::kError:
-        return "error: ";
+        return "error";
     case Severity::kWarning:
-        return "warning: ";
+        return "warning";
     case Severity::kNote:
         break;
     }
-    return "note: ";
+    return "note";
 }
 
-}  // namespace
-
-void CheckReport::Plan(const std::string& line)
+void CheckReport::Line(const std::string& line)
 {
-    plan.push_back(line);
+    lines.push_back(line);
 }
 
-void CheckReport::Add(Severity severity, const std::string& text)
+void CheckReport::Add(Severity severity, const char* code, const std::string& subject, const std::string& message)
 {
-    findings.push_back({severity, text});
+    findings.push_back({severity, code, subject, message});
 }
 
 std::string CheckReport::Text() const
 {
     std::string text;
-    for (const std::string& line : plan) text += line + "\n";
-    for (const Finding& finding : findings) text += Prefix(finding.severity) + finding.text + "\n";
+    for (const std::string& line : lines) text += line + "\n";
+    for (const Finding& finding : findings)
+        text += std::string(SeverityName(finding.severity)) + ": " + finding.message + "\n";
     return text;
 }
 

@@ -1,5 +1,5 @@
-// CheckReport: what the checker prints, the plan first and then the findings, and its exit
-// status.
+// CheckReport: what the checker prints, the plan (or the last run's lines) first and then the
+// findings, and its exit status.
 #ifndef ZSTARTUP_CHECKER_CHECKREPORT_H
 #define ZSTARTUP_CHECKER_CHECKREPORT_H
 
@@ -12,27 +12,48 @@ enum class Severity {
     kError,    // the launcher will report an error or skip something the list asks for
 };
 
+struct Finding {
+    Severity severity;
+    // A stable identifier of the kind of finding ("list.key-gap"), for scripts to match on.
+    std::string code;
+    // What it is about: the service, key, file or folder.
+    std::string subject;
+    // One line of text in the ANSI code page, naming the subject and saying what to do.
+    std::string message;
+};
+
 class CheckReport {
 public:
-    void Plan(const std::string& line);
-    void Add(Severity severity, const std::string& text);
-    void Note(const std::string& text) { Add(Severity::kNote, text); }
-    void Warning(const std::string& text) { Add(Severity::kWarning, text); }
-    void Error(const std::string& text) { Add(Severity::kError, text); }
+    // One line before the findings: a plan line, or a line of the last run.
+    void Line(const std::string& line);
+    void Add(Severity severity, const char* code, const std::string& subject, const std::string& message);
+    void Note(const char* code, const std::string& subject, const std::string& message)
+    {
+        Add(Severity::kNote, code, subject, message);
+    }
+    void Warning(const char* code, const std::string& subject, const std::string& message)
+    {
+        Add(Severity::kWarning, code, subject, message);
+    }
+    void Error(const char* code, const std::string& subject, const std::string& message)
+    {
+        Add(Severity::kError, code, subject, message);
+    }
 
-    // The plan lines, then one line per finding: "error: ...", "warning: ..." or "note: ...".
+    const std::vector<std::string>& Lines() const { return lines; }
+    const std::vector<Finding>& Findings() const { return findings; }
+
+    // The lines, then one line per finding: "error: ...", "warning: ..." or "note: ...".
     std::string Text() const;
     // 2 when there is an error, 1 when the worst is a warning, else 0.
     int ExitStatus() const;
 
 private:
-    struct Finding {
-        Severity severity;
-        std::string text;
-    };
-
-    std::vector<std::string> plan;
+    std::vector<std::string> lines;
     std::vector<Finding> findings;
 };
+
+// "error", "warning" or "note".
+const char* SeverityName(Severity severity);
 
 #endif

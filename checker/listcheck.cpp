@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "checker/profilelayout.h"
 #include "checker/profilesections.h"
 #include "runrules/servicelistfile.h"
 
@@ -15,15 +16,17 @@ bool ListReachable(const LauncherTarget& target, CheckReport& report)
 {
     switch (target.paths.listProblem) {
     case ListPathProblem::kTooLong:
-        report.Error("service list beside " + target.displayPath +
-                     ": the folder's path leaves no room for \\Services.ini in the launcher's 255 characters, so the "
-                     "launcher reads no list; move the launcher to a folder with a shorter path");
+        report.Error("list.path-too-long", target.displayPath,
+                     "service list beside " + target.displayPath +
+                         ": the folder's path leaves no room for \\Services.ini in the launcher's 255 characters, so "
+                         "the launcher reads no list; move the launcher to a folder with a shorter path");
         return false;
     case ListPathProblem::kNotRepresentable:
-        report.Error("folder of " + target.displayPath + ": its name cannot be written in the ANSI code page (" +
-                     std::to_string(GetACP()) +
-                     "), so the launcher reads no service list and logs to default_LT.log in its current folder; "
-                     "rename the folder with characters of that code page");
+        report.Error("list.folder-not-ansi", target.displayPath,
+                     "folder of " + target.displayPath + ": its name cannot be written in the ANSI code page (" +
+                         std::to_string(GetACP()) +
+                         "), so the launcher reads no service list and logs to default_LT.log in its current "
+                         "folder; rename the folder with characters of that code page");
         return false;
     case ListPathProblem::kNone:
         break;
@@ -36,25 +39,34 @@ bool ListReadable(const char* path, CheckReport& report)
     const ServiceListFile list = ProbeServiceList(path);
     const std::string name = std::string("service list ") + path;
     if (list.state == ListFileState::kAbsent) {
-        report.Note("no " + name + ": nothing will be stopped or started");
+        report.Note("list.absent", path, "no " + name + ": nothing will be stopped or started");
         return false;
     }
     const DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        report.Error(std::string(path) + " is a folder, not a service list: the launcher reports error " +
-                     std::to_string(list.error) + " and stops or starts nothing; remove or rename the folder");
+        report.Error("list.is-folder", path,
+                     std::string(path) + " is a folder, not a service list: the launcher reports error " +
+                         std::to_string(list.error) + " and stops or starts nothing; remove or rename the folder");
         return false;
     }
     if (list.state == ListFileState::kUnreadable) {
-        report.Error(name + " cannot be read (error " + std::to_string(list.error) +
-                     "): the launcher reports it and stops or starts nothing; give the launcher's account read "
-                     "access, or close the program that holds the file");
+        report.Error("list.unreadable", path,
+                     name + " cannot be read (error " + std::to_string(list.error) +
+                         "): the launcher reports it and stops or starts nothing; give the launcher's account read "
+                         "access, or close the program that holds the file");
+        return false;
+    }
+    if (list.utf16BigEndian) {
+        report.Error("list.utf16be-mark", path,
+                     name + " begins with the UTF-16 big-endian byte order mark (FE FF): Windows reads such a file "
+                            "as empty, so the launcher stops and starts nothing; save it as ANSI or UTF-16 LE");
         return false;
     }
     if (list.utf8MarkHidesFirstSection) {
-        report.Error(name + ", section [" + list.hiddenSection +
-                     "]: line 1 begins with a UTF-8 byte order mark, so Windows does not see this section and the "
-                     "launcher skips its keys; save the file as ANSI or as UTF-16");
+        report.Error("list.utf8-mark", std::string("[") + list.hiddenSection + "]",
+                     name + ", section [" + list.hiddenSection +
+                         "]: line 1 begins with a UTF-8 byte order mark, so Windows does not see this section and "
+                         "the launcher skips its keys; save the file as ANSI or as UTF-16 LE");
     }
     return true;
 }
@@ -75,17 +87,23 @@ std::vector<ServiceListEntry> ReadEntries(const char* path, unsigned int& endCod
     ServiceListEntry entry;
     for (endCode = kFirstListKey; endCode <= kLastListKey && ReadServiceListEntry(path, endCode, entry); ++endCode) {
         entries.push_back(entry);
-        report.Plan(PlanLine(entry));
+        report.Line(PlanLine(entry));
     }
-    if (entries.empty()) report.Plan("no entries: key 0 is empty in both [STOP] and [START]");
+    if (entries.empty()) report.Line("no entries: key 0 is empty in both [STOP] and [START]");
     return entries;
 }
 
+// "key 3" or "keys 3, 4".
 std::string KeyList(const std::vector<std::string>& keys)
 {
     std::string text = keys.size() == 1 ? "key " : "keys ";
     for (size_t i = 0; i < keys.size(); ++i) text += (i == 0 ? "" : ", ") + keys[i];
-    return text + (keys.size() == 1 ? " is" : " are");
+    return text;
+}
+
+std::string Verb(const std::vector<std::string>& keys)
+{
+    return keys.size() == 1 ? " is" : " are";
 }
 
 std::string KeyName(unsigned int code)
@@ -93,36 +111,59 @@ std::string KeyName(unsigned int code)
     return code <= kLastListKey ? std::string(1, static_cast<char>(code)) : std::string("past the last");
 }
 
+bool IsListSection(const std::string& name)
+{
+    return lstrcmpiA(name.c_str(), "STOP") == 0 || lstrcmpiA(name.c_str(), "START") == 0;
+}
+
+// One finding for the keys of section of a kind, when there are any.
+void ReportKeys(const char* code, const char* path, const std::string& section, const std::vector<std::string>& keys,
+                const std::string& why, CheckReport& report)
+{
+    if (keys.empty()) return;
+    const std::string subject = "[" + section + "] " + KeyList(keys);
+    report.Error(code, subject,
+                 std::string("service list ") + path + ", " + subject + Verb(keys) + " never read: " + why);
+}
+
 // Keys of [STOP] or [START] with a value that the launcher never reads, by reason.
 void CheckUnreadKeys(const char* path, const ProfileSection& section, unsigned int endCode, CheckReport& report)
 {
-    std::vector<std::string> notOneCharacter, pastColon, afterGap;
+    std::vector<std::string> notOneCharacter, belowZero, pastColon, afterGap;
     for (const ProfileKey& key : section.keys) {
         if (key.value.empty()) continue;
+        const unsigned char code = static_cast<unsigned char>(key.name.empty() ? 0 : key.name[0]);
         if (key.name.size() != 1) notOneCharacter.push_back(key.name.empty() ? "(empty)" : key.name);
-        else if (static_cast<unsigned char>(key.name[0]) > ':') pastColon.push_back(key.name);
-        else if (static_cast<unsigned char>(key.name[0]) >= endCode) afterGap.push_back(key.name);
+        else if (code < kFirstListKey) belowZero.push_back(key.name);
+        else if (code > ':') pastColon.push_back(key.name);
+        else if (code >= endCode) afterGap.push_back(key.name);
     }
-    const std::string where = std::string("service list ") + path + ", [" + section.name + "] ";
-    if (!notOneCharacter.empty())
-        report.Error(where + KeyList(notOneCharacter) +
-                     " never read: keys are single characters, 0 to 9 and then :; renumber them");
-    if (!pastColon.empty())
-        report.Error(where + KeyList(pastColon) +
-                     " never read: after key : comes ;, which starts a comment line, so reading always ends there; "
-                     "use the keys 0 to 9 and : (11 entries at most)");
-    if (!afterGap.empty())
-        report.Error(where + KeyList(afterGap) + " never read: reading stops at key " + KeyName(endCode) +
-                     ", which is empty in both [STOP] and [START]; number the keys from 0 without a gap");
+    const std::string& where = section.name;
+    ReportKeys("list.key-not-one-character", path, where, notOneCharacter,
+               "keys are single characters, 0 to 9 and then :; renumber them", report);
+    ReportKeys("list.key-below-zero", path, where, belowZero,
+               "reading starts at key 0 and goes up in character order; renumber the keys from 0", report);
+    ReportKeys("list.key-past-colon", path, where, pastColon,
+               "after key : comes ;, which starts a comment line, so reading always ends there; use the keys 0 to 9 "
+               "and : (11 entries at most)",
+               report);
+    ReportKeys("list.key-gap", path, where, afterGap,
+               "reading stops at key " + KeyName(endCode) +
+                   ", which is empty in both [STOP] and [START]; number the keys from 0 without a gap",
+               report);
 }
 
 void CheckLongValues(const char* path, const ProfileSection& section, CheckReport& report)
 {
     for (const ProfileKey& key : section.keys) {
         if (key.value.size() <= static_cast<size_t>(kMaxServiceNameLength)) continue;
-        report.Error(std::string("service list ") + path + ", [" + section.name + "] key " + key.name +
-                     ": the value is " + std::to_string(key.value.size()) + " characters long and the launcher reads "
-                     "only its first 255, which name no service; write the service's name (at most 256 characters)");
+        report.Error("list.value-too-long", "[" + section.name + "] key " + key.name,
+                     std::string("service list ") + path + ", [" + section.name + "] key " + key.name +
+                         ": the value is " + std::to_string(key.value.size()) +
+                         " characters long and the launcher reads only its first " +
+                         std::to_string(kMaxServiceNameLength) +
+                         ", which name no service; write the service's name (at most " +
+                         std::to_string(kMaxServiceNameLength) + " characters)");
     }
 }
 
@@ -133,22 +174,77 @@ void CheckOtherSection(const char* path, const ProfileSection& section, CheckRep
         if (!key.value.empty()) keys.push_back(key.name);
     }
     if (keys.empty()) return;
-    report.Error(std::string("service list ") + path + ", section [" + section.name +
-                 "] is never read: the launcher reads only [STOP] and [START], so its " + KeyList(keys) +
-                 " skipped; move the keys into [STOP] or [START]");
+    report.Error("list.section-unknown", "[" + section.name + "]",
+                 std::string("service list ") + path + ", section [" + section.name +
+                     "] is never read: the launcher reads only [STOP] and [START], so its " + KeyList(keys) +
+                     Verb(keys) + " skipped; move the keys into [STOP] or [START]");
 }
 
 void CheckSections(const char* path, unsigned int endCode, CheckReport& report)
 {
     for (const ProfileSection& section : ReadProfileSections(path)) {
-        const bool listSection = lstrcmpiA(section.name.c_str(), "STOP") == 0 ||
-                                 lstrcmpiA(section.name.c_str(), "START") == 0;
-        if (!listSection) {
+        if (!IsListSection(section.name)) {
             CheckOtherSection(path, section, report);
             continue;
         }
         CheckUnreadKeys(path, section, endCode, report);
         CheckLongValues(path, section, report);
+    }
+}
+
+// "key 1 (C) is", "keys 1 (C), 2 (D) are": the keys of a repeated section that hold a value.
+std::string KeysWithValues(const WrittenSection& section)
+{
+    std::string text;
+    int count = 0;
+    for (const WrittenKey& key : section.keys) {
+        if (key.value.empty()) continue;
+        text += (count++ == 0 ? "" : ", ") + key.name + " (" + key.value + ")";
+    }
+    return count == 0 ? std::string() : (count == 1 ? "key " : "keys ") + text + (count == 1 ? " is" : " are");
+}
+
+void CheckRepeatedSection(const char* path, const WrittenSection& first, const WrittenSection& again,
+                          CheckReport& report)
+{
+    const std::string keys = KeysWithValues(again);
+    if (keys.empty()) return;
+    report.Error("list.section-repeated", "[" + again.name + "] line " + std::to_string(again.line),
+                 std::string("service list ") + path + ", [" + again.name + "] on line " +
+                     std::to_string(again.line) + " repeats the section of line " + std::to_string(first.line) +
+                     ": the profile reader reads only the first, so its " + keys +
+                     " never read; move them into the first [" + first.name + "]");
+}
+
+void CheckRepeatedKeys(const char* path, const WrittenSection& section, CheckReport& report)
+{
+    for (size_t i = 0; i < section.keys.size(); ++i) {
+        const WrittenKey& again = section.keys[i];
+        for (size_t j = 0; j < i; ++j) {
+            const WrittenKey& first = section.keys[j];
+            if (lstrcmpiA(first.name.c_str(), again.name.c_str()) != 0) continue;
+            report.Error("list.key-repeated", "[" + section.name + "] key " + again.name,
+                         std::string("service list ") + path + ", [" + section.name + "] key " + again.name +
+                             " on line " + std::to_string(again.line) + " repeats the key of line " +
+                             std::to_string(first.line) + ": the profile reader reads only the first value (" +
+                             first.value + "), so " + (again.value.empty() ? "the empty one" : again.value) +
+                             " is never read; remove one of them");
+            break;
+        }
+    }
+}
+
+// What the profile reader hides: it reads only the first section of a name, and in it only the
+// first key of a name.
+void CheckRepeats(const char* path, CheckReport& report)
+{
+    const std::vector<WrittenSection> sections = ReadProfileLayout(path);
+    for (size_t i = 0; i < sections.size(); ++i) {
+        if (!IsListSection(sections[i].name)) continue;
+        size_t first = 0;
+        while (lstrcmpiA(sections[first].name.c_str(), sections[i].name.c_str()) != 0) ++first;
+        if (first == i) CheckRepeatedKeys(path, sections[i], report);
+        else CheckRepeatedSection(path, sections[first], sections[i], report);
     }
 }
 
@@ -162,5 +258,6 @@ std::vector<ServiceListEntry> CheckServiceList(const LauncherTarget& target, Che
     unsigned int endCode = kPastLastKey;
     std::vector<ServiceListEntry> entries = ReadEntries(path, endCode, report);
     CheckSections(path, endCode, report);
+    CheckRepeats(path, report);
     return entries;
 }

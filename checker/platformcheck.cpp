@@ -30,13 +30,14 @@ bool SixtyFourBitWindows()
 void CheckPlatform(const LauncherTarget& target, CheckReport& report)
 {
     if (!Elevated()) {
-        report.Warning("this check runs without elevation: the launcher needs the rights of the scheduled task with "
+        report.Warning("platform.not-elevated", "zStartupCheck",
+                       "this check runs without elevation: the launcher needs the rights of the scheduled task with "
                        "highest privileges, and findings about rights here are this account's; run it elevated");
     }
     DWORD type = 0;
     if (target.reading == PathReading::kRead && GetBinaryTypeA(target.path, &type) && type == SCS_32BIT_BINARY &&
         SixtyFourBitWindows()) {
-        report.Note("launcher " + target.displayPath +
+        report.Note("platform.32-bit-on-64-bit", target.displayPath, "launcher " + target.displayPath +
                     " is the 32-bit build on 64-bit Windows: its batch file runs under the 32-bit command "
                     "processor, with System32 and registry redirection; the 64-bit build avoids it");
     }

@@ -23,6 +23,15 @@ std::string ProfileText(const char* section, const char* key, const char* path)
     return std::string(buffer.data(), length);
 }
 
+bool Listed(const std::vector<std::string>& names, const std::string& name)
+{
+    for (const std::string& listed : names) {
+        if (lstrcmpiA(listed.c_str(), name.c_str()) == 0) return true;
+    }
+    return false;
+}
+
+// Each name once: a repeated section or key reads as its first.
 std::vector<std::string> NameList(const char* section, const char* path)
 {
     const std::string list = ProfileText(section, NULL, path);
@@ -31,7 +40,8 @@ std::vector<std::string> NameList(const char* section, const char* path)
         size_t end = list.find('\0', at);
         if (end == std::string::npos) end = list.size();
         if (end == at) break;  // an empty name ends the list
-        names.push_back(list.substr(at, end - at));
+        const std::string name = list.substr(at, end - at);
+        if (!Listed(names, name)) names.push_back(name);
         at = end + 1;
     }
     return names;

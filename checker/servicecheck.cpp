@@ -15,16 +15,15 @@ bool Runs(DWORD state)
     return state != SERVICE_STOPPED && state != SERVICE_STOP_PENDING;
 }
 
+// A dependent in any state but stopped makes Windows refuse its service's stop.
+bool Active(DWORD state)
+{
+    return state != SERVICE_STOPPED;
+}
+
 std::string Upper(std::string text)
 {
     CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
-}
-
-std::string Join(const std::vector<std::string>& names)
-{
-    std::string text;
-    for (size_t i = 0; i < names.size(); ++i) text += (i == 0 ? "" : ", ") + names[i];
     return text;
 }
 
@@ -38,10 +37,13 @@ public:
 
 private:
     const ServiceFacts& Facts(const std::string& name);
+    bool Changed(const std::string& name, bool& running) const;
     bool WillRun(const std::string& name);
     bool Usable(const std::string& where, const std::string& name, DWORD openError, const char* action);
     void CheckDependents(const std::string& where, const std::string& name);
     void CheckStopEvent(const std::string& where, const std::string& name);
+    bool StartsNow(const std::string& name);
+    void CheckConfiguration(const std::string& where, const std::string& name);
 
     CheckReport& report;
     std::map<std::string, ServiceFacts> facts;  // by upper-case name
@@ -56,26 +58,38 @@ const ServiceFacts& ServicePlan::Facts(const std::string& name)
     return found->second;
 }
 
-bool ServicePlan::WillRun(const std::string& name)
+// Whether an earlier entry stopped or started the service, and so what it left it doing.
+bool ServicePlan::Changed(const std::string& name, bool& running) const
 {
     const auto changed = willRun.find(Upper(name));
-    return changed != willRun.end() ? changed->second : Runs(Facts(name).state);
+    if (changed == willRun.end()) return false;
+    running = changed->second;
+    return true;
 }
 
-// False, with the finding, when the launcher's request cannot get as far as the service.
+bool ServicePlan::WillRun(const std::string& name)
+{
+    bool running = false;
+    return Changed(name, running) ? running : Runs(Facts(name).state);
+}
+
+// False, with the finding, when the launcher's request cannot get as far as the service. The
+// rights are those of an open with exactly the launcher's access.
 bool ServicePlan::Usable(const std::string& where, const std::string& name, DWORD openError, const char* action)
 {
     const ServiceFacts& service = Facts(name);
-    if (service.queryError == ERROR_SERVICE_DOES_NOT_EXIST && !service.keyName.empty()) {
-        report.Error(where + ": \"" + name + "\" is the display name of service " + service.keyName +
-                     "; the launcher needs the service name: write " + service.keyName);
-    } else if (service.queryError == ERROR_SERVICE_DOES_NOT_EXIST) {
-        report.Error(where + ": no service " + name +
-                     " is installed; write the name that \"sc query\" shows under SERVICE_NAME");
-    } else if (service.queryError != 0 || openError != 0) {
-        const DWORD error = service.queryError != 0 ? service.queryError : openError;
-        report.Error(where + ": this account may not " + action + " service " + name + " (error " +
-                     std::to_string(error) + "); run the launcher, and this check, elevated");
+    if (!service.installed && !service.keyName.empty()) {
+        report.Error("service.display-name", name,
+                     where + ": \"" + name + "\" is the display name of service " + service.keyName +
+                         "; the launcher needs the service name: write " + service.keyName);
+    } else if (!service.installed) {
+        report.Error("service.not-installed", name,
+                     where + ": no service " + name +
+                         " is installed; write the name that \"sc query\" shows under SERVICE_NAME");
+    } else if (openError != 0) {
+        report.Error("service.no-rights", name,
+                     where + ": this account may not " + action + " service " + name + " (error " +
+                         std::to_string(openError) + "); run the launcher, and this check, elevated");
     } else {
         return true;
     }
@@ -84,41 +98,74 @@ bool ServicePlan::Usable(const std::string& where, const std::string& name, DWOR
 
 void ServicePlan::CheckDependents(const std::string& where, const std::string& name)
 {
-    std::vector<std::string> running;
+    std::string active;
     for (const std::string& dependent : DependentServices(name.c_str())) {
-        if (WillRun(dependent)) running.push_back(dependent);
+        bool running = false;
+        const bool changed = Changed(dependent, running);
+        const DWORD state = Facts(dependent).state;
+        if (changed ? !running : !Active(state)) continue;
+        active += (active.empty() ? "" : ", ") + dependent;
+        if (!changed && state == SERVICE_STOP_PENDING) active += " (stopping)";
     }
-    if (running.empty()) return;
-    report.Error(where + ": service " + name + " has running dependents (" + Join(running) +
-                 "), so Windows refuses the stop request (error 1051); stop them in earlier entries first");
+    if (active.empty()) return;
+    report.Error("service.dependents-running", name,
+                 where + ": service " + name + " has dependents that are not stopped (" + active +
+                     "), so Windows refuses the stop request (error 1051); stop them in earlier entries first");
 }
 
 void ServicePlan::CheckStopEvent(const std::string& where, const std::string& name)
 {
     // A service creates its event when it starts: only one running now can show it.
     if (!Runs(Facts(name).state)) return;
-    const StopEvent event(name.c_str());
-    const std::string eventName = name + ".Event";
+    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
+    const StopEvent event(manager, name.c_str());
+    if (manager != NULL) CloseServiceHandle(manager);
+    const std::string eventName = std::string(event.ServiceName()) + ".Event";
     if (event.State() == StopEventState::kAbsent) {
-        report.Note(where + ": service " + name + " has no stop event (" + eventName + " or Global\\" + eventName +
-                    "), so the launcher reports it stopped as soon as it accepts the stop request, before it has "
-                    "finished; see the README's guide for service authors");
+        report.Note("service.no-stop-event", name,
+                    where + ": service " + name + " has no stop event (Global\\" + eventName + " or " + eventName +
+                        "), so the launcher reports it stopped as soon as it accepts the stop request, before it "
+                        "has finished; see the README's guide for service authors");
     } else if (event.State() == StopEventState::kUnopenable) {
-        report.Note(where + ": service " + name + " has its stop event " + (event.Global() ? "Global\\" : "") +
-                    eventName + ", but this account may not wait on it (error " + std::to_string(event.Error()) +
-                    "), so the launcher reads the service's state until it has stopped instead; give authenticated "
-                    "users SYNCHRONIZE on the event");
+        report.Note("service.stop-event-not-waitable", name,
+                    where + ": service " + name + " has its stop event " + event.EventName() +
+                        ", but this account may not wait on it (error " + std::to_string(event.Error()) +
+                        "), so the launcher reads the service's state until it has stopped instead; give "
+                        "authenticated users SYNCHRONIZE on the event");
     }
+}
+
+// Starting now, with no earlier entry to change it: Windows refuses to stop a service before it
+// runs.
+bool ServicePlan::StartsNow(const std::string& name)
+{
+    bool running = false;
+    return !Changed(name, running) && Facts(name).state == SERVICE_START_PENDING;
+}
+
+void ServicePlan::CheckConfiguration(const std::string& where, const std::string& name)
+{
+    const DWORD error = Facts(name).configError;
+    if (error == 0) return;
+    report.Note("service.config-unreadable", name,
+                where + ": this account may not read the configuration of service " + name + " (error " +
+                    std::to_string(error) + "), so whether it is disabled is not checked; run this check elevated");
 }
 
 void ServicePlan::Stop(const std::string& key, const std::string& name)
 {
     const std::string where = "[STOP] key " + key;
     if (!Usable(where, name, Facts(name).stopError, "stop")) return;
-    if (!WillRun(name)) {
-        report.Error(where + ": service " + name + " will not be running when entry " + key +
-                     " comes, so the launcher reports \"Error stopping service " + name +
-                     "\"; remove the stop, or start the service in an earlier entry");
+    if (StartsNow(name)) {
+        report.Error("service.start-pending", name,
+                     where + ": service " + name + " is still starting, and Windows refuses to stop a service "
+                             "before it runs (error 1061), so the launcher reports \"Error stopping service " +
+                         name + "\"; check again once it runs: a service that stays starting hangs in its start-up");
+    } else if (!WillRun(name)) {
+        report.Error("service.not-running", name,
+                     where + ": service " + name + " will not be running when entry " + key +
+                         " comes, so the launcher reports \"Error stopping service " + name +
+                         "\"; remove the stop, or start the service in an earlier entry");
     } else {
         CheckDependents(where, name);
         CheckStopEvent(where, name);
@@ -130,16 +177,19 @@ void ServicePlan::Start(const std::string& key, const std::string& name)
 {
     const std::string where = "[START] key " + key;
     if (!Usable(where, name, Facts(name).startError, "start")) return;
+    CheckConfiguration(where, name);
     if (Facts(name).startType == SERVICE_DISABLED) {
-        report.Error(where + ": service " + name +
-                     " is disabled, so its start fails; set its start type to manual (sc config " + name +
-                     " start= demand) or automatic");
+        report.Error("service.disabled", name,
+                     where + ": service " + name +
+                         " is disabled, so its start fails; set its start type to manual (sc config " + name +
+                         " start= demand) or automatic");
         return;
     }
     if (WillRun(name)) {
-        report.Error(where + ": service " + name + " will already be running when entry " + key +
-                     " comes, so the launcher reports \"Error starting service " + name +
-                     "\"; stop it in this or an earlier entry, or remove the start");
+        report.Error("service.already-running", name,
+                     where + ": service " + name + " will already be running when entry " + key +
+                         " comes, so the launcher reports \"Error starting service " + name +
+                         "\"; stop it in this or an earlier entry, or remove the start");
     }
     willRun[Upper(name)] = true;
 }

@@ -1,6 +1,7 @@
 #include "checker/servicefacts.h"
 
 #include "runrules/servicehandles.h"
+#include "runrules/servicelistentry.h"
 #include "runrules/servicestate.h"
 
 namespace {
@@ -11,28 +12,43 @@ std::string KeyNameOfDisplayName(const char* displayName)
 {
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
     if (manager == NULL) return std::string();
-    char keyName[257] = "";
+    char keyName[kServiceNameCapacity] = "";
     DWORD size = sizeof keyName;
     const BOOL found = GetServiceKeyNameA(manager, displayName, keyName, &size);
     CloseServiceHandle(manager);
     return found ? keyName : std::string();
 }
 
-DWORD StartType(SC_HANDLE service)
+DWORD ReadStartType(SC_HANDLE service, DWORD& startType)
 {
     DWORD needed = 0;
     QueryServiceConfigA(service, NULL, 0, &needed);
-    if (needed == 0) return SERVICE_DEMAND_START;
+    if (needed == 0) return GetLastError();
     std::vector<char> buffer(needed);
     QUERY_SERVICE_CONFIGA* config = reinterpret_cast<QUERY_SERVICE_CONFIGA*>(buffer.data());
-    if (!QueryServiceConfigA(service, config, needed, &needed)) return SERVICE_DEMAND_START;
-    return config->dwStartType;
+    if (!QueryServiceConfigA(service, config, needed, &needed)) return GetLastError();
+    startType = config->dwStartType;
+    return 0;
 }
 
-DWORD OpenError(const char* name, DWORD access)
+// Opens the service with access: 0 or the error. Reads its state into facts when it has not
+// been read yet and access allows it.
+DWORD OpenWith(const char* name, DWORD access, bool& stateRead, ServiceFacts& facts)
 {
     ServiceHandles handles;
-    return handles.Open(name, access);
+    const DWORD error = handles.Open(name, access);
+    if (error != 0 || stateRead || (access & SERVICE_QUERY_STATUS) == 0) return error;
+    const ServiceState current = QueryServiceState(handles.Service());
+    stateRead = current.error == 0;
+    if (stateRead) facts.state = current.state;
+    return 0;
+}
+
+DWORD ReadConfiguration(const char* name, ServiceFacts& facts)
+{
+    ServiceHandles handles;
+    const DWORD error = handles.Open(name, SERVICE_QUERY_CONFIG);
+    return error != 0 ? error : ReadStartType(handles.Service(), facts.startType);
 }
 
 // Whether a REG_MULTI_SZ list of service names holds name (names compare without case).
@@ -63,16 +79,17 @@ bool DependsOn(HKEY services, const char* candidate, const char* name)
 
 ServiceFacts ReadServiceFacts(const char* name)
 {
-    ServiceFacts facts = {0, std::string(), SERVICE_STOPPED, SERVICE_DEMAND_START, 0, 0};
-    ServiceHandles handles;
-    facts.queryError = handles.Open(name, SERVICE_QUERY_STATUS | SERVICE_QUERY_CONFIG);
-    if (facts.queryError == ERROR_SERVICE_DOES_NOT_EXIST) facts.keyName = KeyNameOfDisplayName(name);
-    if (facts.queryError != 0) return facts;
-    const ServiceState current = QueryServiceState(handles.Service());
-    if (current.error == 0) facts.state = current.state;
-    facts.startType = StartType(handles.Service());
-    facts.stopError = OpenError(name, kStopAccess);
-    facts.startError = OpenError(name, kStartAccess);
+    ServiceFacts facts = {true, std::string(), SERVICE_STOPPED, SERVICE_DEMAND_START, 0, 0, 0};
+    bool stateRead = false;
+    facts.stopError = OpenWith(name, kStopAccess, stateRead, facts);
+    facts.startError = OpenWith(name, kStartAccess, stateRead, facts);
+    OpenWith(name, SERVICE_QUERY_STATUS, stateRead, facts);
+    facts.installed = facts.stopError != ERROR_SERVICE_DOES_NOT_EXIST;
+    if (!facts.installed) {
+        facts.keyName = KeyNameOfDisplayName(name);
+        return facts;
+    }
+    facts.configError = ReadConfiguration(name, facts);
     return facts;
 }
 

@@ -8,15 +8,17 @@
 #include <vector>
 
 struct ServiceFacts {
-    DWORD queryError;     // 0 when the service could be opened for query; 1060: not installed
-    std::string keyName;  // for 1060: the service whose display name the name is, or ""
+    bool installed;       // false when the manager knows no service of that name (1060)
+    std::string keyName;  // when not installed: the service whose display name the name is, or ""
     DWORD state;          // current state, SERVICE_STOPPED when unknown
-    DWORD startType;      // SERVICE_DISABLED and so on
-    DWORD stopError;      // opening it with the launcher's stop rights: 0 or the error
+    DWORD startType;      // SERVICE_DISABLED and so on; SERVICE_DEMAND_START when unknown
+    DWORD configError;    // 0 when the configuration (the start type) could be read, else the error
+    DWORD stopError;      // opening it with exactly the launcher's stop rights: 0 or the error
     DWORD startError;     // the same with the start rights
 };
 
-// Opens nothing but for query, and sends no control.
+// Each right is tried on an open of its own, so that an account holding exactly the
+// launcher's rights is not refused for one it does not need. Sends no control.
 ServiceFacts ReadServiceFacts(const char* name);
 
 // Services whose DependOnService names the service, as the service manager stores it in the

@@ -45,8 +45,9 @@ bool ReadWriters(const std::string& path, std::vector<UntrustedWriter>& writers,
                                               OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, NULL, NULL,
                                               NULL, NULL, &descriptor);
     if (error != ERROR_SUCCESS) {
-        report.Warning("cannot read the permissions of " + path + " (error " + std::to_string(error) +
-                       "); check by hand that only administrators may change it");
+        report.Warning("permissions.unreadable", path,
+                       "cannot read the permissions of " + path + " (error " + std::to_string(error) +
+                           "); check by hand that only administrators may change it");
         return false;
     }
     writers = UntrustedWriters(descriptor);
@@ -71,7 +72,7 @@ void CheckFile(const std::string& path, const std::set<std::string>& folderWrite
     if (!ReadWriters(path, writers, report)) return;
     writers = Beyond(writers, folderWriters);
     if (writers.empty()) return;
-    report.Error(path + " may be changed by " + Describe(writers, false) +
+    report.Error("file.untrusted-writer", path, path + " may be changed by " + Describe(writers, false) +
                  ": any program running as them could make the next elevated start run its commands; remove "
                  "their access");
 }
@@ -85,7 +86,8 @@ void CheckWriteAccess(const LauncherTarget& target, CheckReport& report)
     std::vector<UntrustedWriter> writers;
     std::set<std::string> named;
     if (ReadWriters(folder, writers, report) && !writers.empty()) {
-        report.Error("folder " + folder + " may be changed by " + Describe(writers, true) +
+        report.Error("folder.untrusted-writer", folder,
+                     "folder " + folder + " may be changed by " + Describe(writers, true) +
                      ": any program running as them could make the next elevated start run its commands; move the "
                      "launcher, its list and its batch file to a folder only administrators may change, such as "
                      "C:\\Program Files\\zStartup");

@@ -34,6 +34,10 @@ void WorkThroughServiceList(const RunPaths& paths)
         TraceMessage(kTraceEverywhere,
                      "[zStartup] Warning: service list begins with a UTF-8 byte order mark; save it as ANSI or UTF-16");
     }
+    if (list.utf16BigEndian) {
+        TraceMessage(kTraceEverywhere, "[zStartup] Warning: service list begins with a UTF-16 big-endian byte order "
+                                       "mark; save it as ANSI or UTF-16 LE");
+    }
     ScanServiceList(paths.serviceList);
 }
 

@@ -32,7 +32,7 @@ DWORD StopServiceAndWait(const char* serviceName, DWORD timeout)
     if (error != 0) return error;
 
     // Opened before the stop request, while the service still holds it.
-    const StopEvent event(serviceName);
+    const StopEvent event(handles.Manager(), serviceName);
     // The state the stop request reports is not examined: the event is the service's word.
     SERVICE_STATUS status;
     if (!ControlService(handles.Service(), SERVICE_CONTROL_STOP, &status)) return GetLastError();

@@ -4,9 +4,9 @@
 
 #include <windows.h>
 
-// A stopping service announces that it has finished with its event "<name>.Event" (looked up
-// as "Global\<name>.Event" too, where a service in another session creates it). When the
-// event can be opened, waits up to timeout ms (kNoTimeout: no limit) for it to be signalled.
+// A stopping service announces that it has finished with its event "Global\<name>.Event" or
+// "<name>.Event", <name> spelt as the service is registered (see StopEvent). When the event
+// can be opened, waits up to timeout ms (kNoTimeout: no limit) for it to be signalled.
 // When it exists but cannot be opened (the service kept the default descriptor, or the name
 // belongs to another kind of object), polls the service's state every 50 ms until it is
 // stopped, within the same timeout. When there is no event, the service counts as stopped as

@@ -20,6 +20,8 @@ public:
     DWORD Open(const char* serviceName, DWORD access);
     // The opened service; null before a successful Open.
     SC_HANDLE Service() const;
+    // The connection to the manager; null before a successful Open.
+    SC_HANDLE Manager() const { return manager; }
 
     ServiceHandles(const ServiceHandles&) = delete;             // owns handles
     ServiceHandles& operator=(const ServiceHandles&) = delete;  // owns handles

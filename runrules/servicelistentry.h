@@ -6,13 +6,15 @@
 // ';', '<' and onward; after the last one-character key there is none.
 const unsigned int kFirstListKey = '0';
 const unsigned int kLastListKey = 0xFF;
-// The longest service name a value can give; the profile reader cuts longer values.
-const int kMaxServiceNameLength = 255;
+// The longest service name Windows accepts, and so the longest value read; the profile reader
+// cuts longer values.
+const int kMaxServiceNameLength = 256;
+const unsigned int kServiceNameCapacity = kMaxServiceNameLength + 1;  // terminator included
 
 struct ServiceListEntry {
     char key[2];
-    char stopName[kMaxServiceNameLength + 1];   // STOP value, "" when none
-    char startName[kMaxServiceNameLength + 1];  // START value, "" when none
+    char stopName[kServiceNameCapacity];   // STOP value, "" when none
+    char startName[kServiceNameCapacity];  // START value, "" when none
 };
 
 // Reads the STOP and START values of key keyCode from the list at listPath (a full path).

@@ -10,7 +10,7 @@ const DWORD kProbeLength = 256;
 ServiceListFile Unreadable(DWORD error)
 {
     const bool absent = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-    return {absent ? ListFileState::kAbsent : ListFileState::kUnreadable, absent ? 0 : error, false, ""};
+    return {absent ? ListFileState::kAbsent : ListFileState::kUnreadable, absent ? 0 : error, false, "", false};
 }
 
 // The section header right after a UTF-8 mark at the start of bytes, blanks allowed between:
@@ -41,8 +41,10 @@ ServiceListFile ProbeServiceList(const char* path)
     const BOOL read = ReadFile(file, start, sizeof start, &count, NULL);
     const DWORD error = read ? 0 : GetLastError();
     CloseHandle(file);
-    if (!read) return {ListFileState::kUnreadable, error, false, ""};
-    ServiceListFile list = {ListFileState::kReadable, 0, false, ""};
+    if (!read) return {ListFileState::kUnreadable, error, false, "", false};
+    ServiceListFile list = {ListFileState::kReadable, 0, false, "", false};
     list.utf8MarkHidesFirstSection = SectionAfterUtf8Mark(start, count, list.hiddenSection);
+    list.utf16BigEndian = count >= 2 && static_cast<unsigned char>(start[0]) == 0xFE &&
+                          static_cast<unsigned char>(start[1]) == 0xFF;
     return list;
 }

@@ -19,6 +19,9 @@ struct ServiceListFile {
     bool utf8MarkHidesFirstSection;
     // The name of that section, cut to fit; "" when no section is hidden.
     char hiddenSection[64];
+    // The file starts with the UTF-16 big-endian mark (FE FF). Windows' profile reader reads
+    // such a file as empty (Wine reads it all the same).
+    bool utf16BigEndian;
 };
 
 // Opens the list for reading, as the profile reader will, and looks at its first line. Only

@@ -2,23 +2,35 @@
 
 namespace {
 
-const char kPlainFormat[] = "%s.Event";
 const char kGlobalFormat[] = "Global\\%s.Event";
+const char kPlainFormat[] = "%s.Event";
 
 bool NotFound(DWORD error)
 {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// The key name the manager registered the service under, through its display name: the only
+// calls that give the spelling with no right on the service itself. False when either fails.
+bool RegisteredSpelling(SC_HANDLE manager, const char* listName, char (&registered)[kServiceNameCapacity])
+{
+    char displayName[kServiceNameCapacity];
+    DWORD size = sizeof displayName;
+    if (!GetServiceDisplayNameA(manager, listName, displayName, &size)) return false;
+    size = sizeof registered;
+    return GetServiceKeyNameA(manager, displayName, registered, &size) && lstrcmpiA(registered, listName) == 0;
+}
+
 }  // namespace
 
-StopEvent::StopEvent(const char* serviceName)
-    : handle(NULL), state(StopEventState::kAbsent), global(false), error(0)
+StopEvent::StopEvent(SC_HANDLE manager, const char* listName)
+    : handle(NULL), state(StopEventState::kAbsent), error(0), serviceName(), eventName()
 {
-    // Service names are at most 256 characters; a longer text cannot name an event of one.
-    if (lstrlenA(serviceName) > 256) return;
-    if (TryOpen(kPlainFormat, serviceName, false)) return;
-    TryOpen(kGlobalFormat, serviceName, true);
+    // A longer text names no service, and so no event of one.
+    if (lstrlenA(listName) > kMaxServiceNameLength) return;
+    if (manager == NULL || !RegisteredSpelling(manager, listName, serviceName)) lstrcpyA(serviceName, listName);
+    if (TryOpen(kGlobalFormat)) return;
+    TryOpen(kPlainFormat);
 }
 
 StopEvent::~StopEvent()
@@ -26,23 +38,23 @@ StopEvent::~StopEvent()
     if (handle != NULL) CloseHandle(handle);
 }
 
-// True when the event was opened. The first refusal is kept: the plain name refusing the open
-// still lets the Global\ name be tried.
-bool StopEvent::TryOpen(const char* format, const char* serviceName, bool isGlobal)
+// True when the event was opened. The first refusal is kept: a refused Global\ name still
+// lets the plain name be tried.
+bool StopEvent::TryOpen(const char* format)
 {
-    char eventName[300];
-    wsprintfA(eventName, format, serviceName);
-    handle = OpenEventA(SYNCHRONIZE, FALSE, eventName);
+    char name[sizeof eventName];
+    wsprintfA(name, format, serviceName);
+    handle = OpenEventA(SYNCHRONIZE, FALSE, name);
     if (handle != NULL) {
         state = StopEventState::kOpened;
-        global = isGlobal;
+        lstrcpyA(eventName, name);
         return true;
     }
     const DWORD openError = GetLastError();
     if (!NotFound(openError) && state == StopEventState::kAbsent) {
         state = StopEventState::kUnopenable;
-        global = isGlobal;
         error = openError;
+        lstrcpyA(eventName, name);
     }
     return false;
 }

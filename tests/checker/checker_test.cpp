@@ -18,15 +18,21 @@ namespace {
 struct ServiceSetup {
     bool used = false;
     const char* options = "";
-    bool running = false;
+    DWORD state = SERVICE_STOPPED;  // brought there before the check
     bool disabled = false;
 };
 
-ServiceSetup Stopped(const char* options = "") { return {true, options, false, false}; }
-ServiceSetup Running(const char* options = "") { return {true, options, true, false}; }
-ServiceSetup Disabled() { return {true, "", false, true}; }
+ServiceSetup Stopped(const char* options = "") { return {true, options, SERVICE_STOPPED, false}; }
+ServiceSetup Running(const char* options = "") { return {true, options, SERVICE_RUNNING, false}; }
+ServiceSetup Disabled() { return {true, "", SERVICE_STOPPED, true}; }
+ServiceSetup Starting() { return {true, "--start-delay=never", SERVICE_START_PENDING, false}; }
+ServiceSetup Stopping() { return {true, "--stopped-after=never", SERVICE_STOP_PENDING, false}; }
 
-// Texts may name {A} and {B} (the services), {D} (A's display name) and {LIST} (the list).
+// A list written as UTF-16 big-endian, with its mark, after this prefix is taken off.
+const char kBigEndian[] = "{UTF-16BE}";
+
+// Texts may name {A} and {B} (the services), {AU} (A's name in upper case), {D} (A's display
+// name) and {LIST} (the list).
 struct CheckCase {
     const char* name;
     std::string list;  // "": no list
@@ -39,9 +45,9 @@ struct CheckCase {
 
 const char kFolderFinding[] = "error: folder ";
 
-// A value past the launcher's 255 characters, and what the launcher reads of it.
+// A value past the launcher's 256 characters, and what the launcher reads of it.
 const std::string kLongValue(300, 'z');
-const std::string kLongValueCut(255, 'z');
+const std::string kLongValueCut(256, 'z');
 
 const CheckCase kCases[] = {
     {"NoList", "", {}, {}, false, true, {"then: open "}, {"note: no service list {LIST}: nothing"}},
@@ -64,7 +70,26 @@ const CheckCase kCases[] = {
     {"ServiceStartedByAnEarlierEntryMayBeStopped", "[START]\r\n0={A}\r\n[STOP]\r\n1={A}\r\n", Stopped(), {}, false,
      true, {"entry 0: start {A}", "entry 1: stop {A}", "then: open "}, {}},
     {"DependentsRunning", "[STOP]\r\n0={A}\r\n", Running("--event=plain"), Running(), true, true,
-     {"entry 0: stop {A}", "then: open "}, {"error: [STOP] key 0: service {A} has running dependents ({B}),"}},
+     {"entry 0: stop {A}", "then: open "}, {"error: [STOP] key 0: service {A} has dependents that are not stopped ({B}),"}},
+    {"DependentStillStopping", "[STOP]\r\n0={A}\r\n", Running("--event=plain"), Stopping(), true, true,
+     {"entry 0: stop {A}", "then: open "},
+     {"error: [STOP] key 0: service {A} has dependents that are not stopped ({B} (stopping)),"}},
+    {"StartingServiceStopped", "[STOP]\r\n0={A}\r\n", Starting(), {}, false, true,
+     {"entry 0: stop {A}", "then: open "}, {"error: [STOP] key 0: service {A} is still starting"}},
+    {"StopEventUnderRegisteredSpelling", "[STOP]\r\n0={AU}\r\n", Running("--event=mutex"), {}, false, true,
+     {"entry 0: stop {AU}", "then: open "},
+     {"note: [STOP] key 0: service {AU} has its stop event {A}.Event, but this account may not wait on it"}},
+    {"RepeatedSectionAndKey", "[STOP]\r\n0={A}\r\n0=zstSecond\r\n[START]\r\n0={B}\r\n[STOP]\r\n1={B}\r\n",
+     Running(), Stopped(), false, true, {"entry 0: stop {A}, then start {B}", "then: open "},
+     {"error: service list {LIST}, [STOP] key 0 on line 3 repeats the key of line 2: the profile reader reads only "
+      "the first value ({A}), so zstSecond is never read",
+      "error: service list {LIST}, [STOP] on line 6 repeats the section of line 1: the profile reader reads only the "
+      "first, so its key 1 ({B}) is never read"}},
+    {"KeyBelowZero", "[START]\r\n0={A}\r\n/=zstSlash\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open "},
+     {"error: service list {LIST}, [START] key / is never read: reading starts at key 0"}},
+    {"Utf16BigEndianList", std::string(kBigEndian) + "[START]\r\n0={A}\r\n", Stopped(), {}, false, true,
+     {"then: open "}, {"error: service list {LIST} begins with the UTF-16 big-endian byte order mark"}},
     {"StopEventAbsent", "[STOP]\r\n0={A}\r\n", Running(), {}, false, true, {"entry 0: stop {A}", "then: open "},
      {"note: [STOP] key 0: service {A} has no stop event"}},
     {"StopEventNotToBeWaitedOn", "[STOP]\r\n0={A}\r\n", Running("--event=mutex"), {}, false, true,
@@ -130,22 +155,39 @@ protected:
 
 void Prepare(RegisteredService& service, const ServiceSetup& setup) {
     if (setup.disabled) service.Configure(SERVICE_DISABLED);
-    if (setup.running) {
+    if (setup.state == SERVICE_STOPPED) return;
+    if (setup.state == SERVICE_START_PENDING) {
+        ASSERT_EQ(service.Start(), 0u);
+    } else {
         ASSERT_EQ(service.StartAndWaitRunning(), 0u);
     }
+    if (setup.state == SERVICE_STOP_PENDING) {
+        ASSERT_EQ(service.SendStop(), 0u);
+    }
+    ASSERT_TRUE(service.WaitForState(setup.state, 5000));
+}
+
+// The list's bytes: as written, or UTF-16 big-endian after kBigEndian.
+std::string ListBytes(const std::string& list) {
+    if (list.compare(0, sizeof kBigEndian - 1, kBigEndian) != 0) return list;
+    std::string bytes = "\xFE\xFF";
+    for (size_t i = sizeof kBigEndian - 1; i < list.size(); ++i) bytes += std::string(1, '\0') + list[i];
+    return bytes;
 }
 
 TEST_P(CheckerRun, ShowsPlanAndFindings) {
     const CheckCase& row = GetParam();
     RegisteredService a(row.a.options), b(row.b.options);
-    values_ = {{"{A}", a.Name()}, {"{B}", b.Name()}, {"{D}", "zst display " + a.Name()},
+    std::string upper = a.Name();
+    CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
+    values_ = {{"{AU}", upper}, {"{A}", a.Name()}, {"{B}", b.Name()}, {"{D}", "zst display " + a.Name()},
                {"{LIST}", folder_.PathOf("Services.ini")}};
     a.Configure(SERVICE_NO_CHANGE, values_["{D}"]);
     if (row.bDependsOnA) b.Configure(SERVICE_NO_CHANGE, "", a.Name());
     ASSERT_NO_FATAL_FAILURE(Prepare(b, row.b));
     ASSERT_NO_FATAL_FAILURE(Prepare(a, row.a));
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
-    if (!row.list.empty()) folder_.Write("Services.ini", Fill(row.list));
+    if (!row.list.empty()) folder_.Write("Services.ini", ListBytes(Fill(row.list)));
     if (row.batch) folder_.Write("zStartup.bat", "@echo off\r\n");
 
     ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
@@ -250,6 +292,27 @@ TEST_F(CheckerFolder, ListThatIsAFolderIsAnError) {
     EXPECT_NE(run.output.find("error: " + folder_.PathOf("Services.ini") + " is a folder, not a service list"),
               std::string::npos)
         << run.output;
+}
+
+// The log held by another program, as the launcher would meet it: a viewer's read access,
+// shared for writing, leaves it writable; another writer does not.
+TEST_F(CheckerFolder, LogHeldByAnotherProgram) {
+    const struct {
+        DWORD access;
+        bool held;
+    } kHolders[] = {{GENERIC_READ, false}, {GENERIC_READ | GENERIC_WRITE, true}};
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("zStartup_LT.log", "earlier line\r\n");
+    for (const auto& holder : kHolders) {
+        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                  nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+        CloseHandle(held);
+        const std::string warning = "warning: log " + folder_.PathOf("zStartup_LT.log") + ": another program holds it";
+        EXPECT_EQ(run.output.find(warning) != std::string::npos, holder.held) << run.output;
+    }
 }
 
 TEST_F(CheckerFolder, IsLeftAsItWas) {

@@ -22,13 +22,18 @@ struct ListFileCase {
     TraceLines serviceLines;
 };
 
-std::string Utf16WithMark(const std::string& ascii) {
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) bytes += std::string(1, c) + '\0';
+const char kBigEndianWarning[] =
+    "[zStartup] Warning: service list begins with a UTF-16 big-endian byte order mark; save it as ANSI or UTF-16 LE";
+
+std::string Utf16WithMark(const std::string& ascii, bool bigEndian = false) {
+    std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+    for (char c : ascii) bytes += bigEndian ? std::string(1, '\0') + c : std::string(1, c) + '\0';
     return bytes;
 }
 
 const std::string kStartList = "[START]\r\n0=zstNoSuchListed\r\n";
+// Windows takes service names of up to 256 characters; the profile reader cuts what is longer.
+const std::string kName256(256, 'n');
 
 const ListFileCase kCases[] = {
     // Wine reads the section behind the mark; Windows would not see it.
@@ -37,6 +42,13 @@ const ListFileCase kCases[] = {
      {kMarkWarning, kListed}},
     {"Utf8MarkBeforeCommentIsHarmless", ListForm::kBytes, "\xEF\xBB\xBF; list\r\n" + kStartList, {kListed}},
     {"Utf16WithMarkIsRead", ListForm::kBytes, Utf16WithMark(kStartList), {kListed}},
+    // Windows reads such a list as empty; Wine reads it.
+    {"Utf16BigEndianMarkIsWarned", ListForm::kBytes, Utf16WithMark(kStartList, true),
+     {kBigEndianWarning, kListed}},
+    {"NameOf256CharactersIsReadWhole", ListForm::kBytes, "[START]\r\n0=" + kName256 + "\r\n",
+     {"[zStartup] Error starting service " + kName256}},
+    {"NameOf257CharactersIsCutTo256", ListForm::kBytes, "[START]\r\n0=" + kName256 + "x\r\n",
+     {"[zStartup] Error starting service " + kName256}},
     {"EmptyListHasNoLine", ListForm::kBytes, "", {}},
     {"FolderNamedLikeTheListIsAccessDenied", ListForm::kFolder, "",
      {"[zStartup] Error reading service list: error 5"}},

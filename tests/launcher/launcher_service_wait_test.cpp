@@ -78,4 +78,49 @@ TEST_P(ServiceWait, TracesOutcome) {
 INSTANTIATE_TEST_SUITE_P(Launcher, ServiceWait, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<WaitCase>& info) { return info.param.name; });
 
+
+// Which event a stop waits for: the service's own, under its registered spelling, whatever the
+// list's spelling, and the Global\ one before a plain one that any program could have made.
+struct EventNameCase {
+    const char* name;
+    const char* options;
+    bool listInUpperCase;
+    int squattedPlainEvent;  // -1: none; 0 or 1: a plain event of that name made by the test, signalled or not
+    DWORD signalAfterMs;     // the service's own announcement
+};
+
+const EventNameCase kEventNameCases[] = {
+    {"GlobalEventFoundUnderRegisteredSpelling", "--event=global --signal-after=1500", true, -1, 1500},
+    {"PlainEventFoundUnderRegisteredSpelling", "--event=plain --signal-after=1500", true, -1, 1500},
+    {"SignalledPlainSquatterDoesNotEndTheWait", "--event=global --signal-after=1500", false, 1, 1500},
+    {"UnsignalledPlainSquatterDoesNotHoldTheWait", "--event=global --signal-after=500", false, 0, 500},
+};
+
+class StopEventName : public LauncherScenario, public ::testing::WithParamInterface<EventNameCase> {};
+
+TEST_P(StopEventName, WaitsForTheServicesOwnAnnouncement) {
+    const EventNameCase& row = GetParam();
+    RegisteredService service(row.options);
+    ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    HANDLE squatter = nullptr;
+    if (row.squattedPlainEvent >= 0) {
+        squatter = CreateEventA(nullptr, TRUE, row.squattedPlainEvent == 1, (service.Name() + ".Event").c_str());
+        ASSERT_NE(squatter, nullptr);
+        ASSERT_NE(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS)) << "the service's own plain event";
+    }
+    std::string listed = service.Name();
+    if (row.listInUpperCase) CharUpperBuffA(&listed[0], static_cast<DWORD>(listed.size()));
+    folder_.Write("Services.ini", "[STOP]\r\n0=" + listed + "\r\n");
+
+    ProgramRun run = Run();
+    if (squatter != nullptr) CloseHandle(squatter);
+
+    ExpectTrace(run, Frame({"[zStartup] Success stopping service " + listed}));
+    EXPECT_GE(run.elapsedMs, row.signalAfterMs - 100);
+    EXPECT_LE(run.elapsedMs, row.signalAfterMs + 1000);
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, StopEventName, ::testing::ValuesIn(kEventNameCases),
+                         [](const ::testing::TestParamInfo<EventNameCase>& info) { return info.param.name; });
+
 }  // namespace

@@ -47,8 +47,18 @@ void RegisteredService::Configure(DWORD startType, const std::string& displayNam
 }
 
 DWORD RegisteredService::StartAndWaitRunning() {
-    if (!StartServiceA(service_, 0, nullptr)) return GetLastError();
+    const DWORD error = Start();
+    if (error != 0) return error;
     return WaitForState(SERVICE_RUNNING, 20000) ? 0 : WAIT_TIMEOUT;
+}
+
+DWORD RegisteredService::Start() {
+    return StartServiceA(service_, 0, nullptr) ? 0 : GetLastError();
+}
+
+DWORD RegisteredService::SendStop() {
+    SERVICE_STATUS status = {};
+    return ControlService(service_, SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError();
 }
 
 DWORD RegisteredService::State() {

@@ -21,6 +21,9 @@ public:
 
     // StartServiceA, then waits up to 20 s for RUNNING: 0, the start error, or WAIT_TIMEOUT.
     DWORD StartAndWaitRunning();
+    // The start request or the stop control alone, without waiting: 0 or the error.
+    DWORD Start();
+    DWORD SendStop();
     // The current state (SERVICE_STOPPED...), 0 when it cannot be queried.
     DWORD State();
     // Polls until the state is reached: true, or false after timeoutMs.

@@ -1,0 +1,95 @@
+#include "checker/profilelayout.h"
+
+#include <windows.h>
+
+namespace {
+
+// Beyond this a profile file is not a service list.
+const DWORD kMaxBytes = 1 << 20;
+
+std::string ReadBytes(const char* path)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) return std::string();
+    std::string bytes(kMaxBytes, '\0');
+    DWORD count = 0;
+    if (!ReadFile(file, &bytes[0], kMaxBytes, &count, NULL)) count = 0;
+    CloseHandle(file);
+    bytes.resize(count);
+    return bytes;
+}
+
+std::string AnsiOfUtf16(const std::string& bytes)
+{
+    const std::wstring wide(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
+    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), NULL, 0, NULL, NULL);
+    if (length <= 0) return std::string();
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, NULL, NULL);
+    return text;
+}
+
+bool StartsWith(const std::string& text, const char* prefix)
+{
+    return text.compare(0, lstrlenA(prefix), prefix) == 0;
+}
+
+// The file's text in the ANSI code page, without its byte order mark.
+std::string ProfileText(const char* path)
+{
+    const std::string bytes = ReadBytes(path);
+    if (StartsWith(bytes, "\xFF\xFE")) return AnsiOfUtf16(bytes.substr(2));
+    if (StartsWith(bytes, "\xFE\xFF")) return std::string();
+    if (StartsWith(bytes, "\xEF\xBB\xBF")) return bytes.substr(3);
+    return bytes;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+std::string Unquoted(const std::string& value)
+{
+    const bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+    return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+// Adds the line (trimmed, not empty, not a comment) to sections.
+void TakeLine(const std::string& line, int number, std::vector<WrittenSection>& sections)
+{
+    if (line[0] == '[') {
+        const size_t close = line.find(']');
+        sections.push_back({Trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)),
+                            number, {}});
+        return;
+    }
+    if (sections.empty()) return;
+    const size_t equals = line.find('=');
+    const std::string name = Trimmed(line.substr(0, equals));
+    const std::string value = equals == std::string::npos ? std::string() : Unquoted(Trimmed(line.substr(equals + 1)));
+    sections.back().keys.push_back({name, value, number});
+}
+
+}  // namespace
+
+std::vector<WrittenSection> ReadProfileLayout(const char* path)
+{
+    const std::string text = ProfileText(path);
+    std::vector<WrittenSection> sections;
+    int number = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = Trimmed(line);
+        ++number;
+        if (!line.empty() && line[0] != ';') TakeLine(line, number, sections);
+        at = end + 1;
+    }
+    return sections;
+}
