@@ -38,6 +38,7 @@ std::string AnsiForDisplay(const std::wstring& wide)
 bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::string& why)
 {
     const std::wstring wide = FullPath(argument != NULL ? argument : CheckerFolder() + L"\\zStartup.exe");
+    target.widePath = wide;
     target.displayPath = AnsiForDisplay(wide);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {

@@ -1,13 +1,17 @@
 // zStartupCheck: shows what the next start of a zStartup launcher will do, and what in its
-// list, services, files and folder will make it fail or skip something. Changes nothing.
+// list, services, files and folder will make it fail or skip something; or, with --last-run,
+// what its last start did. Changes nothing.
 #include <windows.h>
 #include <shellapi.h>
 
 #include <cstdio>
 #include <string>
 
+#include "checker/checkoptions.h"
 #include "checker/checkreport.h"
 #include "checker/filecheck.h"
+#include "checker/jsonreport.h"
+#include "checker/lastrun.h"
 #include "checker/launchertarget.h"
 #include "checker/listcheck.h"
 #include "checker/platformcheck.h"
@@ -18,9 +22,11 @@ namespace {
 
 const int kCannotRun = 3;
 const char kUsage[] =
-    "usage: zStartupCheck [LAUNCHER]\n"
+    "usage: zStartupCheck [--last-run] [--json] [LAUNCHER]\n"
     "  Shows what the next start of LAUNCHER (default: zStartup.exe beside this program) will do,\n"
     "  then one line per finding (error:, warning:, note:). Changes nothing.\n"
+    "  --last-run  what its last start did instead, from its trace log\n"
+    "  --json      one JSON object on standard output instead of lines\n"
     "  Exit status: 0 no error or warning, 1 warnings, 2 errors, 3 the check could not run.\n";
 
 int CannotRun(const std::string& why)
@@ -29,24 +35,35 @@ int CannotRun(const std::string& why)
     return kCannotRun;
 }
 
-bool AskedForHelp(const wchar_t* argument)
+void CheckPlan(const LauncherTarget& target, CheckReport& report)
 {
-    return lstrcmpW(argument, L"/?") == 0 || lstrcmpW(argument, L"-h") == 0 || lstrcmpW(argument, L"--help") == 0;
-}
-
-int Check(const wchar_t* argument)
-{
-    LauncherTarget target;
-    std::string why;
-    if (!ResolveLauncher(argument, target, why)) return CannotRun(why);
-    CheckReport report;
     CheckServices(CheckServiceList(target, report), report);
     CheckBatch(target, report);
     CheckLog(target, report);
     CheckWriteAccess(target, report);
     CheckPlatform(target, report);
-    std::fputs(report.Text().c_str(), stdout);
-    return report.ExitStatus();
+}
+
+int Check(const CheckOptions& options)
+{
+    const CheckMode mode = options.lastRun ? CheckMode::kLastRun : CheckMode::kPlan;
+    LauncherTarget target;
+    std::string why;
+    CheckReport report;
+    int status = kCannotRun;
+    if (!ResolveLauncher(options.launcher, target, why)) {
+        if (!options.json) return CannotRun(why);
+        std::fprintf(stderr, "zStartupCheck: %s\n", why.c_str());
+        report.Error("check.no-launcher", target.displayPath, why);
+    } else {
+        if (mode == CheckMode::kPlan) CheckPlan(target, report);
+        else CheckLastRun(target, report);
+        status = report.ExitStatus();
+    }
+    const std::string text =
+        options.json ? JsonReport(target.widePath, mode, report, status) : report.Text();
+    std::fputs(text.c_str(), stdout);
+    return status;
 }
 
 }  // namespace
@@ -55,17 +72,17 @@ int main()
 {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    CheckOptions options;
+    std::string why;
     int status = 0;
     if (arguments == NULL) {
         status = CannotRun("cannot read the command line");
-    } else if (count > 2) {
-        status = CannotRun("too many arguments");
-    } else if (count == 2 && AskedForHelp(arguments[1])) {
+    } else if (!ParseCheckOptions(count, arguments, options, why)) {
+        status = CannotRun(why);
+    } else if (options.help) {
         std::fputs(kUsage, stdout);
-    } else if (count == 2 && arguments[1][0] == L'\0') {
-        status = CannotRun("empty launcher path");
     } else {
-        status = Check(count == 2 ? arguments[1] : NULL);
+        status = Check(options);
     }
     if (arguments != NULL) LocalFree(arguments);
     std::fflush(stdout);

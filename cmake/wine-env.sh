@@ -6,6 +6,6 @@ if /usr/lib/wine/wine --version >/dev/null 2>&1; then
   zstartup_runs_32bit=1
 else
   zstartup_runs_32bit=0
-  export PATH="$(dirname "${BASH_SOURCE[0]}")/wine64:$PATH"
+  export PATH="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/wine64:$PATH"
   export WINELOADER=/usr/lib/wine/wine64
 fi

@@ -1,0 +1,20 @@
+// ParseCheckOptions: the checker's command line.
+#ifndef ZSTARTUP_CHECKER_CHECKOPTIONS_H
+#define ZSTARTUP_CHECKER_CHECKOPTIONS_H
+
+#include <string>
+
+struct CheckOptions {
+    bool help = false;
+    bool lastRun = false;  // --last-run: the last run from the log, instead of the next run's plan
+    bool json = false;     // --json: one JSON object on standard output
+    const wchar_t* launcher = nullptr;  // null: zStartup.exe beside the checker
+};
+
+// arguments[1..count-1]: "--last-run", "--json", each at most once, and one launcher path, in
+// any order; "/?", "-h" or "--help" alone. False, with why set, for anything else: an option
+// given twice, an unknown option (anything else starting with '-'), an empty path, a second
+// path.
+bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, std::string& why);
+
+#endif

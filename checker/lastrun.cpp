@@ -1,0 +1,188 @@
+#include "checker/lastrun.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+
+#include "checker/logtail.h"
+
+namespace {
+
+const char kStopped[] = "[zStartup] stopped";
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// The log's full path: default_LT.log lies in the current folder, the launcher's as this one's.
+std::string FullPath(const char* path)
+{
+    char full[MAX_PATH * 4];
+    const DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
+    return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
+}
+
+// A FILETIME (UTC) as local time, "2026-12-09 05:18:44".
+std::string LocalTime(const FILETIME& utc)
+{
+    FILETIME local;
+    SYSTEMTIME time;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &time)) return "(unknown)";
+    char text[32];
+    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
+              time.wSecond);
+    return text;
+}
+
+ULONGLONG Ticks(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
+
+// When Windows started, as the clock now stands less the time it has been running.
+FILETIME BootTime()
+{
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    const ULONGLONG boot = Ticks(now) - GetTickCount64() * 10000;
+    return {static_cast<DWORD>(boot), static_cast<DWORD>(boot >> 32)};
+}
+
+class LastRunReport {
+public:
+    LastRunReport(const std::string& log, CheckReport& report) : log(log), report(report) {}
+
+    void Line(const std::string& line);
+    void End(size_t stoppedLines);
+
+private:
+    void Add(Severity severity, const char* code, const std::string& subject, const std::string& line,
+             const std::string& advice);
+    bool ServiceLine(const std::string& line);
+    void BatchLine(const std::string& line);
+
+    const std::string& log;
+    CheckReport& report;
+    std::set<std::string> reported;  // lines already reported: an earlier, overlapping run's too
+};
+
+const char kTag[] = "[zStartup] ";
+
+void LastRunReport::Add(Severity severity, const char* code, const std::string& subject, const std::string& line,
+                        const std::string& advice)
+{
+    if (!reported.insert(line).second) return;
+    report.Add(severity, code, subject, "last run: \"" + line + "\"" + (advice.empty() ? "" : "; " + advice));
+}
+
+bool LastRunReport::ServiceLine(const std::string& line)
+{
+    const struct {
+        const char* action;
+        const char* verb;
+    } kActions[] = {{"stopping", "stop"}, {"starting", "start"}};
+    for (const auto& action : kActions) {
+        const std::string prefix = std::string(kTag) + "Error " + action.action + " service ";
+        if (!StartsWith(line, prefix)) continue;
+        Add(Severity::kError, "last-run.error", line.substr(prefix.size()), line,
+            std::string("the launcher could not ") + action.verb +
+                " it; run zStartupCheck without --last-run to see why, and look at the service's events");
+        return true;
+    }
+    return false;
+}
+
+void LastRunReport::BatchLine(const std::string& line)
+{
+    if (EndsWith(line, "' Not found")) {
+        Add(Severity::kWarning, "last-run.batch-not-found", "batch file", line,
+            "the launcher opened no batch file: create it, even empty");
+        return;
+    }
+    const size_t result = line.rfind("' started with result: ");
+    if (result == std::string::npos || std::atoi(line.c_str() + line.find(':', result) + 1) > 32) return;
+    Add(Severity::kError, "last-run.batch-failed", "batch file", line,
+        "the shell could not open the batch file (its error value, 32 or less); check that .bat files open with "
+        "the command processor");
+}
+
+void LastRunReport::Line(const std::string& line)
+{
+    if (ServiceLine(line)) return;
+    if (StartsWith(line, std::string(kTag) + "Error ")) {
+        Add(Severity::kError, "last-run.error", "service list", line, "run zStartupCheck without --last-run to see why");
+    } else if (StartsWith(line, std::string(kTag) + "Warning: ")) {
+        Add(Severity::kWarning, "last-run.warning", "service list", line, "");
+    } else {
+        BatchLine(line);
+    }
+}
+
+void LastRunReport::End(size_t stoppedLines)
+{
+    if (stoppedLines == 0) {
+        report.Error("last-run.unfinished", log,
+                     "last run: no \"[zStartup] stopped\" after its start in " + log +
+                         ": it did not finish (the machine lost power, the launcher was ended) or it still runs");
+    } else if (stoppedLines > 1) {
+        report.Note("last-run.overlapped", log,
+                    "last run: " + std::to_string(stoppedLines) + " runs ended after the last start in " + log +
+                        ": an earlier run was still going, and its last lines, which cannot be told apart, are "
+                        "reported with the last run's");
+    }
+}
+
+void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, CheckReport& report)
+{
+    const FILETIME boot = BootTime();
+    if (Ticks(lastWrite) >= Ticks(boot)) return;
+    report.Warning("last-run.not-since-boot", log,
+                   "log " + log + " was last written at " + LocalTime(lastWrite) + ", before Windows started at " +
+                       LocalTime(boot) +
+                       ": the launcher has not run since; check that its scheduled task exists, is enabled and "
+                       "points to this launcher");
+}
+
+}  // namespace
+
+void CheckLastRun(const LauncherTarget& target, CheckReport& report)
+{
+    const std::string log = FullPath(target.logPath);
+    const LastRun run = ReadLastRun(target.logPath);
+    if (run.error == ERROR_FILE_NOT_FOUND || run.error == ERROR_PATH_NOT_FOUND) {
+        report.Error("last-run.no-run", log,
+                     "no log " + log + ": the launcher has not run from " + target.displayPath +
+                         " (or ran with another current folder, when it logs to default_LT.log)");
+        return;
+    }
+    if (run.error != 0) {
+        report.Error("last-run.log-unreadable", log,
+                     "log " + log + " cannot be read (error " + std::to_string(run.error) +
+                         "); give this account read access, or run this check elevated");
+        return;
+    }
+    if (!run.found) {
+        report.Error("last-run.no-run", log,
+                     "log " + log + " holds no \"[zStartup] started\" line in its last " +
+                         std::to_string(kMaxLastRunBytes >> 20) + " MiB: the launcher has not run from " +
+                         target.displayPath);
+    } else {
+        LastRunReport lastRun(log, report);
+        size_t stopped = 0;
+        for (const std::string& line : run.lines) {
+            report.Line(line);
+            lastRun.Line(line);
+            if (line == kStopped) ++stopped;
+        }
+        lastRun.End(stopped);
+    }
+    CheckNotSinceBoot(log, run.lastWrite, report);
+}

@@ -1,0 +1,132 @@
+// zStartupCheck --last-run end to end under Wine: real launcher runs (clean, failing, cut off)
+// and what the checker makes of their log. The last run's lines must be exactly what that run
+// printed, and no finding may come from an earlier run.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "tests/launcher/launcherscenario.h"
+#include "tests/launcher/registeredservice.h"
+
+namespace {
+
+struct LastRunCase {
+    const char* name;
+    std::string list;            // {A}: the test service; "": no list
+    const char* serviceOptions;  // the test service's
+    bool serviceRunning;
+    int runs;                    // whole launcher runs
+    bool cutOff;                 // then one more, ended while it waits
+    bool logFromBeforeBoot;      // the log's last write moved to 2001 afterwards
+    DWORD exitStatus;
+    std::vector<std::string> findings;  // beginnings of the errors and warnings, each exactly once
+};
+
+const char kMissing[] = "zstNoSuchLastRun";
+
+const LastRunCase kCases[] = {
+    {"CleanRunIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0, {}},
+    {"FailedStartNamedOnceAfterEarlierFailures", std::string("[START]\r\n0=") + kMissing + "\r\n", "", false, 3,
+     false, false, 2, {std::string("error: last run: \"[zStartup] Error starting service ") + kMissing + "\""}},
+    {"CutOffRunDidNotFinish", "[STOP]\r\n0={A}\r\n", "--event=global --signal-after=never", true, 0, true, false, 2,
+     {"error: last run: no \"[zStartup] stopped\" after its start"}},
+    {"NoLogMeansNoRun", "", "", false, 0, false, false, 2, {"error: no log "}},
+    {"LogFromBeforeBootIsWarned", "[START]\r\n0={A}\r\n", "", false, 1, false, true, 1, {"warning: log "}},
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; std::getline(stream, line);) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+
+class LastRun : public LauncherScenario, public ::testing::WithParamInterface<LastRunCase> {
+protected:
+    // Starts the launcher without waiting for it, and ends it once it has logged its start.
+    void RunCutOff() {
+        STARTUPINFOA startup = {};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process = {};
+        std::string command = "\"" + folder_.PathOf("zStartup.exe") + "\"";
+        ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, folder_.Path().c_str(),
+                                   &startup, &process));
+        Sleep(1500);  // within its 5 s wait for the stop event
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+
+    void MoveLogToBeforeBoot() {
+        HANDLE log = CreateFileA(folder_.PathOf("zStartup_LT.log").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        ASSERT_NE(log, INVALID_HANDLE_VALUE);
+        const SYSTEMTIME old = {2001, 1, 1, 1, 12, 0, 0, 0};
+        FILETIME written;
+        SystemTimeToFileTime(&old, &written);
+        EXPECT_TRUE(SetFileTime(log, nullptr, nullptr, &written));
+        CloseHandle(log);
+    }
+};
+
+TEST_P(LastRun, ReportsTheLastRunOnly) {
+    const LastRunCase& row = GetParam();
+    RegisteredService service(row.serviceOptions);
+    if (row.serviceRunning) {
+        ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    }
+    std::string list = row.list;
+    for (size_t at; (at = list.find("{A}")) != std::string::npos;) list.replace(at, 3, service.Name());
+    if (!list.empty()) folder_.Write("Services.ini", list);
+    folder_.Write("zStartup.bat", "@echo off\r\n");
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    ProgramRun last;
+    for (int i = 0; i < row.runs; ++i) last = Run();
+    if (row.cutOff) {
+        ASSERT_NO_FATAL_FAILURE(RunCutOff());
+    }
+    if (row.logFromBeforeBoot) {
+        ASSERT_NO_FATAL_FAILURE(MoveLogToBeforeBoot());
+    }
+
+    ProgramLaunch launch;
+    launch.path = BesideThisProgram("zStartupCheck.exe");
+    launch.arguments = "--last-run \"" + folder_.PathOf("zStartup.exe") + "\"";
+    launch.directory = folder_.Path();
+    const ProgramRun check = RunProgram(launch);
+    ASSERT_TRUE(check.finished);
+    EXPECT_EQ(check.exitCode, row.exitStatus) << check.output;
+
+    std::vector<std::string> lines, findings;
+    for (const std::string& line : Lines(check.output))
+        (StartsWith(line, "error: ") || StartsWith(line, "warning: ") || StartsWith(line, "note: ") ? findings : lines)
+            .push_back(line);
+    if (row.runs > 0 && !row.cutOff) {
+        std::vector<std::string> printed;
+        for (const std::string& line : Lines(last.output)) printed.push_back(line.substr(sizeof "[LLT] " - 1));
+        EXPECT_EQ(lines, printed);
+    }
+    for (const std::string& prefix : row.findings) {
+        int count = 0;
+        for (const std::string& line : findings) count += StartsWith(line, prefix) ? 1 : 0;
+        EXPECT_EQ(count, 1) << prefix << "\n" << check.output;
+    }
+    for (const std::string& line : findings) {
+        bool known = StartsWith(line, "note: ");
+        for (const std::string& prefix : row.findings) known = known || StartsWith(line, prefix);
+        EXPECT_TRUE(known) << "unexpected: " << line;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, LastRun, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<LastRunCase>& info) { return info.param.name; });
+
+}  // namespace
