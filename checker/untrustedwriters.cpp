@@ -9,6 +9,8 @@ namespace {
 const char kEveryone[] = "S-1-1-0";
 const char kAuthenticatedUsers[] = "S-1-5-11";
 const char kOwnerRights[] = "S-1-3-4";
+const char kCreatorOwner[] = "S-1-3-0";
+const char kCreatorGroup[] = "S-1-3-1";
 const char* const kTrusted[] = {
     "S-1-5-18",      // SYSTEM
     "S-1-5-32-544",  // Administrators
@@ -86,6 +88,8 @@ bool WalkDacl(PACL dacl, const std::string& owner, DaclWalk& walk)
         // Allowed and denied entries share one layout.
         const ACCESS_ALLOWED_ACE* entry = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
         std::string sid = SidText(const_cast<DWORD*>(&entry->SidStart));
+        // Placeholders that only inheritance replaces by the creator's account.
+        if (sid == kCreatorOwner || sid == kCreatorGroup) continue;
         if (sid == kOwnerRights) {
             ownerRightsSeen = true;
             sid = owner;
@@ -137,6 +141,7 @@ std::string DescribeRights(DWORD rights, bool folder)
         {FILE_WRITE_DATA, "write", "add files"},
         {FILE_APPEND_DATA, "append", "add folders"},
         {FILE_DELETE_CHILD, "delete files in it", "delete files in it"},
+        {DELETE, "delete", "delete the folder"},
         {WRITE_DAC, "change permissions", "change permissions"},
         {WRITE_OWNER, "take ownership", "take ownership"},
     };

@@ -8,9 +8,11 @@
 #include <vector>
 
 // Rights that let an account change what the elevated launcher runs: write or append data
-// (for a folder: add files or subfolders), delete files in a folder, change the permissions
-// or take ownership.
-const DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+// (for a folder: add files or subfolders), delete files in a folder, delete (or, with the
+// right to add it elsewhere, move) the object itself, change the permissions or take
+// ownership.
+const DWORD kChangingRights =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 
 struct UntrustedWriter {
     std::string sid;  // S-1-...
@@ -19,8 +21,9 @@ struct UntrustedWriter {
 
 // Accounts other than SYSTEM, Administrators and TrustedInstaller that hold changing rights
 // on the object the descriptor (owner and DACL) protects, in the order the DACL first names
-// them. The DACL is evaluated in order as Windows does: inherit-only entries do not apply;
-// a deny entry takes its rights from its own account and, for Everyone and Authenticated
+// them. The DACL is evaluated in order as Windows does: inherit-only entries do not apply,
+// and CREATOR OWNER and CREATOR GROUP in an entry that applies match no one's token; a deny
+// entry takes its rights from its own account and, for Everyone and Authenticated
 // Users, from every account that belongs to them. The owner may change the
 // permissions whatever the entries deny, unless OWNER RIGHTS entries say otherwise. A missing
 // (null) DACL gives Everyone every right.
