@@ -29,6 +29,14 @@ struct UntrustedWriter {
 // (null) DACL gives Everyone every right.
 std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor);
 
+// The same for a file not yet created in the folder the descriptor protects, from the entries
+// such a file inherits (object-inherit ones, inherit-only or not). Its creator, and so its
+// owner, is taken to be an administrator: any other account that may add files to the folder
+// is already a writer of the folder. CREATOR OWNER and CREATOR GROUP entries become the
+// creator's and are left out. Without such entries (or without a DACL) the file takes the
+// creator's default permissions, and the result is empty.
+std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder);
+
 // The rights in words, for a file or a folder: "write, change permissions".
 std::string DescribeRights(DWORD rights, bool folder);
 

@@ -52,6 +52,23 @@ const DescriptorCase kCases[] = {
 };
 
 
+const DescriptorCase kNewFileCases[] = {
+    {"InheritOnlyEntryForFilesPasses", "O:BAD:P(A;OICI;FA;;;BA)(A;OIIO;0x1301bf;;;BU)",
+     {{"S-1-5-32-545", FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE}}},
+    {"EntryForFoldersOnlyDoesNotPass", "O:BAD:(A;CIIO;FA;;;BU)(A;OICI;0x1200a9;;;BU)(A;OI;GW;;;IU)",
+     {{"S-1-5-4", FILE_WRITE_DATA | FILE_APPEND_DATA}}},
+    {"CreatorNotFolderOwnerOwnsIt", std::string("O:") + kUser + "D:(A;OICIIO;FA;;;CO)(A;OI;SD;;;AU)",
+     {{"S-1-5-11", DELETE}}},
+};
+
+// Null, with a failure, when Wine's parser does not take sddl.
+PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
+        ADD_FAILURE() << sddl << ": " << GetLastError();
+    return descriptor;
+}
+
 class UntrustedWritersOf : public ::testing::TestWithParam<DescriptorCase> {};
 
 TEST_P(UntrustedWritersOf, Descriptor) {
@@ -62,15 +79,25 @@ TEST_P(UntrustedWritersOf, Descriptor) {
         EXPECT_EQ(UntrustedWriters(&nullDacl), GetParam().writers);
         return;
     }
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(GetParam().sddl.c_str(), SDDL_REVISION_1,
-                                                                     &descriptor, nullptr))
-        << GetLastError();
+    PSECURITY_DESCRIPTOR descriptor = FromSddl(GetParam().sddl);
+    ASSERT_NE(descriptor, nullptr);
     EXPECT_EQ(UntrustedWriters(descriptor), GetParam().writers);
     LocalFree(descriptor);
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOf, ::testing::ValuesIn(kCases),
+                         [](const ::testing::TestParamInfo<DescriptorCase>& info) { return info.param.name; });
+
+class UntrustedWritersOfNewFileIn : public ::testing::TestWithParam<DescriptorCase> {};
+
+TEST_P(UntrustedWritersOfNewFileIn, Folder) {
+    PSECURITY_DESCRIPTOR folder = FromSddl(GetParam().sddl);
+    ASSERT_NE(folder, nullptr);
+    EXPECT_EQ(UntrustedWritersOfNewFile(folder), GetParam().writers);
+    LocalFree(folder);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOfNewFileIn, ::testing::ValuesIn(kNewFileCases),
                          [](const ::testing::TestParamInfo<DescriptorCase>& info) { return info.param.name; });
 
 }  // namespace
