@@ -9,9 +9,12 @@ namespace {
 const char kEveryone[] = "S-1-1-0";
 const char kAuthenticatedUsers[] = "S-1-5-11";
 const char kOwnerRights[] = "S-1-3-4";
+const char kCreatorOwner[] = "S-1-3-0";
+const char kCreatorGroup[] = "S-1-3-1";
+const char kAdministrators[] = "S-1-5-32-544";
 const char* const kTrusted[] = {
-    "S-1-5-18",      // SYSTEM
-    "S-1-5-32-544",  // Administrators
+    "S-1-5-18",  // SYSTEM
+    kAdministrators,
     "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",  // TrustedInstaller
 };
 
@@ -73,19 +76,33 @@ private:
     std::vector<std::string> order;
 };
 
-// Walks the ACEs that apply to the object; the OWNER RIGHTS entries stand for owner.
-bool WalkDacl(PACL dacl, const std::string& owner, DaclWalk& walk)
+enum class Scope {
+    kThisObject,  // the entries that apply to the object itself
+    kNewFile,     // the entries a file created in the folder inherits
+};
+
+bool InScope(BYTE aceFlags, Scope scope)
+{
+    if (scope == Scope::kNewFile) return (aceFlags & OBJECT_INHERIT_ACE) != 0;
+    return (aceFlags & INHERIT_ONLY_ACE) == 0;
+}
+
+// Walks the ACEs in scope; the OWNER RIGHTS entries stand for owner.
+bool WalkDacl(PACL dacl, Scope scope, const std::string& owner, DaclWalk& walk)
 {
     bool ownerRightsSeen = false;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* ace = NULL;
         if (!GetAce(dacl, i, &ace)) continue;
         const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
-        if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
+        if (!InScope(header->AceFlags, scope)) continue;
         if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
         // Allowed and denied entries share one layout.
         const ACCESS_ALLOWED_ACE* entry = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
         std::string sid = SidText(const_cast<DWORD*>(&entry->SidStart));
+        // Placeholders: in an entry that applies they are in no token; in one a new file
+        // inherits they become its creator, an administrator.
+        if (sid == kCreatorOwner || sid == kCreatorGroup) continue;
         if (sid == kOwnerRights) {
             ownerRightsSeen = true;
             sid = owner;
@@ -97,6 +114,25 @@ bool WalkDacl(PACL dacl, const std::string& owner, DaclWalk& walk)
     return ownerRightsSeen;
 }
 
+// The DACL; null when there is none (a null DACL or none present).
+PACL DaclOf(PSECURITY_DESCRIPTOR descriptor)
+{
+    BOOL present = FALSE;
+    BOOL defaulted = FALSE;
+    PACL dacl = NULL;
+    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    return present ? dacl : NULL;
+}
+
+std::vector<UntrustedWriter> Untrusted(const std::vector<UntrustedWriter>& writers)
+{
+    std::vector<UntrustedWriter> untrusted;
+    for (const UntrustedWriter& writer : writers) {
+        if (!Trusted(writer.sid)) untrusted.push_back(writer);
+    }
+    return untrusted;
+}
+
 }  // namespace
 
 std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor)
@@ -106,25 +142,26 @@ std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor)
     GetSecurityDescriptorOwner(descriptor, &ownerSid, &defaulted);
     const std::string owner = ownerSid != NULL ? SidText(ownerSid) : std::string();
 
-    BOOL present = FALSE;
-    PACL dacl = NULL;
-    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    const PACL dacl = DaclOf(descriptor);
     DaclWalk walk;
     bool ownerRightsSeen = false;
-    if (!present || dacl == NULL) {
+    if (dacl == NULL) {
         walk.Allow(kEveryone, kChangingRights);
     } else {
-        ownerRightsSeen = WalkDacl(dacl, owner, walk);
+        ownerRightsSeen = WalkDacl(dacl, Scope::kThisObject, owner, walk);
     }
     // The owner may change the permissions whatever the entries deny, unless OWNER RIGHTS
     // entries replace that right.
     if (!owner.empty() && !ownerRightsSeen) walk.Grant(owner, WRITE_DAC);
+    return Untrusted(walk.Writers());
+}
 
-    std::vector<UntrustedWriter> writers;
-    for (const UntrustedWriter& writer : walk.Writers()) {
-        if (!Trusted(writer.sid)) writers.push_back(writer);
-    }
-    return writers;
+std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder)
+{
+    const PACL dacl = DaclOf(folder);
+    DaclWalk walk;
+    if (dacl != NULL) WalkDacl(dacl, Scope::kNewFile, kAdministrators, walk);
+    return Untrusted(walk.Writers());
 }
 
 std::string DescribeRights(DWORD rights, bool folder)
@@ -137,6 +174,7 @@ std::string DescribeRights(DWORD rights, bool folder)
         {FILE_WRITE_DATA, "write", "add files"},
         {FILE_APPEND_DATA, "append", "add folders"},
         {FILE_DELETE_CHILD, "delete files in it", "delete files in it"},
+        {DELETE, "delete", "delete the folder"},
         {WRITE_DAC, "change permissions", "change permissions"},
         {WRITE_OWNER, "take ownership", "take ownership"},
     };

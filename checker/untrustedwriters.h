@@ -8,9 +8,11 @@
 #include <vector>
 
 // Rights that let an account change what the elevated launcher runs: write or append data
-// (for a folder: add files or subfolders), delete files in a folder, change the permissions
-// or take ownership.
-const DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER;
+// (for a folder: add files or subfolders), delete files in a folder, delete (or, with the
+// right to add it elsewhere, move) the object itself, change the permissions or take
+// ownership.
+const DWORD kChangingRights =
+    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 
 struct UntrustedWriter {
     std::string sid;  // S-1-...
@@ -19,12 +21,21 @@ struct UntrustedWriter {
 
 // Accounts other than SYSTEM, Administrators and TrustedInstaller that hold changing rights
 // on the object the descriptor (owner and DACL) protects, in the order the DACL first names
-// them. The DACL is evaluated in order as Windows does: inherit-only entries do not apply;
-// a deny entry takes its rights from its own account and, for Everyone and Authenticated
+// them. The DACL is evaluated in order as Windows does: inherit-only entries do not apply,
+// and CREATOR OWNER and CREATOR GROUP in an entry that applies match no one's token; a deny
+// entry takes its rights from its own account and, for Everyone and Authenticated
 // Users, from every account that belongs to them. The owner may change the
 // permissions whatever the entries deny, unless OWNER RIGHTS entries say otherwise. A missing
 // (null) DACL gives Everyone every right.
 std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor);
+
+// The same for a file not yet created in the folder the descriptor protects, from the entries
+// such a file inherits (object-inherit ones, inherit-only or not). Its creator, and so its
+// owner, is taken to be an administrator: any other account that may add files to the folder
+// is already a writer of the folder. CREATOR OWNER and CREATOR GROUP entries become the
+// creator's and are left out. Without such entries (or without a DACL) the file takes the
+// creator's default permissions, and the result is empty.
+std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder);
 
 // The rights in words, for a file or a folder: "write, change permissions".
 std::string DescribeRights(DWORD rights, bool folder);
