@@ -201,8 +201,10 @@ private:
             format += static_cast<char>(Pick('a', 'z'));
     }
 
+    // The '%' of a conversion, then its flags and width.
     void Flags(bool alternate)
     {
+        format += '%';
         static const char kFlags[] = "-+ 0";
         for (int n = Pick(0, 2); n > 0; --n)
             format += kFlags[Pick(0, 3)];
