@@ -1,6 +1,7 @@
 // Appending with the doubling growth rule, the raw-buffer operations and Format.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -213,6 +214,17 @@ TEST(ZStringFormat, HoldsTheWholeTextWhenTheEstimateIsShort)
     std::string longText(3000, 'q');
     EXPECT_EQ(s.Format("[%s]", longText.c_str()), 3002);
     EXPECT_EQ(s.CStr(), "[" + longText + "]");
+}
+
+// The estimate once read the grouping flag as a conversion that takes nothing: the %s after
+// it read the integer as a pointer.
+TEST(ZStringFormat, GroupingFlagTakenForAConversion)
+{
+    char expected[32];
+    const int n = std::snprintf(expected, sizeof expected, "%'d|%s", 1234567, "abcdef");
+    ZStringProbe s;
+    EXPECT_EQ(s.Format("%'d|%s", 1234567, "abcdef"), n);
+    EXPECT_STREQ(s.CStr(), expected);
 }
 
 TEST(ZStringFormat, FloatingPointConversionsWork)
