@@ -4,6 +4,7 @@
 #         safe to call from parallel tests.
 #   stop: stop that prefix's wineserver only.
 set -euo pipefail
+source "$(dirname "$(readlink -f "$0")")/wine-env.sh"
 action=$1
 prefix=$2
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

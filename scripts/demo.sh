@@ -11,7 +11,6 @@ service=zStartupDemo
 demo=$PWD/build/demo
 prefix=$demo/wineprefix
 folder=$demo/zStartup
-bin=$PWD/build/win32/bin
 steps=$demo/steps.log   # output of the quiet steps, shown when one fails
 
 fail() {
@@ -29,6 +28,11 @@ quiet() { "$@" >>"$steps" 2>&1; }
 show() { if [ -f "$1" ]; then tr -d '\r' <"$1"; else echo "(no file $1)"; fi; }
 
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+source cmake/wine-env.sh
+# The product is the 32-bit build; a machine that runs no 32-bit program shows the 64-bit one.
+preset=win32
+[ "$zstartup_runs_32bit" = 1 ] || preset=win64
+bin=$PWD/build/$preset/bin
 sc() { wine sc.exe "$@" >>"$steps" 2>&1; }
 service_running() { wine sc.exe query "$service" 2>/dev/null | grep -q 'STATE *: *4 '; }
 
@@ -50,9 +54,9 @@ mkdir -p "$demo"
 say "Toolchain (scripts/setup.sh)"
 quiet bash scripts/setup.sh || fail "scripts/setup.sh failed"
 
-say "Build: zStartup.exe, zStartupCheck.exe and the test service (preset win32)"
-quiet cmake --preset win32 || fail "configure failed"
-quiet cmake --build --preset win32 --target zStartup zStartupCheck zstartup_testservice || fail "build failed"
+say "Build: zStartup.exe, zStartupCheck.exe and the test service (preset $preset)"
+quiet cmake --preset "$preset" || fail "configure failed"
+quiet cmake --build --preset "$preset" --target zStartup zStartupCheck zstartup_testservice || fail "build failed"
 
 say "Wine prefix: $prefix"
 trap cleanup EXIT

@@ -13,6 +13,7 @@
 #   MSI then refuses to install over the later version;
 #   uninstalling leaves the administrator's files, untouched, and nothing else.
 set -euo pipefail
+source "$SOURCE_DIR/cmake/wine-env.sh"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }

@@ -9,6 +9,7 @@
 # list's service, which the test prefix does not have, logged as errors; the batch file
 # launched and really run in that folder.
 set -euo pipefail
+source "$SOURCE_DIR/cmake/wine-env.sh"
 
 failures=0
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
