@@ -2,11 +2,35 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "tests/zstring_probe.h"
+
+namespace {
+
+// This program's new[] fails, as on an exhausted heap, once this many more have succeeded;
+// never while negative.
+int newArraysBeforeFailure = -1;
+
+}  // namespace
+
+void* operator new[](std::size_t size)
+{
+    if (newArraysBeforeFailure == 0)
+        throw std::bad_alloc();
+    if (newArraysBeforeFailure > 0)
+        --newArraysBeforeFailure;
+    if (void* p = std::malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -225,6 +249,34 @@ TEST(ZStringFormat, GroupingFlagTakenForAConversion)
     ZStringProbe s;
     EXPECT_EQ(s.Format("%'d|%s", 1234567, "abcdef"), n);
     EXPECT_STREQ(s.CStr(), expected);
+}
+
+// Format once released the old text before formatting: the string's own text as an argument
+// was read from freed memory. -1234567890 outruns the estimate, so a second pass reads it too.
+TEST(ZStringFormat, OwnTextReadAfterItsRelease)
+{
+    for (const int number : {5, -1234567890}) {
+        char expected[32];
+        const int n = std::snprintf(expected, sizeof expected, "<%s>%d", "own text", number);
+        ZStringProbe s("own text", 8);
+        EXPECT_EQ(s.Format("<%s>%d", s.CStr(), number), n);
+        EXPECT_STREQ(s.CStr(), expected);
+        s.ExpectInvariants();
+    }
+}
+
+// Format once cleared the string before allocating. The first allocation is the estimated
+// buffer, the second the larger one after a short estimate.
+TEST(ZStringFormat, FailedAllocationLosesTheOldText)
+{
+    for (const int succeeding : {0, 1}) {
+        ZStringProbe s("old", 3);
+        newArraysBeforeFailure = succeeding;
+        EXPECT_THROW(s.Format("%d", -1234567890), std::bad_alloc);
+        newArraysBeforeFailure = -1;
+        EXPECT_STREQ(s.CStr(), "old");
+        s.ExpectInvariants();
+    }
 }
 
 TEST(ZStringFormat, FloatingPointConversionsWork)
