@@ -12,18 +12,16 @@
 
 namespace {
 
-// This program's new[] fails, as on an exhausted heap, once this many more have succeeded;
-// never while negative.
+// This program's new[] fails once, as on an exhausted heap, after this many more have
+// succeeded; never while negative.
 int newArraysBeforeFailure = -1;
 
 }  // namespace
 
 void* operator new[](std::size_t size)
 {
-    if (newArraysBeforeFailure == 0)
+    if (newArraysBeforeFailure >= 0 && newArraysBeforeFailure-- == 0)
         throw std::bad_alloc();
-    if (newArraysBeforeFailure > 0)
-        --newArraysBeforeFailure;
     if (void* p = std::malloc(size != 0 ? size : 1))
         return p;
     throw std::bad_alloc();
@@ -274,7 +272,6 @@ TEST(ZStringFormat, FailedAllocationLosesTheOldText)
         ZStringProbe s("old", 3);
         newArraysBeforeFailure = succeeding;
         EXPECT_THROW(s.Format("%d", -1234567890), std::bad_alloc);
-        newArraysBeforeFailure = -1;
         EXPECT_STREQ(s.CStr(), "old");
         s.ExpectInvariants();
     }
