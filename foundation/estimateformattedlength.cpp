@@ -51,6 +51,7 @@ bool ScanModifier(const char*& p, Directive& directive, int& total, va_list& arg
     switch (*p) {
     case '-':
     case '0':
+    case '\'':  // digit grouping, as glibc and MinGW-w64 read it
         ++p;
         return true;
     case '+':

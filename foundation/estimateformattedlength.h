@@ -2,6 +2,9 @@
 // included, from the format and the argument values alone. ZFile and ZString size their
 // formatting buffers with it.
 //
+// Flags: -, +, space, #, 0 and ' (digit grouping). glibc's I flag is not one: I is
+// Microsoft's length modifier.
+//
 // Length modifiers: C99's hh, h, l, ll, j, z, t and L, and Microsoft's I (pointer-sized),
 // I32 and I64. Each takes an argument of the size it names, as the Windows C runtime reads
 // it: hh, h and I32 an int; l a long; ll, I64 and j 64 bits; z, t and I pointer-sized; L a

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <new>
 
 #include "foundation/estimateformattedlength.h"
@@ -421,20 +422,21 @@ int ZString::Format(const char* format, ...)
     int size = EstimateFormattedLength(format, args);
     if (size < 1)
         size = 1;  // widths beyond the int range wrap the estimate; the retry below copes
-    Allocate(size);
-    int n = std::vsnprintf(Buffer(), size, format, args);
+    // The arguments may point into this string's text: it stays until the last pass is done.
+    std::unique_ptr<char[]> text(new char[size]);
+    int n = std::vsnprintf(text.get(), size, format, args);
     if (n >= size) {
         // The estimate was short: format again into a buffer that holds the whole text.
-        Allocate(n + 1);
-        n = std::vsnprintf(Buffer(), n + 1, format, again);
+        size = n + 1;
+        text.reset(new char[size]);
+        n = std::vsnprintf(text.get(), size, format, again);
     }
     va_end(again);
     va_end(args);
-    if (n < 0) {
-        Clear();
+    Clear();
+    if (n < 0)
         return 0;
-    }
-    length = n;
+    Adopt(text.release(), size, n);
     return n;
 }
 

@@ -124,7 +124,10 @@ public:
     // Slot 48. New[] copy of the text with its terminator; the caller delete[]s it.
     virtual char* Duplicate();
     // Slot 49. printf-style assignment; the string always holds the whole formatted text. The
-    // result and length are its byte count. A null format clears the string and gives 0.
+    // result and length are its byte count. A null format, or one the C library's formatter
+    // rejects, clears the string and gives 0. The arguments may point into this string's own
+    // text: the new text is formatted into a new buffer and only then replaces the old one,
+    // so a failed allocation leaves the old text.
     virtual int Format(const char* format, ...);
     // Slot 50. Loads string resource id of instance; false (and no buffer) when it is missing
     // or empty. The result is an exact fit.

@@ -7,11 +7,12 @@
 //
 // Formats use only conversions whose arguments the C standard defines: d i u x X o c with the
 // length modifiers hh h l ll j z t (and I32, I64 and I on Windows), s, f e E g G plain or with
-// l or L, flags, widths and precisions where the standard defines them, and '*' for a width
-// or precision. The arguments follow a fixed pattern of types, kPattern: the n-th conversion
-// gets a letter and modifier of the n-th type (a '*' takes an int slot first), and unused
-// trailing arguments are ignored as the standard allows. A text read with a precision no
-// longer than itself has no terminator, so reading past the precision faults on the host.
+// l or L, flags, widths and precisions where the standard defines them (the digit grouping '
+// where POSIX does), and '*' for a width or precision. The arguments follow a fixed pattern
+// of types, kPattern: the n-th conversion gets a letter and modifier of the n-th type (a '*'
+// takes an int slot first), and unused trailing arguments are ignored as the standard allows.
+// A text read with a precision no longer than itself has no terminator, so reading past the
+// precision faults on the host.
 #ifndef ZSTARTUP_FUZZ_FORMATCASE_H
 #define ZSTARTUP_FUZZ_FORMATCASE_H
 
@@ -171,12 +172,14 @@ private:
         return text;
     }
 
-    // Flags the standard defines for the letter.
+    // Flags the standard (or, for ', POSIX) defines for the letter.
     std::string Flags(char letter)
     {
         std::string flags = "-";
         if (In(letter, "dieEfgG"))
             flags += "+ ";
+        if (In(letter, "diufgG"))
+            flags += "'";
         if (In(letter, "xXoeEfgG"))
             flags += "#";
         if (letter != 'c' && letter != 's')

@@ -3,9 +3,11 @@
 // The input up to its first NUL byte becomes the format, copied into an allocation of exactly
 // its size plus the terminator, so AddressSanitizer catches any read past the terminator. The
 // bytes after that NUL give the argument values. The arguments are exactly those the format
-// names, found by scanning it with the estimator's own classification, and they travel through
-// a real variadic call that libffi builds from that list. A format naming more than kMaxArgs
-// arguments is cut just before the conversion that would take one too many.
+// names, read as the C formatters read it (flags, width, precision, length modifier, letter)
+// with the fuzzer's own table of the argument each conversion takes, never the estimator's;
+// they travel through a real variadic call that libffi builds from that list. The format is
+// cut just before a directive the formatters disagree on (see Unclear) and before the
+// conversion that would take more than kMaxArgs arguments.
 //
 // Beyond the sanitizers, two checks:
 // - nothing past the named arguments is taken: the estimate is made twice with different
@@ -75,73 +77,78 @@ Kind IntegerKind(const std::string& modifier)
     return Kind::Int;
 }
 
-// The kind of argument the directive ending at p takes, if any, appended to kinds (the
-// formatter's own: conversions the estimate does not count take theirs too);
-// returns where the search for the next '%' resumes. A length modifier ends the directive
-// on its own: the conversion letter after it is read again as plain text.
-const char* EndDirective(const char* p, std::vector<Kind>& kinds)
+// The argument the formatters take for letter after modifier, if any, appended to kinds.
+void TakeArgument(const std::string& modifier, char letter, std::vector<Kind>& kinds)
 {
-    const std::string modifier = Modifier(p);
-    const char c = p[modifier.size()];
-    if (In("cC", c))
+    if (In("cC", letter))
         kinds.push_back(Kind::Int);
-    else if (In("diuoxX", c))
+    else if (In("diuoxX", letter))
         kinds.push_back(IntegerKind(modifier));
-    else if (In("psSn", c))
+    else if (In("psSn", letter))
         kinds.push_back(Kind::Pointer);
-    else if (In("fFeEgGaA", c))
+    else if (In("fFeEgGaA", letter))
         kinds.push_back(modifier == "L" ? Kind::LongDouble : Kind::Double);
-    return p + (modifier.empty() ? 1 : modifier.size());
 }
 
-// The kinds of the arguments format names, in order, and how many of its bytes to keep so
-// that it names at most kMaxArgs.
+// The flags the formatters accept: C's five and the digit grouping of POSIX, glibc and
+// MinGW-w64. glibc's I flag is left out: Microsoft's runtime reads I as a length modifier.
+const char kFlags[] = "-+ #0'";
+
+// Where the conversion letter belongs, a character that could still continue a directive (a
+// flag, digit, '.', '*' or length letter), or a '%' after anything: formatters disagree on
+// where such a directive ends and what it takes.
+bool Unclear(const char* percent, const char* letter)
+{
+    return In(kFlags, *letter) || In("0123456789.*hljztLI", *letter) ||
+           (*letter == '%' && letter != percent + 1);
+}
+
+// A width or precision at p, '*' (taking an int) or digits; returns the position after it.
+const char* Field(const char* p, std::vector<Kind>& kinds)
+{
+    if (*p != '*')
+        return p + std::strspn(p, "0123456789");
+    kinds.push_back(Kind::Int);
+    return p + 1;
+}
+
+// The kinds of the arguments format names, in order, and how many of its bytes to keep.
 struct Plan {
     std::vector<Kind> kinds;
     std::vector<int> bounds;  // per argument: the precision a text is read no further than, or -1
     size_t keep;
 };
 
-// The precision of the flags, width and precision from begin to end when it is plainly
-// given: one '.', then at most four digits; -1 otherwise.
-int PlainPrecision(const char* begin, const char* end)
-{
-    const std::string fields(begin, end);
-    const size_t point = fields.find('.');
-    if (point == std::string::npos || fields.find('.', point + 1) != std::string::npos ||
-        fields.find('*') != std::string::npos)
-        return -1;
-    const std::string digits = fields.substr(point + 1);
-    if (digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos)
-        return -1;
-    return digits.empty() ? 0 : std::stoi(digits);
-}
-
 Plan Classify(const std::string& format)
 {
     Plan plan{{}, {}, format.size()};
     const char* text = format.c_str();
-    const char* p = text;
-    while ((p = std::strchr(p, '%')) != nullptr) {
+    for (const char* p = std::strchr(text, '%'); p != nullptr; p = std::strchr(p, '%')) {
         const char* percent = p;
         const size_t before = plan.kinds.size();
-        for (++p; In("-+ #0.*123456789", *p); ++p) {
-            if (*p == '*')
-                plan.kinds.push_back(Kind::Int);
+        p = Field(p + 1 + std::strspn(p + 1, kFlags), plan.kinds);
+        int precision = -1;  // plainly given in at most four digits, else none
+        if (*p == '.') {
+            const char* digits = p + 1;
+            p = Field(digits, plan.kinds);
+            if (*digits != '*' && p - digits <= 4)
+                precision = p == digits ? 0 : std::stoi(std::string(digits, p));
         }
-        const char* specEnd = p;
+        const std::string modifier = Modifier(p);
+        p += modifier.size();
         const size_t conversion = plan.kinds.size();
-        if (*p != 0)
-            p = EndDirective(p, plan.kinds);
+        TakeArgument(modifier, *p, plan.kinds);
         plan.bounds.resize(plan.kinds.size(), -1);
         if (plan.kinds.size() > conversion && plan.kinds.back() == Kind::Pointer)
-            plan.bounds.back() = PlainPrecision(percent + 1, specEnd);
-        if (plan.kinds.size() > kMaxArgs) {
+            plan.bounds.back() = precision;
+        if (Unclear(percent, p) || plan.kinds.size() > kMaxArgs) {
             plan.kinds.resize(before);
             plan.bounds.resize(before);
             plan.keep = static_cast<size_t>(percent - text);
             break;
         }
+        if (*p != 0)
+            ++p;
     }
     return plan;
 }

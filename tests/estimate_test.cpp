@@ -84,8 +84,9 @@ const Row kWorkedRows[] = {
     {"percent_after_width", [](Estimator e) { return e("%5%"); }, 2},
 };
 
-// Every length modifier, each followed by a string conversion: an argument of the wrong size
-// puts that conversion on the wrong bytes. 64-bit values have a high half that is no pointer.
+// Every length modifier and the grouping flag, each followed by a string conversion: an
+// argument taken at the wrong size, or not taken, puts that conversion on the wrong bytes.
+// 64-bit values have a high half that is no pointer.
 const long long kHighHalfOne = 0x100000001LL;
 const Row kModifierRows[] = {
     {"char_decimal", [](Estimator e) { return e("%hhd|%s", 300, "abcdef"); }, 15},
@@ -100,6 +101,7 @@ const Row kModifierRows[] = {
     {"short_double", [](Estimator e) { return e("%hf|%s", 1.5, "abcdef"); }, 18},
     {"star_precision_string", [](Estimator e) { return e("%.*s|%s", 3, "abcdef", "xy"); }, 9},
     {"modifier_then_unknown", [](Estimator e) { return e("%llq|%s", "abcdef"); }, 18},
+    {"grouping_flag", [](Estimator e) { return e("%'d|%s", 1234567, "abcdef"); }, 16},
 };
 
 class WorkedEstimates : public testing::TestWithParam<Row> {};
@@ -201,11 +203,13 @@ private:
             format += static_cast<char>(Pick('a', 'z'));
     }
 
+    // The '%' of a conversion, then its flags and width.
     void Flags(bool alternate)
     {
-        static const char kFlags[] = "-+ 0";
+        format += '%';
+        static const char kFlags[] = "-+ 0'";
         for (int n = Pick(0, 2); n > 0; --n)
-            format += kFlags[Pick(0, 3)];
+            format += kFlags[Pick(0, 4)];
         if (alternate && Pick(0, 1))
             format += '#';
         if (Pick(0, 2) == 0)

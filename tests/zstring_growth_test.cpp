@@ -1,11 +1,34 @@
 // Appending with the doubling growth rule, the raw-buffer operations and Format.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 
 #include "tests/zstring_probe.h"
+
+namespace {
+
+// This program's new[] fails once, as on an exhausted heap, after this many more have
+// succeeded; never while negative.
+int newArraysBeforeFailure = -1;
+
+}  // namespace
+
+void* operator new[](std::size_t size)
+{
+    if (newArraysBeforeFailure >= 0 && newArraysBeforeFailure-- == 0)
+        throw std::bad_alloc();
+    if (void* p = std::malloc(size != 0 ? size : 1))
+        return p;
+    throw std::bad_alloc();
+}
+
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -213,6 +236,45 @@ TEST(ZStringFormat, HoldsTheWholeTextWhenTheEstimateIsShort)
     std::string longText(3000, 'q');
     EXPECT_EQ(s.Format("[%s]", longText.c_str()), 3002);
     EXPECT_EQ(s.CStr(), "[" + longText + "]");
+}
+
+// The estimate once read the grouping flag as a conversion that takes nothing: the %s after
+// it read the integer as a pointer. A negative one faults there, on 32-bit Windows as a kernel
+// address; 1234567 can be a mapped address under Wine and pass.
+TEST(ZStringFormat, GroupingFlagTakenForAConversion)
+{
+    char expected[32];
+    const int n = std::snprintf(expected, sizeof expected, "%'d|%s", -1234567, "abcdef");
+    ZStringProbe s;
+    EXPECT_EQ(s.Format("%'d|%s", -1234567, "abcdef"), n);
+    EXPECT_STREQ(s.CStr(), expected);
+}
+
+// Format once released the old text before formatting: the string's own text as an argument
+// was read from freed memory. -1234567890 outruns the estimate, so a second pass reads it too.
+TEST(ZStringFormat, OwnTextReadAfterItsRelease)
+{
+    for (const int number : {5, -1234567890}) {
+        char expected[32];
+        const int n = std::snprintf(expected, sizeof expected, "<%s>%d", "own text", number);
+        ZStringProbe s("own text", 8);
+        EXPECT_EQ(s.Format("<%s>%d", s.CStr(), number), n);
+        EXPECT_STREQ(s.CStr(), expected);
+        s.ExpectInvariants();
+    }
+}
+
+// Format once cleared the string before allocating. The first allocation is the estimated
+// buffer, the second the larger one after a short estimate.
+TEST(ZStringFormat, FailedAllocationLosesTheOldText)
+{
+    for (const int succeeding : {0, 1}) {
+        ZStringProbe s("old", 3);
+        newArraysBeforeFailure = succeeding;
+        EXPECT_THROW(s.Format("%d", -1234567890), std::bad_alloc);
+        EXPECT_STREQ(s.CStr(), "old");
+        s.ExpectInvariants();
+    }
 }
 
 TEST(ZStringFormat, FloatingPointConversionsWork)
