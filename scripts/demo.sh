@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The main job in one command: builds zStartup.exe and zStartupCheck.exe, registers a demo
 # service in a throw-away Wine prefix, checks a copy of examples/ with zStartupCheck.exe, runs
-# zStartup.exe on it and prints what it did: its standard output, its trace log and the line its
-# batch file wrote. Exits non-zero if a step fails, the check finds more than Wine's own folder
+# zStartup.exe on it and prints what it did: its standard output, its trace log, the line its
+# batch file wrote, and zStartupCheck.exe's report of that last run. Exits non-zero if a step fails, the check finds more than Wine's own folder
 # permissions, or the trace log lacks an expected line.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
@@ -114,5 +114,12 @@ for line in "Success stopping service $service" "Success starting service $servi
   grep -qsF "$line" "$folder/zStartup_LT.log" || fail "trace log lacks: $line"
 done
 [ -s "$folder/zStartup_bat.log" ] || fail "zStartup.bat wrote nothing"
+
+say "Last run: $folder/zStartupCheck.exe --last-run (what a fleet tool asks each machine)"
+last_status=0
+(cd "$folder" && wine ./zStartupCheck.exe --last-run) >"$demo/last-run.raw" 2>>"$steps" || last_status=$?
+show "$demo/last-run.raw"
+echo "exit status: $last_status"
+[ "$last_status" -eq 0 ] || fail "the last-run report found a problem in the run above"
 
 say "Clean-up: service deleted, Wine prefix removed; the run folder stays in $folder"
