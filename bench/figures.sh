@@ -10,4 +10,7 @@ bash scripts/bench.sh || status=1
 echo
 echo "== Launcher size and start-up (i686, Wine) =="
 bash scripts/budgets.sh || status=1
+echo
+echo "== zStartupCheck --last-run on a large log (Wine) =="
+bash bench/lastrun.sh || status=1
 exit $status
