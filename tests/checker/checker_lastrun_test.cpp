@@ -5,8 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <sstream>
-
+#include "tests/checker/checkeroutput.h"
 #include "tests/launcher/launcherscenario.h"
 #include "tests/launcher/registeredservice.h"
 
@@ -35,18 +34,6 @@ const LastRunCase kCases[] = {
     {"NoLogMeansNoRun", "", "", false, 0, false, false, 2, {"error: no log "}},
     {"LogFromBeforeBootIsWarned", "[START]\r\n0={A}\r\n", "", false, 1, false, true, 1, {"warning: log "}},
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
 class LastRun : public LauncherScenario, public ::testing::WithParamInterface<LastRunCase> {
 protected:
@@ -97,18 +84,13 @@ TEST_P(LastRun, ReportsTheLastRunOnly) {
         ASSERT_NO_FATAL_FAILURE(MoveLogToBeforeBoot());
     }
 
-    ProgramLaunch launch;
-    launch.path = BesideThisProgram("zStartupCheck.exe");
-    launch.arguments = "--last-run \"" + folder_.PathOf("zStartup.exe") + "\"";
-    launch.directory = folder_.Path();
-    const ProgramRun check = RunProgram(launch);
+    const ProgramRun check = RunChecker("--last-run \"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
     ASSERT_TRUE(check.finished);
     EXPECT_EQ(check.exitCode, row.exitStatus) << check.output;
 
     std::vector<std::string> lines, findings;
     for (const std::string& line : Lines(check.output))
-        (StartsWith(line, "error: ") || StartsWith(line, "warning: ") || StartsWith(line, "note: ") ? findings : lines)
-            .push_back(line);
+        (IsFinding(line) ? findings : lines).push_back(line);
     if (row.runs > 0 && !row.cutOff) {
         std::vector<std::string> printed;
         for (const std::string& line : Lines(last.output)) printed.push_back(line.substr(sizeof "[LLT] " - 1));

@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <sstream>
 
+#include "tests/checker/checkeroutput.h"
 #include "tests/launcher/launcherscenario.h"
 #include "tests/launcher/registeredservice.h"
 #include "tests/launcher/widetext.h"
@@ -114,32 +114,6 @@ const CheckCase kCases[] = {
      {"error: service list {LIST}, [START] key 3 is never read", "error: [START] key 0: \"{D}\" is the display name",
       "error: [START] key 1: no service zstNoSuchChecked"}},
 };
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream stream(text);
-    for (std::string line; std::getline(stream, line);) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
-}
-
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
-
-bool IsFinding(const std::string& line) {
-    return StartsWith(line, "error: ") || StartsWith(line, "warning: ") || StartsWith(line, "note: ");
-}
-
-ProgramRun RunChecker(const std::string& arguments, const std::string& directory) {
-    ProgramLaunch launch;
-    launch.path = BesideThisProgram("zStartupCheck.exe");
-    launch.arguments = arguments;
-    launch.directory = directory;
-    ProgramRun run = RunProgram(launch);
-    EXPECT_TRUE(run.finished);
-    return run;
-}
 
 class CheckerRun : public LauncherScenario, public ::testing::WithParamInterface<CheckCase> {
 protected:
