@@ -118,7 +118,8 @@ void LastRunReport::Line(const std::string& line)
 {
     if (ServiceLine(line)) return;
     if (StartsWith(line, std::string(kTag) + "Error ")) {
-        Add(Severity::kError, "last-run.error", "service list", line, "run zStartupCheck without --last-run to see why");
+        Add(Severity::kError, "last-run.error", "service list", line,
+            "run zStartupCheck without --last-run to see why");
     } else if (StartsWith(line, std::string(kTag) + "Warning: ")) {
         Add(Severity::kWarning, "last-run.warning", "service list", line, "");
     } else {
