@@ -7,7 +7,7 @@ ProgramRun LauncherScenario::Run(const std::string& exeName, const std::string& 
     launch.path = folder_.PathOf(exeName);
     launch.directory = folder_.PathOf("elsewhere");
     ProgramRun run = RunProgram(launch);
-    EXPECT_TRUE(run.started) << "cannot start " << launch.path;
+    EXPECT_TRUE(run.started) << "cannot start " << launch.path << ": error " << run.startError;
     EXPECT_TRUE(run.finished) << launch.path << " hung";
     return run;
 }

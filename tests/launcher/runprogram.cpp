@@ -5,6 +5,11 @@
 namespace {
 
 const DWORD kHangBoundMs = 120000;
+// Wine's process creation now and then fails once on a loaded machine (seen once in a soak of
+// the 64-bit build, before the program's own code ran): it is tried again before the run counts
+// as not started.
+const int kStartAttempts = 3;
+const DWORD kStartRetryMs = 200;
 
 void Drain(HANDLE pipe, std::string* output) {
     DWORD available = 0;
@@ -37,9 +42,14 @@ ProgramRun RunProgram(const ProgramLaunch& launch) {
     if (!launch.arguments.empty()) commandLine += L" " + Wide(launch.arguments);
     PROCESS_INFORMATION process = {};
 
-    DWORD begin = GetTickCount();
-    run.started = CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                 nullptr, Wide(launch.directory).c_str(), &startup, &process) != FALSE;
+    DWORD begin = 0;
+    for (int attempt = 0; attempt < kStartAttempts && !run.started; ++attempt) {
+        if (attempt > 0) Sleep(kStartRetryMs);
+        begin = GetTickCount();
+        run.started = CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                     Wide(launch.directory).c_str(), &startup, &process) != FALSE;
+        run.startError = run.started ? 0 : GetLastError();
+    }
     CloseHandle(writeEnd);
     if (run.started) {
         // The output is drained while waiting: a launched batch file may inherit the pipe and

@@ -9,6 +9,7 @@
 
 struct ProgramRun {
     bool started = false;
+    DWORD startError = 0;   // CreateProcess's error when not started
     bool finished = false;  // false: still running at the bound, then terminated
     DWORD exitCode = 0;
     std::string output;  // standard output, bytes as written
