@@ -15,27 +15,7 @@ std::string Utf8OfWide(const std::wstring& wide)
     return text;
 }
 
-std::string JsonText(const std::string& ansi)
-{
-    return JsonString(Utf8OfAnsi(ansi));
-}
-
-std::string JsonLines(const std::vector<std::string>& lines)
-{
-    std::string array = "[";
-    for (size_t i = 0; i < lines.size(); ++i) array += (i == 0 ? "" : ", ") + JsonText(lines[i]);
-    return array + "]";
-}
-
-std::string JsonFinding(const Finding& finding)
-{
-    return std::string("{\"severity\": \"") + SeverityName(finding.severity) + "\", \"code\": " +
-           JsonString(finding.code) + ", \"subject\": " + JsonText(finding.subject) +
-           ", \"message\": " + JsonText(finding.message) + "}";
-}
-
-}  // namespace
-
+// ANSI code page text in UTF-8.
 std::string Utf8OfAnsi(const std::string& ansi)
 {
     if (ansi.empty()) return std::string();
@@ -46,6 +26,8 @@ std::string Utf8OfAnsi(const std::string& ansi)
     return Utf8OfWide(wide);
 }
 
+// text (UTF-8) as a JSON string: quoted, with quotes, backslashes and control characters
+// escaped.
 std::string JsonString(const std::string& text)
 {
     std::string quoted = "\"";
@@ -78,6 +60,27 @@ std::string JsonString(const std::string& text)
     }
     return quoted + "\"";
 }
+
+std::string JsonText(const std::string& ansi)
+{
+    return JsonString(Utf8OfAnsi(ansi));
+}
+
+std::string JsonLines(const std::vector<std::string>& lines)
+{
+    std::string array = "[";
+    for (size_t i = 0; i < lines.size(); ++i) array += (i == 0 ? "" : ", ") + JsonText(lines[i]);
+    return array + "]";
+}
+
+std::string JsonFinding(const Finding& finding)
+{
+    return std::string("{\"severity\": \"") + SeverityName(finding.severity) + "\", \"code\": " +
+           JsonString(finding.code) + ", \"subject\": " + JsonText(finding.subject) +
+           ", \"message\": " + JsonText(finding.message) + "}";
+}
+
+}  // namespace
 
 std::string JsonReport(const std::wstring& launcher, CheckMode mode, const CheckReport& report, int exitStatus)
 {

@@ -13,11 +13,4 @@ enum class CheckMode { kPlan, kLastRun };
 // feed. Texts of the report are in the ANSI code page; launcher is the path as given.
 std::string JsonReport(const std::wstring& launcher, CheckMode mode, const CheckReport& report, int exitStatus);
 
-// text (UTF-8) as a JSON string: quoted, with quotes, backslashes and control characters
-// escaped.
-std::string JsonString(const std::string& text);
-
-// ANSI code page text in UTF-8.
-std::string Utf8OfAnsi(const std::string& ansi);
-
 #endif
