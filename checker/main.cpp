@@ -8,15 +8,15 @@
 #include <string>
 
 #include "checker/checkoptions.h"
-#include "checker/checkreport.h"
-#include "checker/filecheck.h"
-#include "checker/jsonreport.h"
-#include "checker/lastrun.h"
+#include "checker/lastrun/lastrun.h"
 #include "checker/launchertarget.h"
-#include "checker/listcheck.h"
-#include "checker/platformcheck.h"
-#include "checker/servicecheck.h"
-#include "checker/writeaccesscheck.h"
+#include "checker/plan/filecheck.h"
+#include "checker/plan/listcheck.h"
+#include "checker/plan/platformcheck.h"
+#include "checker/plan/servicecheck.h"
+#include "checker/report/checkreport.h"
+#include "checker/report/jsonreport.h"
+#include "checker/rights/writeaccesscheck.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include "checker/folderrenamers.h"
-#include "checker/untrustedwriters.h"
+#include "checker/rights/folderrenamers.h"
+#include "checker/rights/untrustedwriters.h"
 
 bool operator==(const UntrustedWriter& a, const UntrustedWriter& b) { return a.sid == b.sid && a.rights == b.rights; }
 

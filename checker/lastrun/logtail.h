@@ -1,6 +1,6 @@
 // ReadLastRun: the lines of the launcher's last run, read from the end of its trace log.
-#ifndef ZSTARTUP_CHECKER_LOGTAIL_H
-#define ZSTARTUP_CHECKER_LOGTAIL_H
+#ifndef ZSTARTUP_CHECKER_LASTRUN_LOGTAIL_H
+#define ZSTARTUP_CHECKER_LASTRUN_LOGTAIL_H
 
 #include <windows.h>
 

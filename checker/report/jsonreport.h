@@ -1,10 +1,10 @@
 // JsonReport: the check's outcome as one JSON object, for fleet tools.
-#ifndef ZSTARTUP_CHECKER_JSONREPORT_H
-#define ZSTARTUP_CHECKER_JSONREPORT_H
+#ifndef ZSTARTUP_CHECKER_REPORT_JSONREPORT_H
+#define ZSTARTUP_CHECKER_REPORT_JSONREPORT_H
 
 #include <string>
 
-#include "checker/checkreport.h"
+#include "checker/report/checkreport.h"
 
 enum class CheckMode { kPlan, kLastRun };
 

@@ -1,10 +1,10 @@
 // CheckServices: each service the list names, entry by entry, as the launcher will meet it.
-#ifndef ZSTARTUP_CHECKER_SERVICECHECK_H
-#define ZSTARTUP_CHECKER_SERVICECHECK_H
+#ifndef ZSTARTUP_CHECKER_PLAN_SERVICECHECK_H
+#define ZSTARTUP_CHECKER_PLAN_SERVICECHECK_H
 
 #include <vector>
 
-#include "checker/checkreport.h"
+#include "checker/report/checkreport.h"
 #include "runrules/servicelistentry.h"
 
 // Findings about the services of entries: not installed (a display name says which service

@@ -1,4 +1,4 @@
-#include "checker/lastrun.h"
+#include "checker/lastrun/lastrun.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "checker/logtail.h"
+#include "checker/lastrun/logtail.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "checker/writeaccesscheck.h"
+#include "checker/rights/writeaccesscheck.h"
 
 #include <windows.h>
 #include <aclapi.h>
@@ -8,8 +8,8 @@
 #include <set>
 #include <string>
 
-#include "checker/folderrenamers.h"
-#include "checker/untrustedwriters.h"
+#include "checker/rights/folderrenamers.h"
+#include "checker/rights/untrustedwriters.h"
 
 namespace {
 

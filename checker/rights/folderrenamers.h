@@ -13,15 +13,15 @@
 // what these groups hold adds up as one user's rights: DELETE through one and
 // FILE_ADD_SUBDIRECTORY through another make a pair. Any other account holds its own rights
 // and theirs.
-#ifndef ZSTARTUP_CHECKER_FOLDERRENAMERS_H
-#define ZSTARTUP_CHECKER_FOLDERRENAMERS_H
+#ifndef ZSTARTUP_CHECKER_RIGHTS_FOLDERRENAMERS_H
+#define ZSTARTUP_CHECKER_RIGHTS_FOLDERRENAMERS_H
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
-#include "checker/untrustedwriters.h"
+#include "checker/rights/untrustedwriters.h"
 
 struct RenameRight {
     std::string sid;

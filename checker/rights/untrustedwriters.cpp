@@ -1,4 +1,4 @@
-#include "checker/untrustedwriters.h"
+#include "checker/rights/untrustedwriters.h"
 
 #include <sddl.h>
 

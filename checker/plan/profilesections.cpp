@@ -1,4 +1,4 @@
-#include "checker/profilesections.h"
+#include "checker/plan/profilesections.h"
 
 #include <windows.h>
 

@@ -1,11 +1,11 @@
-#include "checker/listcheck.h"
+#include "checker/plan/listcheck.h"
 
 #include <windows.h>
 
 #include <string>
 
-#include "checker/profilelayout.h"
-#include "checker/profilesections.h"
+#include "checker/plan/profilelayout.h"
+#include "checker/plan/profilesections.h"
 #include "runrules/servicelistfile.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "checker/filecheck.h"
+#include "checker/plan/filecheck.h"
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "checker/platformcheck.h"
+#include "checker/plan/platformcheck.h"
 
 #include <windows.h>
 

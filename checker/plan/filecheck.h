@@ -1,9 +1,9 @@
 // CheckBatch and CheckLog: the batch file the launcher will open and the log it will write.
-#ifndef ZSTARTUP_CHECKER_FILECHECK_H
-#define ZSTARTUP_CHECKER_FILECHECK_H
+#ifndef ZSTARTUP_CHECKER_PLAN_FILECHECK_H
+#define ZSTARTUP_CHECKER_PLAN_FILECHECK_H
 
-#include "checker/checkreport.h"
 #include "checker/launchertarget.h"
+#include "checker/report/checkreport.h"
 
 // The plan's last line when the batch file is there; a warning when it is missing or a folder.
 void CheckBatch(const LauncherTarget& target, CheckReport& report);

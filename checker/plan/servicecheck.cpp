@@ -1,11 +1,11 @@
-#include "checker/servicecheck.h"
+#include "checker/plan/servicecheck.h"
 
 #include <windows.h>
 
 #include <map>
 #include <string>
 
-#include "checker/servicefacts.h"
+#include "checker/plan/servicefacts.h"
 #include "runrules/stopevent.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "checker/logtail.h"
+#include "checker/lastrun/logtail.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // ServiceFacts: what the service manager says of one service, read with query rights only.
-#ifndef ZSTARTUP_CHECKER_SERVICEFACTS_H
-#define ZSTARTUP_CHECKER_SERVICEFACTS_H
+#ifndef ZSTARTUP_CHECKER_PLAN_SERVICEFACTS_H
+#define ZSTARTUP_CHECKER_PLAN_SERVICEFACTS_H
 
 #include <windows.h>
 

@@ -1,4 +1,4 @@
-#include "checker/servicefacts.h"
+#include "checker/plan/servicefacts.h"
 
 #include "runrules/servicehandles.h"
 #include "runrules/servicelistentry.h"

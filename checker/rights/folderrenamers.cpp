@@ -1,4 +1,4 @@
-#include "checker/folderrenamers.h"
+#include "checker/rights/folderrenamers.h"
 
 #include <algorithm>
 #include <iterator>

@@ -1,9 +1,9 @@
 // CheckLastRun: what the launcher's last start did, from its trace log.
-#ifndef ZSTARTUP_CHECKER_LASTRUN_H
-#define ZSTARTUP_CHECKER_LASTRUN_H
+#ifndef ZSTARTUP_CHECKER_LASTRUN_LASTRUN_H
+#define ZSTARTUP_CHECKER_LASTRUN_LASTRUN_H
 
-#include "checker/checkreport.h"
 #include "checker/launchertarget.h"
+#include "checker/report/checkreport.h"
 
 // Adds the last run's lines (from the last "[zStartup] started" to the end of the log the
 // launcher writes) and one finding per problem in them: each error line (a service once, however

@@ -1,11 +1,11 @@
 // CheckServiceList: the service list as the launcher will read it, and what it will skip.
-#ifndef ZSTARTUP_CHECKER_LISTCHECK_H
-#define ZSTARTUP_CHECKER_LISTCHECK_H
+#ifndef ZSTARTUP_CHECKER_PLAN_LISTCHECK_H
+#define ZSTARTUP_CHECKER_PLAN_LISTCHECK_H
 
 #include <vector>
 
-#include "checker/checkreport.h"
 #include "checker/launchertarget.h"
+#include "checker/report/checkreport.h"
 #include "runrules/servicelistentry.h"
 
 // Adds one plan line per entry and the findings about the list: a list out of reach or

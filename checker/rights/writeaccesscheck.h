@@ -1,9 +1,9 @@
 // CheckWriteAccess: accounts that could change what the elevated launcher runs.
-#ifndef ZSTARTUP_CHECKER_WRITEACCESSCHECK_H
-#define ZSTARTUP_CHECKER_WRITEACCESSCHECK_H
+#ifndef ZSTARTUP_CHECKER_RIGHTS_WRITEACCESSCHECK_H
+#define ZSTARTUP_CHECKER_RIGHTS_WRITEACCESSCHECK_H
 
-#include "checker/checkreport.h"
 #include "checker/launchertarget.h"
+#include "checker/report/checkreport.h"
 
 // An error for the launcher's folder, and for the launcher, the list and the batch file where
 // they let in an account the folder does not, when an account other than SYSTEM,

@@ -1,7 +1,7 @@
 // CheckReport: what the checker prints, the plan (or the last run's lines) first and then the
 // findings, and its exit status.
-#ifndef ZSTARTUP_CHECKER_CHECKREPORT_H
-#define ZSTARTUP_CHECKER_CHECKREPORT_H
+#ifndef ZSTARTUP_CHECKER_REPORT_CHECKREPORT_H
+#define ZSTARTUP_CHECKER_REPORT_CHECKREPORT_H
 
 #include <string>
 #include <vector>

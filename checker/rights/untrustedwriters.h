@@ -1,6 +1,6 @@
 // UntrustedWriters: who besides the system's own accounts may change a file or folder.
-#ifndef ZSTARTUP_CHECKER_UNTRUSTEDWRITERS_H
-#define ZSTARTUP_CHECKER_UNTRUSTEDWRITERS_H
+#ifndef ZSTARTUP_CHECKER_RIGHTS_UNTRUSTEDWRITERS_H
+#define ZSTARTUP_CHECKER_RIGHTS_UNTRUSTEDWRITERS_H
 
 #include <windows.h>
 

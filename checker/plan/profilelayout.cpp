@@ -1,4 +1,4 @@
-#include "checker/profilelayout.h"
+#include "checker/plan/profilelayout.h"
 
 #include <windows.h>
 

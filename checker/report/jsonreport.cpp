@@ -1,4 +1,4 @@
-#include "checker/jsonreport.h"
+#include "checker/report/jsonreport.h"
 
 #include <windows.h>
 

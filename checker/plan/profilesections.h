@@ -1,7 +1,7 @@
 // ReadProfileSections: every section and key of a profile file, as the platform's profile
 // reader sees them (blanks trimmed, quotes stripped, names case-insensitive).
-#ifndef ZSTARTUP_CHECKER_PROFILESECTIONS_H
-#define ZSTARTUP_CHECKER_PROFILESECTIONS_H
+#ifndef ZSTARTUP_CHECKER_PLAN_PROFILESECTIONS_H
+#define ZSTARTUP_CHECKER_PLAN_PROFILESECTIONS_H
 
 #include <string>
 #include <vector>

@@ -1,4 +1,4 @@
-#include "checker/checkreport.h"
+#include "checker/report/checkreport.h"
 
 const char* SeverityName(Severity severity)
 {

@@ -1,8 +1,8 @@
 // ReadProfileLayout: the sections and keys of a profile file as written, repeats included. The
 // profile reader reads only the first section of a name, and in it only the first key of a
 // name; this shows what it leaves unread.
-#ifndef ZSTARTUP_CHECKER_PROFILELAYOUT_H
-#define ZSTARTUP_CHECKER_PROFILELAYOUT_H
+#ifndef ZSTARTUP_CHECKER_PLAN_PROFILELAYOUT_H
+#define ZSTARTUP_CHECKER_PLAN_PROFILELAYOUT_H
 
 #include <string>
 #include <vector>

@@ -1,9 +1,9 @@
 // CheckPlatform: what the account and the system running the check mean for the launcher.
-#ifndef ZSTARTUP_CHECKER_PLATFORMCHECK_H
-#define ZSTARTUP_CHECKER_PLATFORMCHECK_H
+#ifndef ZSTARTUP_CHECKER_PLAN_PLATFORMCHECK_H
+#define ZSTARTUP_CHECKER_PLAN_PLATFORMCHECK_H
 
-#include "checker/checkreport.h"
 #include "checker/launchertarget.h"
+#include "checker/report/checkreport.h"
 
 // A warning when this process is not elevated; a note when the launcher is a 32-bit program
 // on 64-bit Windows.
