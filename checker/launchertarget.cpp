@@ -50,3 +50,10 @@ bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::strin
     LogPathOf(target.reading == PathReading::kRead ? target.path : NULL, target.logPath);
     return true;
 }
+
+std::string LogFullPath(const LauncherTarget& target)
+{
+    char full[MAX_PATH * 4];
+    const DWORD length = GetFullPathNameA(target.logPath, sizeof full, full, NULL);
+    return length == 0 || length >= sizeof full ? std::string(target.logPath) : std::string(full, length);
+}

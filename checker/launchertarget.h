@@ -22,6 +22,10 @@ struct LauncherTarget {
 // checker) and derives the paths. False, with why set, when it names no file.
 bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::string& why);
 
+// The full path of the log target's launcher writes: default_LT.log lies in the current
+// folder, the launcher's as this program's.
+std::string LogFullPath(const LauncherTarget& target);
+
 // Wide text in the ANSI code page, with the code page's default character for what it lacks.
 std::string AnsiForDisplay(const std::wstring& wide);
 

@@ -5,6 +5,7 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "checker/checkoptions.h"
@@ -16,6 +17,7 @@
 #include "checker/plan/servicecheck.h"
 #include "checker/report/checkreport.h"
 #include "checker/report/jsonreport.h"
+#include "checker/report/reportcontext.h"
 #include "checker/rights/writeaccesscheck.h"
 
 namespace {
@@ -29,12 +31,6 @@ const char kUsage[] =
     "  --json      one JSON object on standard output instead of lines\n"
     "  Exit status: 0 no error or warning, 1 warnings, 2 errors, 3 the check could not run.\n";
 
-int CannotRun(const std::string& why)
-{
-    std::fprintf(stderr, "zStartupCheck: %s\n%s", why.c_str(), kUsage);
-    return kCannotRun;
-}
-
 void CheckPlan(const LauncherTarget& target, CheckReport& report)
 {
     CheckServices(CheckServiceList(target, report), report);
@@ -44,26 +40,74 @@ void CheckPlan(const LauncherTarget& target, CheckReport& report)
     CheckPlatform(target, report);
 }
 
+int Print(const std::string& text, int status)
+{
+    std::fwrite(text.data(), 1, text.size(), stdout);
+    return status;
+}
+
+// With --json every way the check ends prints one object: a fleet tool that reads nothing, or
+// something else, must not take that for a pass.
+int CannotRun(const char* code, const std::string& subject, const std::string& why, const std::string& advice,
+              bool json, const ReportContext& context)
+{
+    std::fprintf(stderr, "zStartupCheck: %s\n%s", why.c_str(), kUsage);
+    if (!json) return kCannotRun;
+    CheckReport report;
+    report.Error(code, subject, why + "; " + advice);
+    return Print(JsonReport(context, report, kCannotRun), kCannotRun);
+}
+
 int Check(const CheckOptions& options)
 {
     const CheckMode mode = options.lastRun ? CheckMode::kLastRun : CheckMode::kPlan;
+    ReportContext context = GatherContext(mode);
     LauncherTarget target;
     std::string why;
-    CheckReport report;
-    int status = kCannotRun;
     if (!ResolveLauncher(options.launcher, target, why)) {
-        if (!options.json) return CannotRun(why);
-        std::fprintf(stderr, "zStartupCheck: %s\n", why.c_str());
-        report.Error("check.no-launcher", target.displayPath, why);
-    } else {
-        if (mode == CheckMode::kPlan) CheckPlan(target, report);
-        else CheckLastRun(target, report);
-        status = report.ExitStatus();
+        AddLauncherPath(target.widePath, context);
+        return CannotRun("check.no-launcher", target.displayPath, why, "give the path of the launcher to check",
+                         options.json, context);
     }
-    const std::string text =
-        options.json ? JsonReport(target.widePath, mode, report, status) : report.Text();
-    std::fputs(text.c_str(), stdout);
-    return status;
+    CheckReport report;
+    if (mode == CheckMode::kPlan) CheckPlan(target, report);
+    else CheckLastRun(target, report);
+    const int status = report.ExitStatus();
+    AddLauncher(target, context);
+    return Print(options.json ? JsonReport(context, report, status) : report.Text(), status);
+}
+
+bool Given(int count, wchar_t** arguments, const wchar_t* option)
+{
+    for (int i = 1; i < count; ++i) {
+        if (lstrcmpW(arguments[i], option) == 0) return true;
+    }
+    return false;
+}
+
+int BadArguments(int count, wchar_t** arguments, const std::string& why)
+{
+    const bool json = arguments != NULL ? Given(count, arguments, L"--json") : wcsstr(GetCommandLineW(), L"--json") != NULL;
+    const bool lastRun = arguments != NULL && Given(count, arguments, L"--last-run");
+    return CannotRun("check.bad-arguments", "zStartupCheck", why, "see the usage on standard error", json,
+                     GatherContext(lastRun ? CheckMode::kLastRun : CheckMode::kPlan));
+}
+
+int Run(int count, wchar_t** arguments)
+{
+    CheckOptions options;
+    std::string why;
+    if (arguments == NULL) return BadArguments(count, arguments, "cannot read the command line");
+    if (!ParseCheckOptions(count, arguments, options, why)) return BadArguments(count, arguments, why);
+    if (options.help) return Print(kUsage, 0);
+    try {
+        return Check(options);
+    } catch (const std::bad_alloc&) {
+        // What the check held is released by now; a report of a few lines still fits.
+        return CannotRun("check.out-of-memory", "zStartupCheck", "the check ran out of memory",
+                         "close other programs and check again", options.json,
+                         GatherContext(options.lastRun ? CheckMode::kLastRun : CheckMode::kPlan));
+    }
 }
 
 }  // namespace
@@ -72,18 +116,7 @@ int main()
 {
     int count = 0;
     wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    CheckOptions options;
-    std::string why;
-    int status = 0;
-    if (arguments == NULL) {
-        status = CannotRun("cannot read the command line");
-    } else if (!ParseCheckOptions(count, arguments, options, why)) {
-        status = CannotRun(why);
-    } else if (options.help) {
-        std::fputs(kUsage, stdout);
-    } else {
-        status = Check(options);
-    }
+    const int status = Run(count, arguments);
     if (arguments != NULL) LocalFree(arguments);
     std::fflush(stdout);
     return status;

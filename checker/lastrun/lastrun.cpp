@@ -7,6 +7,7 @@
 #include <string>
 
 #include "checker/lastrun/logtail.h"
+#include "checker/lastrun/windowsstart.h"
 
 namespace {
 
@@ -20,14 +21,6 @@ bool StartsWith(const std::string& text, const std::string& prefix)
 bool EndsWith(const std::string& text, const std::string& suffix)
 {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// The log's full path: default_LT.log lies in the current folder, the launcher's as this one's.
-std::string FullPath(const char* path)
-{
-    char full[MAX_PATH * 4];
-    const DWORD length = GetFullPathNameA(path, sizeof full, full, NULL);
-    return length == 0 || length >= sizeof full ? std::string(path) : std::string(full, length);
 }
 
 // A FILETIME (UTC) as local time, "2026-12-09 05:18:44".
@@ -45,15 +38,6 @@ std::string LocalTime(const FILETIME& utc)
 ULONGLONG Ticks(const FILETIME& time)
 {
     return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
-// When Windows started, as the clock now stands less the time it has been running.
-FILETIME BootTime()
-{
-    FILETIME now;
-    GetSystemTimeAsFileTime(&now);
-    const ULONGLONG boot = Ticks(now) - GetTickCount64() * 10000;
-    return {static_cast<DWORD>(boot), static_cast<DWORD>(boot >> 32)};
 }
 
 class LastRunReport {
@@ -141,12 +125,29 @@ void LastRunReport::End(size_t stoppedLines)
     }
 }
 
+// What the log shows around the last run that is not part of it.
+void CheckDamage(const std::string& log, const LastRun& run, CheckReport& report)
+{
+    if (run.cutLineBefore) {
+        report.Note("last-run.cut-line", log,
+                    "last run: it began right after a line the run before it never finished, \"" + run.cutLine +
+                        "\" (cut off by a power cut or an ended launcher, and often padded with NUL bytes); that "
+                        "run did not finish, and its line is not the last run's");
+    }
+    if (run.linesLeftOut > 0) {
+        report.Note("last-run.lines-left-out", log,
+                    "last run: " + std::to_string(run.linesLeftOut) + " more lines follow its first " +
+                        std::to_string(kMaxLines) + " in " + log +
+                        "; a launcher run writes 28 at most, so the log is damaged: look at it by hand");
+    }
+}
+
 void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, CheckReport& report)
 {
-    const FILETIME boot = BootTime();
+    const FILETIME boot = WindowsStarted();
     if (Ticks(lastWrite) >= Ticks(boot)) return;
     report.Warning("last-run.not-since-boot", log,
-                   "log " + log + " was last written at " + LocalTime(lastWrite) + ", before Windows started at " +
+                   "log " + log + " was last written at " + LocalTime(lastWrite) + ", before Windows last started (or was switched on from Fast Startup) at " +
                        LocalTime(boot) +
                        ": the launcher has not run since; check that its scheduled task exists, is enabled and "
                        "points to this launcher");
@@ -156,7 +157,7 @@ void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, CheckR
 
 void CheckLastRun(const LauncherTarget& target, CheckReport& report)
 {
-    const std::string log = FullPath(target.logPath);
+    const std::string log = LogFullPath(target);
     const LastRun run = ReadLastRun(target.logPath);
     if (run.error == ERROR_FILE_NOT_FOUND || run.error == ERROR_PATH_NOT_FOUND) {
         report.Error("last-run.no-run", log,
@@ -184,6 +185,7 @@ void CheckLastRun(const LauncherTarget& target, CheckReport& report)
             if (line == kStopped) ++stopped;
         }
         lastRun.End(stopped);
+        CheckDamage(log, run, report);
     }
     CheckNotSinceBoot(log, run.lastWrite, report);
 }

@@ -2,8 +2,16 @@
 
 namespace {
 
-const DWORD kChunkBytes = 64 << 10;
+const DWORD kFirstWindowBytes = 64 << 10;
 const char kStartedLine[] = "[zStartup] started";
+const size_t kStartedLength = sizeof kStartedLine - 1;
+// The launcher's lines that end in a text of the list's: a service may be named anything.
+const char* const kServiceLines[] = {
+    "[zStartup] Success stopping service ",
+    "[zStartup] Error stopping service ",
+    "[zStartup] Success starting service ",
+    "[zStartup] Error starting service ",
+};
 
 bool ReadAt(HANDLE file, ULONGLONG offset, char* bytes, DWORD count)
 {
@@ -14,58 +22,107 @@ bool ReadAt(HANDLE file, ULONGLONG offset, char* bytes, DWORD count)
     return ReadFile(file, bytes, count, &read, &at) && read == count;
 }
 
-const size_t kStartedLength = sizeof kStartedLine - 1;
-
-// Where the last "started" line that begins within the first count bytes of text begins: at a
-// line start (text's own start counts as one when startsALine), followed by CR LF or by the
-// end of text. std::string::npos when there is none.
-size_t LastStartedLine(const std::string& text, size_t count, bool startsALine)
+bool HasControl(const std::string& text)
 {
-    for (size_t at = text.rfind(kStartedLine, count - 1); at != std::string::npos;
-         at = at == 0 ? std::string::npos : text.rfind(kStartedLine, at - 1)) {
-        const bool lineStart = at == 0 ? startsALine : text[at - 1] == '\n';
-        const std::string after = text.substr(at + kStartedLength, 2);
-        if (lineStart && (after == "\r\n" || after.empty())) return at;
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) < 0x20) return true;
     }
-    return std::string::npos;
+    return false;
 }
 
-std::vector<std::string> Lines(const std::string& text)
+bool IsServiceLine(const std::string& text)
 {
-    std::vector<std::string> lines;
-    for (size_t at = 0; at < text.size();) {
+    for (const char* prefix : kServiceLines) {
+        if (text.compare(0, lstrlenA(prefix), prefix) == 0) return true;
+    }
+    return false;
+}
+
+// What a byte takes in a report at most: a control or non-ASCII byte becomes "\u00XX" in JSON.
+size_t ReportedSize(char c)
+{
+    const unsigned char byte = static_cast<unsigned char>(c);
+    return byte >= 0x20 && byte < 0x7F ? 1 : 6;
+}
+
+std::string Bounded(const std::string& line)
+{
+    size_t kept = 0;
+    for (size_t size = 0; kept < line.size() && size + ReportedSize(line[kept]) <= kMaxLineBytes; ++kept)
+        size += ReportedSize(line[kept]);
+    if (kept == line.size()) return line;
+    return line.substr(0, kept) + " [... " + std::to_string(line.size() - kept) + " more bytes]";
+}
+
+enum class Search { kFound, kNone, kNeedsMore };
+
+struct Start {
+    size_t at;
+    size_t lineStart;  // where the line it ends began: at, unless the run before left its line unended
+};
+
+// Whether the start candidate at is one: a line of its own, or the end of a line that a power cut
+// or an ended run left unfinished (its text holds a control byte: NUL padding, a lone CR), or of
+// any line but a whole service line. kNeedsMore when the line began before text.
+Search Classify(const std::string& text, size_t at, bool startsALine, Start& start)
+{
+    const size_t newline = at == 0 ? std::string::npos : text.rfind('\n', at - 1);
+    if (newline == std::string::npos && !startsALine) return Search::kNeedsMore;
+    start.at = at;
+    start.lineStart = newline == std::string::npos ? 0 : newline + 1;
+    const std::string before = text.substr(start.lineStart, at - start.lineStart);
+    return before.empty() || HasControl(before) || !IsServiceLine(before) ? Search::kFound : Search::kNone;
+}
+
+// The last start in text (whose first byte starts a line when startsALine).
+Search LastStart(const std::string& text, bool startsALine, Start& start)
+{
+    for (size_t at = text.rfind(kStartedLine); at != std::string::npos;
+         at = at == 0 ? std::string::npos : text.rfind(kStartedLine, at - 1)) {
+        const std::string after = text.substr(at + kStartedLength, 2);
+        if (after != "\r\n" && !after.empty()) continue;
+        const Search found = Classify(text, at, startsALine, start);
+        if (found != Search::kNone) return found;
+    }
+    return Search::kNone;
+}
+
+void TakeLines(const std::string& text, size_t from, LastRun& run)
+{
+    for (size_t at = from; at < text.size();) {
         size_t end = text.find("\r\n", at);
         if (end == std::string::npos) end = text.size();
-        lines.push_back(text.substr(at, end - at));
+        if (run.lines.size() < kMaxLines) run.lines.push_back(Bounded(text.substr(at, end - at)));
+        else ++run.linesLeftOut;
         at = end + 2;
     }
-    return lines;
 }
 
-// Reads backwards a chunk at a time, searching each with the start of the chunk after it, until
-// the last start is found; then joins what follows it.
+// Reads ever larger windows at the log's end, each twice the last, until one holds the last start
+// and the beginning of its line.
 void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
 {
-    std::vector<std::string> chunks;  // latest first
-    ULONGLONG offset = size;
-    for (ULONGLONG searched = 0; offset > 0 && searched < kMaxLastRunBytes; searched += chunks.back().size()) {
-        const DWORD count = static_cast<DWORD>(offset < kChunkBytes ? offset : kChunkBytes);
-        offset -= count;
-        std::string chunk(count, '\0');
-        char before = '\n';
-        if (!ReadAt(file, offset, &chunk[0], count) || (offset > 0 && !ReadAt(file, offset - 1, &before, 1))) {
+    for (ULONGLONG window = kFirstWindowBytes;; window *= 2) {
+        if (window > kMaxLastRunBytes) window = kMaxLastRunBytes;
+        const ULONGLONG from = size > window ? size - window : 0;
+        std::string text(static_cast<size_t>(size - from), '\0');
+        if (!text.empty() && !ReadAt(file, from, &text[0], static_cast<DWORD>(text.size()))) {
             run.error = GetLastError() != 0 ? GetLastError() : ERROR_READ_FAULT;
             return;
         }
-        const std::string text = chunk + (chunks.empty() ? std::string() : chunks.back().substr(0, kStartedLength + 2));
-        const size_t started = LastStartedLine(text, count, before == '\n');
-        chunks.push_back(chunk);
-        if (started == std::string::npos) continue;
-        std::string lastRun = chunk.substr(started);
-        for (size_t i = chunks.size() - 1; i-- > 0;) lastRun += chunks[i];
-        run.found = true;
-        run.lines = Lines(lastRun);
-        return;
+        const bool whole = from == 0;
+        const bool last = whole || window == kMaxLastRunBytes;
+        Start start = {};
+        // At the limit, a line that began before it counts as begun there.
+        const Search found = LastStart(text, whole || last, start);
+        if (found == Search::kFound) {
+            run.found = true;
+            run.cutLineBefore = start.lineStart < start.at;
+            run.cutLine = Bounded(text.substr(start.lineStart, start.at - start.lineStart));
+            TakeLines(text, start.at, run);
+            return;
+        }
+        if (last) return;
     }
 }
 
@@ -73,7 +130,7 @@ void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
 
 LastRun ReadLastRun(const char* logPath)
 {
-    LastRun run = {0, false, {}, {}};
+    LastRun run = {0, false, {}, 0, false, std::string(), {}};
     HANDLE file = CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE) {

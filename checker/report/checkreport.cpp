@@ -1,5 +1,35 @@
 #include "checker/report/checkreport.h"
 
+#include <cstdio>
+
+namespace {
+
+// text with its control characters escaped as JSON writes them: a log line may hold any byte,
+// and a NUL or an escape sequence must neither end nor garble the output.
+std::string Printable(const std::string& text)
+{
+    std::string printable;
+    for (const char c : text) {
+        const unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) {
+            printable += c;
+        } else if (c == '\t') {
+            printable += "\\t";
+        } else if (c == '\r') {
+            printable += "\\r";
+        } else if (c == '\n') {
+            printable += "\\n";
+        } else {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
+            printable += escape;
+        }
+    }
+    return printable;
+}
+
+}  // namespace
+
 const char* SeverityName(Severity severity)
 {
     switch (severity) {
@@ -26,9 +56,9 @@ void CheckReport::Add(Severity severity, const char* code, const std::string& su
 std::string CheckReport::Text() const
 {
     std::string text;
-    for (const std::string& line : lines) text += line + "\n";
+    for (const std::string& line : lines) text += Printable(line) + "\n";
     for (const Finding& finding : findings)
-        text += std::string(SeverityName(finding.severity)) + ": " + finding.message + "\n";
+        text += std::string(SeverityName(finding.severity)) + ": " + Printable(finding.message) + "\n";
     return text;
 }
 

@@ -44,6 +44,7 @@ public:
     const std::vector<Finding>& Findings() const { return findings; }
 
     // The lines, then one line per finding: "error: ...", "warning: ..." or "note: ...".
+    // Control characters in them are escaped (\t, \r, \n, \u00XX).
     std::string Text() const;
     // 2 when there is an error, 1 when the worst is a warning, else 0.
     int ExitStatus() const;

@@ -2,59 +2,50 @@
 
 #include <windows.h>
 
+#include <cstdio>
+
+#include "checker/report/isotime.h"
+
 namespace {
 
-std::string Utf8OfWide(const std::wstring& wide)
+std::wstring WideOfAnsi(const std::string& ansi)
 {
-    if (wide.empty()) return std::string();
-    const int length =
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), NULL, 0, NULL, NULL);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, NULL, NULL);
-    return text;
-}
-
-// ANSI code page text in UTF-8.
-std::string Utf8OfAnsi(const std::string& ansi)
-{
-    if (ansi.empty()) return std::string();
+    if (ansi.empty()) return std::wstring();
     const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), NULL, 0);
-    if (length <= 0) return std::string();
+    if (length <= 0) return std::wstring();
     std::wstring wide(static_cast<size_t>(length), L'\0');
     MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], length);
-    return Utf8OfWide(wide);
+    return wide;
 }
 
-// text (UTF-8) as a JSON string: quoted, with quotes, backslashes and control characters
-// escaped.
-std::string JsonString(const std::string& text)
+// text as a JSON string of ASCII characters only.
+std::string JsonString(const std::wstring& text)
 {
     std::string quoted = "\"";
-    for (const char c : text) {
+    for (const wchar_t c : text) {
         switch (c) {
-        case '"':
+        case L'"':
             quoted += "\\\"";
             break;
-        case '\\':
+        case L'\\':
             quoted += "\\\\";
             break;
-        case '\n':
+        case L'\n':
             quoted += "\\n";
             break;
-        case '\r':
+        case L'\r':
             quoted += "\\r";
             break;
-        case '\t':
+        case L'\t':
             quoted += "\\t";
             break;
         default:
-            if (static_cast<unsigned char>(c) < 0x20) {
+            if (c < 0x20 || c >= 0x7F) {
                 char escape[8];
-                wsprintfA(escape, "\\u%04x", static_cast<unsigned char>(c));
+                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned int>(c));
                 quoted += escape;
             } else {
-                quoted += c;
+                quoted += static_cast<char>(c);
             }
         }
     }
@@ -63,7 +54,13 @@ std::string JsonString(const std::string& text)
 
 std::string JsonText(const std::string& ansi)
 {
-    return JsonString(Utf8OfAnsi(ansi));
+    return JsonString(WideOfAnsi(ansi));
+}
+
+std::string JsonTime(const FILETIME& utc)
+{
+    const std::string iso = IsoLocalTime(utc);
+    return iso.empty() ? "null" : JsonText(iso);
 }
 
 std::string JsonLines(const std::vector<std::string>& lines)
@@ -76,20 +73,36 @@ std::string JsonLines(const std::vector<std::string>& lines)
 std::string JsonFinding(const Finding& finding)
 {
     return std::string("{\"severity\": \"") + SeverityName(finding.severity) + "\", \"code\": " +
-           JsonString(finding.code) + ", \"subject\": " + JsonText(finding.subject) +
+           JsonText(finding.code) + ", \"subject\": " + JsonText(finding.subject) +
            ", \"message\": " + JsonText(finding.message) + "}";
+}
+
+std::string JsonFindings(const std::vector<Finding>& findings)
+{
+    std::string array = "[";
+    for (size_t i = 0; i < findings.size(); ++i) array += (i == 0 ? "" : ", ") + JsonFinding(findings[i]);
+    return array + "]";
+}
+
+std::string JsonLog(const ReportContext& context)
+{
+    if (!context.logKnown) return "null";
+    return "{\"path\": " + JsonText(context.logPath) +
+           ", \"lastWritten\": " + (context.logExists ? JsonTime(context.logLastWritten) : "null") + "}";
 }
 
 }  // namespace
 
-std::string JsonReport(const std::wstring& launcher, CheckMode mode, const CheckReport& report, int exitStatus)
+std::string JsonReport(const ReportContext& context, const CheckReport& report, int exitStatus)
 {
-    const bool plan = mode == CheckMode::kPlan;
-    std::string findings = "[";
-    for (size_t i = 0; i < report.Findings().size(); ++i)
-        findings += std::string(i == 0 ? "" : ",\n    ") + JsonFinding(report.Findings()[i]);
-    return "{\"launcher\": " + JsonString(Utf8OfWide(launcher)) + ",\n \"mode\": \"" +
-           (plan ? "plan" : "last-run") + "\",\n \"" + (plan ? "plan" : "lastRun") +
-           "\": " + JsonLines(report.Lines()) + ",\n \"findings\": " + findings + "],\n \"exitStatus\": " +
-           std::to_string(exitStatus) + "}\n";
+    const bool plan = context.mode == CheckMode::kPlan;
+    return "{\"schemaVersion\": " + std::to_string(kJsonSchemaVersion) +
+           ", \"checkerVersion\": " + JsonText(context.checkerVersion) +
+           ", \"computer\": " + JsonString(context.computer) + ", \"checkedAt\": " + JsonTime(context.checkedAt) +
+           ", \"bootTime\": " + JsonTime(context.bootTime) +
+           ", \"launcher\": " + (context.launcherKnown ? JsonString(context.launcher) : "null") +
+           ", \"mode\": \"" + (plan ? "plan" : "last-run") + "\", \"" + (plan ? "plan" : "lastRun") +
+           "\": " + JsonLines(report.Lines()) + ", \"log\": " + JsonLog(context) +
+           ", \"findings\": " + JsonFindings(report.Findings()) + ", \"exitStatus\": " + std::to_string(exitStatus) +
+           "}\n";
 }

@@ -5,12 +5,18 @@
 #include <string>
 
 #include "checker/report/checkreport.h"
+#include "checker/report/reportcontext.h"
 
-enum class CheckMode { kPlan, kLastRun };
+// Raised only when a key changes its meaning or goes away; new keys keep it.
+const int kJsonSchemaVersion = 1;
 
-// {"launcher": ..., "mode": "plan" | "last-run", "plan" | "lastRun": [lines], "findings":
-// [{"severity", "code", "subject", "message"}], "exitStatus": N}, in UTF-8 with a final line
-// feed. Texts of the report are in the ANSI code page; launcher is the path as given.
-std::string JsonReport(const std::wstring& launcher, CheckMode mode, const CheckReport& report, int exitStatus);
+// {"schemaVersion": 1, "checkerVersion", "computer", "checkedAt", "bootTime", "launcher",
+// "mode": "plan" | "last-run", "plan" | "lastRun": [lines], "log": {"path", "lastWritten"},
+// "findings": [{"severity", "code", "subject", "message"}], "exitStatus": N} on one line,
+// ending in a line feed. Pure ASCII: every other character is written as \uXXXX (UTF-16,
+// surrogate pairs included), so that no console code page can change it. Times are
+// IsoLocalTime's; launcher and log are null when the context knows no launcher, lastWritten
+// null when there is no log. Texts of the report are in the ANSI code page.
+std::string JsonReport(const ReportContext& context, const CheckReport& report, int exitStatus);
 
 #endif

@@ -20,19 +20,31 @@ struct LastRunCase {
     bool cutOff;                 // then one more, ended while it waits
     bool logFromBeforeBoot;      // the log's last write moved to 2001 afterwards
     DWORD exitStatus;
-    std::vector<std::string> findings;  // beginnings of the errors and warnings, each exactly once
+    std::vector<std::string> findings;  // beginnings of the errors and warnings (and notes), each exactly once
+    std::string logBefore;              // the log's bytes before the runs
 };
 
 const char kMissing[] = "zstNoSuchLastRun";
 
+// What a power cut leaves: a failed run's last line cut short and padded with NUL bytes, which
+// the next start's line follows on the same line.
+const std::string kCutByPowerLoss = std::string("[zStartup] started\r\n[zStartup] Error starting service ") +
+                                    kMissing + "\r\n[zStartup] BAT fi" + std::string(6, '\0');
+
 const LastRunCase kCases[] = {
-    {"CleanRunIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0, {}},
+    {"CleanRunIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0, {}, ""},
     {"FailedStartNamedOnceAfterEarlierFailures", std::string("[START]\r\n0=") + kMissing + "\r\n", "", false, 3,
-     false, false, 2, {std::string("error: last run: \"[zStartup] Error starting service ") + kMissing + "\""}},
+     false, false, 2, {std::string("error: last run: \"[zStartup] Error starting service ") + kMissing + "\""}, ""},
     {"CutOffRunDidNotFinish", "[STOP]\r\n0={A}\r\n", "--event=global --signal-after=never", true, 0, true, false, 2,
-     {"error: last run: no \"[zStartup] stopped\" after its start"}},
-    {"NoLogMeansNoRun", "", "", false, 0, false, false, 2, {"error: no log "}},
-    {"LogFromBeforeBootIsWarned", "[START]\r\n0={A}\r\n", "", false, 1, false, true, 1, {"warning: log "}},
+     {"error: last run: no \"[zStartup] stopped\" after its start"}, ""},
+    {"NoLogMeansNoRun", "", "", false, 0, false, false, 2, {"error: no log "}, ""},
+    {"LogFromBeforeBootIsWarned", "[START]\r\n0={A}\r\n", "", false, 1, false, true, 1, {"warning: log "}, ""},
+    {"CleanRunAfterPowerCutIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0,
+     {"note: last run: it began right after a line the run before it never finished, \"[zStartup] BAT fi"
+      "\\u0000\\u0000\\u0000\\u0000\\u0000\\u0000\""},
+     kCutByPowerLoss},
+    {"ServiceNamedLikeTheStartIsNoStart", "[STOP]\r\n0=[zStartup] started\r\n", "", false, 1, false, false, 2,
+     {"error: last run: \"[zStartup] Error stopping service [zStartup] started\""}, ""},
 };
 
 class LastRun : public LauncherScenario, public ::testing::WithParamInterface<LastRunCase> {
@@ -75,6 +87,7 @@ TEST_P(LastRun, ReportsTheLastRunOnly) {
     if (!list.empty()) folder_.Write("Services.ini", list);
     folder_.Write("zStartup.bat", "@echo off\r\n");
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    if (!row.logBefore.empty()) folder_.Write("zStartup_LT.log", row.logBefore);
     ProgramRun last;
     for (int i = 0; i < row.runs; ++i) last = Run();
     if (row.cutOff) {

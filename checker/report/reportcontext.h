@@ -1,0 +1,37 @@
+// ReportContext: what a report for machines says besides the findings: which checker, on which
+// computer and when, which launcher and its log.
+#ifndef ZSTARTUP_CHECKER_REPORT_REPORTCONTEXT_H
+#define ZSTARTUP_CHECKER_REPORT_REPORTCONTEXT_H
+
+#include <windows.h>
+
+#include <string>
+
+#include "checker/launchertarget.h"
+
+enum class CheckMode { kPlan, kLastRun };
+
+struct ReportContext {
+    CheckMode mode;
+    std::string checkerVersion;  // "1.0.0.1", from the checker's version record
+    std::wstring computer;       // the computer's (NetBIOS) name, as %COMPUTERNAME% has it
+    FILETIME checkedAt;          // UTC
+    FILETIME bootTime;           // UTC: when Windows last started (WindowsStarted)
+    bool launcherKnown;          // false when the arguments were bad: launcher is null
+    std::wstring launcher;       // the full path
+    bool logKnown;               // false when there is no launcher to derive it from: log is null
+    std::string logPath;         // the log's full path, ANSI
+    bool logExists;
+    FILETIME logLastWritten;     // UTC, when logExists
+};
+
+// The context of a check in mode, read now, with no launcher yet.
+ReportContext GatherContext(CheckMode mode);
+
+// Adds the launcher asked for, which names no file: no log.
+void AddLauncherPath(const std::wstring& launcher, ReportContext& context);
+
+// Adds the launcher found and its log, as it is now.
+void AddLauncher(const LauncherTarget& target, ReportContext& context);
+
+#endif
