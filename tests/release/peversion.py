@@ -6,10 +6,13 @@ import struct
 import sys
 
 SIGNATURE = struct.pack("<I", 0xFEEF04BD)
+# The record's key, before its fixed part: the signature alone may also be a constant in code.
+KEY = "VS_VERSION_INFO\0".encode("utf-16-le")
 
 
 def fixed_info_offset(data):
-    at = data.find(SIGNATURE)
+    key = data.find(KEY)
+    at = data.find(SIGNATURE, key) if key >= 0 else -1
     while at >= 0 and at % 4:
         at = data.find(SIGNATURE, at + 1)
     if at < 0:
