@@ -9,9 +9,13 @@
 #include "checker/rights/folderrenamers.h"
 #include "checker/rights/untrustedwriters.h"
 
-bool operator==(const UntrustedWriter& a, const UntrustedWriter& b) { return a.sid == b.sid && a.rights == b.rights; }
+bool operator==(const UntrustedWriter& a, const UntrustedWriter& b) {
+    return a.sid == b.sid && a.rights == b.rights && a.unevaluated == b.unevaluated;
+}
 
-void PrintTo(const UntrustedWriter& writer, std::ostream* out) { *out << writer.sid << " 0x" << std::hex << writer.rights; }
+void PrintTo(const UntrustedWriter& writer, std::ostream* out) {
+    *out << writer.sid << " 0x" << std::hex << writer.rights << (writer.unevaluated ? " unevaluated" : "");
+}
 
 bool operator==(const RenameRight& a, const RenameRight& b) {
     return a.sid == b.sid && a.onFolder == b.onFolder && a.onParent == b.onParent;
@@ -68,6 +72,15 @@ const DescriptorCase kCases[] = {
     {"OwnerMayChangePermissions", std::string("O:") + kUser + "D:(A;;FA;;;SY)", {{kUser, WRITE_DAC}}},
     {"OwnerRightsEntryLimitsTheOwner", std::string("O:") + kUser + "D:(A;;FR;;;S-1-3-4)(A;;FA;;;SY)", {}},
     {"NullDaclLetsEveryoneIn", "", {{"S-1-1-0", kAll}}},
+    // Tokens without the denied group: Anonymous Logon lacks Everyone (ImpersonateAnonymousToken:
+    // unless EveryoneIncludesAnonymous is set); Authenticated Users never includes Guest, and
+    // Users holds INTERACTIVE, so an interactive Guest too ("Security identifiers").
+    {"DenyForEveryoneLeavesAnonymousLogon", "O:BAD:(D;;FA;;;WD)(A;;FA;;;AN)", {{"S-1-5-7", kAll}}},
+    {"DenyForAuthenticatedUsersLeavesGuests", "O:BAD:(D;;FA;;;AU)(A;;FA;;;BG)", {{"S-1-5-32-546", kAll}}},
+    {"DenyForAuthenticatedUsersLeavesTheGuestAccount", "O:BAD:(D;;FA;;;AU)(A;;SD;;;S-1-5-21-1-2-3-501)",
+     {{"S-1-5-21-1-2-3-501", DELETE}}},
+    {"DenyForAuthenticatedUsersLeavesUsers", "O:BAD:(D;;FA;;;AU)(A;;SD;;;BU)", {{"S-1-5-32-545", DELETE}}},
+    {"DenyForAuthenticatedUsersCoversAUser", std::string("O:BAD:(D;;FA;;;AU)(A;;FA;;;") + kUser + ")", {}},
 };
 
 
@@ -78,6 +91,76 @@ const DescriptorCase kNewFileCases[] = {
      {{"S-1-5-4", FILE_WRITE_DATA | FILE_APPEND_DATA}}},
     {"CreatorNotFolderOwnerOwnsIt", std::string("O:") + kUser + "D:(A;OICIIO;FA;;;CO)(A;OI;SD;;;AU)",
      {{"S-1-5-11", DELETE}}},
+};
+
+// Entries Wine's SDDL parser does not take (XA, XD, ZA, OA, OD), built as MS-DTYP lays them out.
+std::string Bytes(const void* data, size_t size) { return std::string(static_cast<const char*>(data), size); }
+
+template <typename T>
+std::string Bytes(const T& value) { return Bytes(&value, sizeof value); }
+
+std::string SidBytes(const char* text) {
+    PSID sid = nullptr;
+    if (!ConvertStringSidToSidA(text, &sid)) return std::string();
+    const std::string bytes = Bytes(sid, GetLengthSid(sid));
+    LocalFree(sid);
+    return bytes;
+}
+
+// (@User.x == 1) in the binary form: "artx", a user attribute, an int64 literal, ==.
+std::string ConditionBytes() {
+    const UINT64 one = 1;
+    return std::string("artx") + '\xF9' + Bytes(DWORD{2}) + std::string("x\0", 2) + '\x04' + Bytes(one) + '\x03' +
+           '\x02' + '\x80';
+}
+
+std::string Ace(BYTE type, DWORD mask, const std::string& body) {
+    std::string tail = Bytes(mask) + body;
+    while ((sizeof(ACE_HEADER) + tail.size()) % 4 != 0) tail += '\0';
+    const ACE_HEADER header = {type, 0, static_cast<WORD>(sizeof(ACE_HEADER) + tail.size())};
+    return Bytes(header) + tail;
+}
+
+std::string CallbackAce(BYTE type, DWORD mask, const char* sid, bool conditional) {
+    return Ace(type, mask, SidBytes(sid) + (conditional ? ConditionBytes() : std::string()));
+}
+
+std::string ObjectAce(BYTE type, DWORD mask, const char* sid) {
+    const GUID userClass = {0xbf967aba, 0x0de6, 0x11d0, {0xa2, 0x85, 0x00, 0xaa, 0x00, 0x30, 0x49, 0xe2}};
+    return Ace(type, mask, Bytes(DWORD{ACE_OBJECT_TYPE_PRESENT}) + Bytes(userClass) + SidBytes(sid));
+}
+
+std::string PlainAce(BYTE type, DWORD mask, const char* sid) { return Ace(type, mask, SidBytes(sid)); }
+
+struct BuiltCase {
+    const char* name;
+    std::vector<std::string> aces;
+    std::vector<UntrustedWriter> writers;
+};
+
+const DWORD kModify = 0x1301bf;
+const DWORD kModifyChanging = FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE;
+
+const BuiltCase kBuiltCases[] = {
+    {"ConditionalAllowGrantsItsRights", {CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true)},
+     {{"S-1-5-32-545", kAll, true}}},
+    {"CallbackAllowGrantsItsRights", {CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, kModify, "AU", false)},
+     {{"S-1-5-11", kModifyChanging, true}}},
+    {"ObjectAllowGrantsItsRights", {ObjectAce(ACCESS_ALLOWED_OBJECT_ACE_TYPE, kModify, "BU")},
+     {{"S-1-5-32-545", kModifyChanging, true}}},
+    {"CallbackObjectAllowGrantsItsRights", {ObjectAce(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE, WRITE_DAC, "WD")},
+     {{"S-1-1-0", WRITE_DAC, true}}},
+    {"ConditionalDenyIsIgnored",
+     {CallbackAce(ACCESS_DENIED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true),
+      PlainAce(ACCESS_ALLOWED_ACE_TYPE, kModify, "BU")},
+     {{"S-1-5-32-545", kModifyChanging}}},
+    {"ObjectDenyIsIgnored",
+     {ObjectAce(ACCESS_DENIED_OBJECT_ACE_TYPE, FILE_ALL_ACCESS, "WD"), PlainAce(ACCESS_ALLOWED_ACE_TYPE, DELETE, "BU")},
+     {{"S-1-5-32-545", DELETE}}},
+    {"PlainDenyStillHoldsBeforeAConditionalAllow",
+     {PlainAce(ACCESS_DENIED_ACE_TYPE, FILE_ALL_ACCESS, "BU"),
+      CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true)},
+     {}},
 };
 
 const char kAU[] = "S-1-5-11";
@@ -173,6 +256,38 @@ TEST_P(UntrustedWritersOfNewFileIn, Folder) {
 
 INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOfNewFileIn, ::testing::ValuesIn(kNewFileCases),
                          [](const ::testing::TestParamInfo<DescriptorCase>& info) { return info.param.name; });
+
+// An administrator-owned descriptor whose DACL holds exactly aces.
+class BuiltDescriptor {
+public:
+    explicit BuiltDescriptor(const std::vector<std::string>& aces) : owner_(SidBytes("BA")) {
+        std::string body;
+        for (const std::string& ace : aces) body += ace;
+        acl_.resize(sizeof(ACL) + body.size());
+        ACL header = {ACL_REVISION_DS, 0, static_cast<WORD>(acl_.size()), static_cast<WORD>(aces.size()), 0};
+        memcpy(acl_.data(), &header, sizeof header);
+        memcpy(acl_.data() + sizeof header, body.data(), body.size());
+        InitializeSecurityDescriptor(&descriptor_, SECURITY_DESCRIPTOR_REVISION);
+        SetSecurityDescriptorOwner(&descriptor_, &owner_[0], FALSE);
+        SetSecurityDescriptorDacl(&descriptor_, TRUE, reinterpret_cast<PACL>(acl_.data()), FALSE);
+    }
+    PSECURITY_DESCRIPTOR Get() { return &descriptor_; }
+
+private:
+    std::string owner_;
+    std::vector<BYTE> acl_;
+    SECURITY_DESCRIPTOR descriptor_;
+};
+
+class UntrustedWritersOfBuilt : public ::testing::TestWithParam<BuiltCase> {};
+
+TEST_P(UntrustedWritersOfBuilt, Descriptor) {
+    BuiltDescriptor descriptor(GetParam().aces);
+    EXPECT_EQ(UntrustedWriters(descriptor.Get()), GetParam().writers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOfBuilt, ::testing::ValuesIn(kBuiltCases),
+                         [](const ::testing::TestParamInfo<BuiltCase>& info) { return info.param.name; });
 
 class RenamersAlong : public ::testing::TestWithParam<ChainCase> {};
 
