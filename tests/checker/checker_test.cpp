@@ -270,24 +270,37 @@ TEST_F(CheckerFolder, ListThatIsAFolderIsAnError) {
 }
 
 // The log held by another program, as the launcher would meet it: a viewer's read access,
-// shared for writing, leaves it writable; another writer does not.
+// shared for writing, leaves it writable; another writer, or a reader sharing nothing, does not.
 TEST_F(CheckerFolder, LogHeldByAnotherProgram) {
     const struct {
         DWORD access;
+        DWORD share;
         bool held;
-    } kHolders[] = {{GENERIC_READ, false}, {GENERIC_READ | GENERIC_WRITE, true}};
+    } kHolders[] = {{GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+                    {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+                    {GENERIC_READ, 0, true}};
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("zStartup_LT.log", "earlier line\r\n");
     for (const auto& holder : kHolders) {
-        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access, holder.share,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
         CloseHandle(held);
         const std::string warning = "warning: log " + folder_.PathOf("zStartup_LT.log") + ": another program holds it";
         EXPECT_EQ(run.output.find(warning) != std::string::npos, holder.held) << run.output;
     }
+}
+
+// A folder in the log's place refuses the launcher with error 5, as a file it may not write
+// would: the advice must be to remove the folder, not to grant rights.
+TEST_F(CheckerFolder, LogThatIsAFolderIsNamedSo) {
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.MakeFolder("zStartup_LT.log");
+    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    const std::string log = folder_.PathOf("zStartup_LT.log");
+    EXPECT_NE(run.output.find("warning: log " + log + " is a folder, not a file"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("write access"), std::string::npos) << run.output;
 }
 
 TEST_F(CheckerFolder, IsLeftAsItWas) {
