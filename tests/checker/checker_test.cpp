@@ -106,6 +106,10 @@ const CheckCase kCases[] = {
      {"error: service list {LIST}, [START] key 10 is never read: keys are single characters",
       "error: service list {LIST}, [START] key A is never read: after key : comes ;",
       "error: service list {LIST}, section [STRAT] is never read"}},
+    // Values of keys the launcher never reads come from the section at once: quotes still go.
+    {"QuotedEmptyValueOfAnUnreadKeyIsEmpty", "[START]\r\n0={A}\r\nAB=\"\"\r\n CD = ' x '\r\n", Stopped(), {}, false,
+     true, {"entry 0: start {A}", "then: open "},
+     {"error: service list {LIST}, [START] key CD is never read: keys are single characters"}},
     {"ValueLongerThanTheLauncherReads", "[START]\r\n0=" + kLongValue + "\r\n", {}, {}, false, true,
      {"entry 0: start " + kLongValueCut, "then: open "},
      {"error: service list {LIST}, [START] key 0: the value is 300 characters long",
