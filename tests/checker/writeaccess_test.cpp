@@ -37,15 +37,32 @@ struct Object {
     std::vector<std::string> builtAces;  // instead of sddl when not empty
 };
 
-Object Sddl(const std::string& path, const std::string& sddl) { return {path, sddl}; }
-Object Unreadable(const std::string& path) { return {path, "", ERROR_ACCESS_DENIED}; }
-Object Missing(const std::string& path) { return {path, "", ERROR_FILE_NOT_FOUND, true}; }
+Object Sddl(const std::string& path, const std::string& sddl) {
+    Object object;
+    object.path = path;
+    object.sddl = sddl;
+    return object;
+}
+Object Unreadable(const std::string& path) {
+    Object object = Sddl(path, "");
+    object.error = ERROR_ACCESS_DENIED;
+    return object;
+}
+Object Missing(const std::string& path) {
+    Object object = Sddl(path, "");
+    object.error = ERROR_FILE_NOT_FOUND;
+    object.missing = true;
+    return object;
+}
 Object Link(const std::string& path, LinkKind kind, const std::string& resolved,
             const std::string& sddl = kAdministratorsOnly) {
-    return {path, sddl, 0, false, kind, resolved};
+    Object object = Sddl(path, sddl);
+    object.link = kind;
+    object.resolved = resolved;
+    return object;
 }
 Object Built(const std::string& path, const std::vector<std::string>& aces) {
-    Object object{path, ""};
+    Object object = Sddl(path, "");
     object.builtAces = aces;
     return object;
 }
@@ -154,7 +171,7 @@ TEST_P(WriteAccessOf, Facts) {
     for (const Object& object : GetParam().objects) objects[Upper(object.path)] = object;
     const ObjectReader read = [&](const std::string& path) {
         const auto found = objects.find(Upper(path));
-        return FactsOf(found != objects.end() ? found->second : Object{path});
+        return FactsOf(found != objects.end() ? found->second : Sddl(path, kAdministratorsOnly));
     };
     CheckReport report;
     JudgeWriteAccess(TargetOf(GetParam().launcher), GetParam().elevated, read, report);
