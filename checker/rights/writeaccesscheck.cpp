@@ -124,6 +124,7 @@ private:
     void ReportRenames(const std::vector<std::string>& folders,
                        const std::vector<std::vector<UntrustedWriter>>& chain);
     void ReportLink(const std::string& path, const ObjectFacts& facts, bool folder);
+    void ReportUnresolved(const std::string& path, const std::string& what, DWORD error);
     void ReportFileWriters(FileRole role, const std::string& path, const std::set<std::string>& named);
     void ReportNewFile(FileRole role, const std::string& path, const std::string& home);
     std::set<std::string> NamedFor(const std::string& folder) const;
@@ -155,7 +156,8 @@ void WriteAccessWalk::Add(Severity severity, const char* code, const std::string
 bool WriteAccessWalk::Readable(const std::string& path, const ObjectFacts& facts, bool aboveTheFolder)
 {
     if (facts.descriptor || facts.missing) return facts.descriptor != nullptr;
-    const std::string cannot = "cannot read the permissions of " + path + " (error " + std::to_string(facts.error) + ")";
+    const std::string cannot =
+        "cannot read the permissions of " + path + " (error " + std::to_string(facts.error) + ")";
     if (elevated) {
         Add(Severity::kError, "permissions.unreadable", path,
             cannot + ", though this check runs elevated: an account other than the administrators controls it "
@@ -225,12 +227,16 @@ void WriteAccessWalk::ReportLink(const std::string& path, const ObjectFacts& fac
             NoteUnevaluated(path, writers);
         }
     }
-    if (!facts.resolved.empty()) return;
-    const std::string message = "cannot tell where the " + kind + " " + path + " leads (error " +
-                                std::to_string(facts.resolveError) +
-                                "): whoever may create or change its target decides what the launcher uses; replace "
-                                "the " + kind + " with the real folder or file";
-    Add(elevated ? Severity::kError : Severity::kWarning, "link.target-unknown", path, message);
+    if (facts.resolved.empty()) ReportUnresolved(path, "the " + kind + " " + path, facts.resolveError);
+}
+
+// what: "the junction C:\Show", or a path with links on its way.
+void WriteAccessWalk::ReportUnresolved(const std::string& path, const std::string& what, DWORD error)
+{
+    Add(elevated ? Severity::kError : Severity::kWarning, "link.target-unknown", path,
+        "cannot tell where " + what + " leads (error " + std::to_string(error) +
+            "): whoever may create or change its target decides what the launcher uses; replace the link with the "
+            "real folder or file");
 }
 
 std::set<std::string> WriteAccessWalk::NamedFor(const std::string& folder) const
@@ -264,6 +270,8 @@ std::string WriteAccessWalk::CheckFolders(const std::string& folder, size_t link
     const std::string& resolved = Facts(folder).resolved;
     if (!linked || linksFollowed >= kMostLinksFollowed || lstrcmpiA(resolved.c_str(), folder.c_str()) == 0)
         return folder;
+    if (resolved.empty())
+        ReportUnresolved(folder, folder + ", through the links on its way,", Facts(folder).resolveError);
     const std::string home = resolved.empty() ? std::string() : CheckFolders(resolved, linksFollowed + 1);
     homes[Key(folder)] = home;
     return home;

@@ -33,7 +33,8 @@ struct Object {
     DWORD error = 0;
     bool missing = false;
     LinkKind link = LinkKind::kNone;
-    std::string resolved;  // for a link; "" with a link: cannot be told
+    std::string resolved;  // where a link, or a path with links on its way, leads; "" with a link: cannot be told
+    bool unresolvable = false;
     std::vector<std::string> builtAces;  // instead of sddl when not empty
 };
 
@@ -59,6 +60,11 @@ Object Link(const std::string& path, LinkKind kind, const std::string& resolved,
     Object object = Sddl(path, sddl);
     object.link = kind;
     object.resolved = resolved;
+    return object;
+}
+Object Unresolvable(const std::string& path) {
+    Object object = Sddl(path, kAdministratorsOnly);
+    object.unresolvable = true;
     return object;
 }
 Object Built(const std::string& path, const std::vector<std::string>& aces) {
@@ -114,6 +120,9 @@ const WalkCase kCases[] = {
      {Link("C:\\Apps", LinkKind::kSymbolicLink, "D:\\Apps"),
       Link("C:\\Apps\\Show", LinkKind::kNone, "D:\\Apps\\Show"), Sddl("D:\\Apps", kUsersDeleteChild)},
      {{N, "link.found", "C:\\Apps"}, {E, "folder.renamable", "D:\\Apps\\Show"}}},
+    {"FolderBehindALinkLeadsNowhereKnown", true, "C:\\Apps\\Show\\zStartup.exe",
+     {Link("C:\\Apps", LinkKind::kSymbolicLink, "D:\\Apps"), Unresolvable("C:\\Apps\\Show")},
+     {{N, "link.found", "C:\\Apps"}, {E, "link.target-unknown", "C:\\Apps\\Show"}}},
     {"ListLinksIntoAFolderUsersMayChange", true, kExe,
      {Link(kList, LinkKind::kSymbolicLink, "C:\\Users\\Public\\list.ini"), Sddl("C:\\Users\\Public", kUsersModify),
       Sddl("C:\\Users\\Public\\list.ini", kUsersModify)},
@@ -135,7 +144,8 @@ ObjectFacts FactsOf(const Object& object) {
     facts.missing = object.missing;
     facts.error = object.error;
     facts.link = object.link;
-    facts.resolved = object.link == LinkKind::kNone && object.resolved.empty() ? object.path : object.resolved;
+    const bool plain = object.link == LinkKind::kNone && object.resolved.empty() && !object.unresolvable;
+    facts.resolved = plain ? object.path : object.resolved;
     facts.resolveError = facts.resolved.empty() ? ERROR_FILE_NOT_FOUND : 0;
     if (!object.builtAces.empty()) {
         auto built = std::make_shared<BuiltDescriptor>(object.builtAces);
@@ -176,7 +186,8 @@ TEST_P(WriteAccessOf, Facts) {
     CheckReport report;
     JudgeWriteAccess(TargetOf(GetParam().launcher), GetParam().elevated, read, report);
     std::vector<Expected> findings;
-    for (const Finding& finding : report.Findings()) findings.emplace_back(finding.severity, finding.code, finding.subject);
+    for (const Finding& finding : report.Findings())
+        findings.emplace_back(finding.severity, finding.code, finding.subject);
     EXPECT_EQ(findings, GetParam().findings) << report.Text();
 }
 
