@@ -61,14 +61,13 @@ std::wstring SubstituteName(HANDLE link)
                         data->substituteLength / sizeof(wchar_t));
 }
 
-// WIN32_FIND_DATA holds a reparse point's tag; a root cannot be found this way and is no link.
-DWORD ReparseTag(const std::string& path)
+// The reparse tag of the object the handle is open on; 0 when it cannot be read. (Wine leaves
+// WIN32_FIND_DATA's dwReserved0 unset even for a reparse point.)
+DWORD ReparseTag(HANDLE own)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(path.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    FindClose(search);
-    return found.dwReserved0;
+    FILE_ATTRIBUTE_TAG_INFO info = {};
+    if (own == NULL || !GetFileInformationByHandleEx(own, FileAttributeTagInfo, &info, sizeof info)) return 0;
+    return info.ReparseTag;
 }
 
 void ReadResolved(const std::string& path, ObjectFacts& facts)
@@ -111,7 +110,7 @@ ObjectFacts ReadObjectFacts(const std::string& path)
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        const DWORD tag = ReparseTag(path);
+        const DWORD tag = ReparseTag(own.get());
         facts.link = LinkKindOf(attributes, tag, own && tag == IO_REPARSE_TAG_MOUNT_POINT ? SubstituteName(own.get())
                                                                                            : std::wstring());
     }

@@ -35,8 +35,8 @@ struct ObjectFacts {
 // (GetFinalPathNameByHandleW). Changes nothing.
 ObjectFacts ReadObjectFacts(const std::string& path);
 
-// The kind of a reparse point from its attributes, its tag (WIN32_FIND_DATA's dwReserved0)
-// and, for a mount-point tag, its substitute name: a volume name makes it a mount point.
+// The kind of a reparse point from its attributes, its tag (FILE_ATTRIBUTE_TAG_INFO's) and,
+// for a mount-point tag, its substitute name: a volume name makes it a mount point.
 // kNone without FILE_ATTRIBUTE_REPARSE_POINT, and for tags that are no name surrogate
 // (compressed, deduplicated or cloud files keep their own name).
 LinkKind LinkKindOf(DWORD attributes, DWORD tag, const std::wstring& substituteName);
