@@ -13,4 +13,7 @@ bash scripts/budgets.sh || status=1
 echo
 echo "== zStartupCheck --last-run on a large log (Wine) =="
 bash bench/lastrun.sh || status=1
+echo
+echo "== zStartupCheck plan of a list with many keys (Wine) =="
+bash bench/plancheck.sh || status=1
 exit $status

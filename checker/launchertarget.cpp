@@ -2,17 +2,17 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace {
 
 const DWORD kWideCapacity = 2048;
 
-std::wstring CheckerFolder()
+std::wstring LauncherBesideThisProgram()
 {
     wchar_t self[kWideCapacity];
     const DWORD length = GetModuleFileNameW(NULL, self, kWideCapacity);
-    if (length == 0 || length >= kWideCapacity) return std::wstring();
-    std::wstring path(self, length);
-    return path.substr(0, path.rfind(L'\\'));
+    return LauncherBeside(self, length, kWideCapacity);
 }
 
 std::wstring FullPath(const std::wstring& path)
@@ -25,19 +25,40 @@ std::wstring FullPath(const std::wstring& path)
 
 }  // namespace
 
+std::wstring LauncherBeside(const wchar_t* self, DWORD length, DWORD capacity)
+{
+    // A cut path's folder, or "" + "\\zStartup.exe", would name another launcher: the current
+    // drive's root's, say.
+    if (length == 0 || length >= capacity) return std::wstring();
+    const std::wstring path(self, length);
+    const size_t separator = path.rfind(L'\\');
+    if (separator == std::wstring::npos) return std::wstring();
+    return path.substr(0, separator) + L"\\zStartup.exe";
+}
+
 std::string AnsiForDisplay(const std::wstring& wide)
 {
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, NULL, 0, NULL, NULL);
+    // Best fit would name another folder (a plain L for the Polish stroked one); UTF-8 holds every
+    // character and refuses the flag.
+    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    const int length = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, NULL, 0, NULL, NULL);
     if (length <= 0) return std::string();
     std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], length, NULL, NULL);
+    WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, &text[0], length, NULL, NULL);
     text.resize(static_cast<size_t>(length) - 1);
     return text;
 }
 
 bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::string& why)
 {
-    const std::wstring wide = FullPath(argument != NULL ? argument : CheckerFolder() + L"\\zStartup.exe");
+    const std::wstring beside = argument != NULL ? std::wstring() : LauncherBesideThisProgram();
+    if (argument == NULL && beside.empty()) {
+        target.displayPath = "zStartup.exe";
+        why = "cannot read this program's own path (longer than " + std::to_string(kWideCapacity - 1) +
+              " characters?), so cannot find zStartup.exe beside it; give the launcher's path";
+        return false;
+    }
+    const std::wstring wide = FullPath(argument != NULL ? argument : beside);
     target.widePath = wide;
     target.displayPath = AnsiForDisplay(wide);
     const DWORD attributes = GetFileAttributesW(wide.c_str());

@@ -3,6 +3,8 @@
 #ifndef ZSTARTUP_CHECKER_LAUNCHERTARGET_H
 #define ZSTARTUP_CHECKER_LAUNCHERTARGET_H
 
+#include <windows.h>
+
 #include <string>
 
 #include "lowtracessupport/logpath.h"
@@ -19,14 +21,22 @@ struct LauncherTarget {
 };
 
 // Resolves argument (a path, relative to the current folder; null for zStartup.exe beside the
-// checker) and derives the paths. False, with why set, when it names no file.
+// checker) and derives the paths. False, with why set, when it names no file, or when there is
+// no argument and the checker cannot read its own path (then displayPath is "zStartup.exe"
+// and widePath empty): no other launcher is ever taken in its place.
 bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::string& why);
 
 // The full path of the log target's launcher writes: default_LT.log lies in the current
 // folder, the launcher's as this program's.
 std::string LogFullPath(const LauncherTarget& target);
 
-// Wide text in the ANSI code page, with the code page's default character for what it lacks.
+// zStartup.exe in the folder of self, this program's path as GetModuleFileNameW gave it
+// (length characters written to a buffer of capacity); "" when the path was not read whole
+// (length 0, or capacity or more) or has no folder.
+std::wstring LauncherBeside(const wchar_t* self, DWORD length, DWORD capacity);
+
+// Wide text in the ANSI code page, with the code page's default character ('?') for what it
+// lacks: no best-fit look-alikes.
 std::string AnsiForDisplay(const std::wstring& wide);
 
 #endif

@@ -65,7 +65,7 @@ int Check(const CheckOptions& options)
     LauncherTarget target;
     std::string why;
     if (!ResolveLauncher(options.launcher, target, why)) {
-        AddLauncherPath(target.widePath, context);
+        if (!target.widePath.empty()) AddLauncherPath(target.widePath, context);
         return CannotRun("check.no-launcher", target.displayPath, why, "give the path of the launcher to check",
                          options.json, context);
     }

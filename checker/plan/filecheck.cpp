@@ -28,15 +28,25 @@ std::string FolderOf(const char* path)
     return CutToFolder(folder) ? folder : ".";
 }
 
-// 0 when a line could be appended to the log at path, else the error that would stop it. An
-// existing log is opened as the launcher opens it, and closed unwritten.
-DWORD AppendError(const char* path)
+bool IsFolder(const char* path)
 {
     const DWORD attributes = GetFileAttributesA(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return OpenError(FolderOf(path).c_str(), FILE_ADD_FILE);
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return ERROR_ACCESS_DENIED;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// 0 when a line could be appended to the log file at path, else the error that would stop it.
+// An existing log is opened as the launcher opens it, and closed unwritten.
+DWORD AppendError(const char* path)
+{
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return OpenError(FolderOf(path).c_str(), FILE_ADD_FILE);
     ZFile log(path);
     return OpenLogFile(log, OPEN_EXISTING);
+}
+
+// Another program holds the file: sharing, or a lock the launcher's retries outwait only briefly.
+bool Held(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
 }
 
 }  // namespace
@@ -75,8 +85,14 @@ void CheckLog(const LauncherTarget& target, CheckReport& report)
         return;
     }
     report.Note("log.path", log, "log: " + log);
+    if (IsFolder(log.c_str())) {
+        report.Warning("log.is-folder", log,
+                       "log " + log + " is a folder, not a file: the launcher cannot open it (error 5) and every "
+                       "line is lost from the log; remove or rename the folder");
+        return;
+    }
     const DWORD error = AppendError(log.c_str());
-    if (error == ERROR_SHARING_VIOLATION) {
+    if (Held(error)) {
         report.Warning("log.held", log,
                        "log " + log + ": another program holds it open for writing, or without sharing it with "
                        "writers; the launcher waits " + std::to_string(kLogWaitMs) + " ms per line and then loses "

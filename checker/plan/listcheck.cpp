@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 
 #include "checker/plan/profilelayout.h"
@@ -111,6 +112,14 @@ std::string KeyName(unsigned int code)
     return code <= kLastListKey ? std::string(1, static_cast<char>(code)) : std::string("past the last");
 }
 
+// Names compare as the profile reader compares them: without regard to case.
+std::string Folded(const std::string& name)
+{
+    std::string folded = name;
+    if (!folded.empty()) CharUpperBuffA(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
 bool IsListSection(const std::string& name)
 {
     return lstrcmpiA(name.c_str(), "STOP") == 0 || lstrcmpiA(name.c_str(), "START") == 0;
@@ -218,19 +227,19 @@ void CheckRepeatedSection(const char* path, const WrittenSection& first, const W
 
 void CheckRepeatedKeys(const char* path, const WrittenSection& section, CheckReport& report)
 {
-    for (size_t i = 0; i < section.keys.size(); ++i) {
-        const WrittenKey& again = section.keys[i];
-        for (size_t j = 0; j < i; ++j) {
-            const WrittenKey& first = section.keys[j];
-            if (lstrcmpiA(first.name.c_str(), again.name.c_str()) != 0) continue;
-            report.Error("list.key-repeated", "[" + section.name + "] key " + again.name,
-                         std::string("service list ") + path + ", [" + section.name + "] key " + again.name +
-                             " on line " + std::to_string(again.line) + " repeats the key of line " +
-                             std::to_string(first.line) + ": the profile reader reads only the first value (" +
-                             first.value + "), so " + (again.value.empty() ? "the empty one" : again.value) +
-                             " is never read; remove one of them");
-            break;
+    std::map<std::string, const WrittenKey*> firstOf;  // by folded name
+    for (const WrittenKey& again : section.keys) {
+        const WrittenKey*& first = firstOf[Folded(again.name)];
+        if (first == NULL) {
+            first = &again;
+            continue;
         }
+        report.Error("list.key-repeated", "[" + section.name + "] key " + again.name,
+                     std::string("service list ") + path + ", [" + section.name + "] key " + again.name +
+                         " on line " + std::to_string(again.line) + " repeats the key of line " +
+                         std::to_string(first->line) + ": the profile reader reads only the first value (" +
+                         first->value + "), so " + (again.value.empty() ? "the empty one" : again.value) +
+                         " is never read; remove one of them");
     }
 }
 
@@ -239,12 +248,16 @@ void CheckRepeatedKeys(const char* path, const WrittenSection& section, CheckRep
 void CheckRepeats(const char* path, CheckReport& report)
 {
     const std::vector<WrittenSection> sections = ReadProfileLayout(path);
-    for (size_t i = 0; i < sections.size(); ++i) {
-        if (!IsListSection(sections[i].name)) continue;
-        size_t first = 0;
-        while (lstrcmpiA(sections[first].name.c_str(), sections[i].name.c_str()) != 0) ++first;
-        if (first == i) CheckRepeatedKeys(path, sections[i], report);
-        else CheckRepeatedSection(path, sections[first], sections[i], report);
+    std::map<std::string, const WrittenSection*> firstOf;  // by folded name
+    for (const WrittenSection& section : sections) {
+        if (!IsListSection(section.name)) continue;
+        const WrittenSection*& first = firstOf[Folded(section.name)];
+        if (first == NULL) {
+            first = &section;
+            CheckRepeatedKeys(path, section, report);
+        } else {
+            CheckRepeatedSection(path, *first, section, report);
+        }
     }
 }
 

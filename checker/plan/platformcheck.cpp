@@ -4,17 +4,6 @@
 
 namespace {
 
-bool Elevated()
-{
-    HANDLE token = NULL;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
-    TOKEN_ELEVATION elevation = {};
-    DWORD size = 0;
-    const BOOL read = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-    CloseHandle(token);
-    return read && elevation.TokenIsElevated != 0;
-}
-
 bool SixtyFourBitWindows()
 {
 #ifdef _WIN64
@@ -27,9 +16,20 @@ bool SixtyFourBitWindows()
 
 }  // namespace
 
+bool RunsElevated()
+{
+    HANDLE token = NULL;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    TOKEN_ELEVATION elevation = {};
+    DWORD size = 0;
+    const BOOL read = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
+    CloseHandle(token);
+    return read && elevation.TokenIsElevated != 0;
+}
+
 void CheckPlatform(const LauncherTarget& target, CheckReport& report)
 {
-    if (!Elevated()) {
+    if (!RunsElevated()) {
         report.Warning("platform.not-elevated", "zStartupCheck",
                        "this check runs without elevation: the launcher needs the rights of the scheduled task with "
                        "highest privileges, and findings about rights here are this account's; run it elevated");

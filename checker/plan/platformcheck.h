@@ -5,6 +5,10 @@
 #include "checker/launchertarget.h"
 #include "checker/report/checkreport.h"
 
+// True when this process runs elevated (its token's TokenElevation); false when that cannot
+// be read.
+bool RunsElevated();
+
 // A warning when this process is not elevated; a note when the launcher is a 32-bit program
 // on 64-bit Windows.
 void CheckPlatform(const LauncherTarget& target, CheckReport& report);

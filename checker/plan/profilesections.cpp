@@ -2,49 +2,100 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <set>
+
 namespace {
 
 // Beyond this a profile file is not a service list; what is read is still consistent.
 const DWORD kMaxText = 1 << 20;
 
-// What GetPrivateProfileStringA gives for section and key, read into a buffer that grows until
-// it fits. A null section lists the sections, a null key the keys of section: names, each
-// ending in a 0 byte. A cut text comes back one byte short of the buffer, a cut list two.
-std::string ProfileText(const char* section, const char* key, const char* path)
+// What read (a profile call filling a buffer of a size) gives, in a buffer that grows until it
+// fits. A cut text comes back one byte short of the buffer, a cut list of 0-ended strings two.
+std::string GrowingRead(const std::function<DWORD(char*, DWORD)>& read, DWORD shortOfFull)
 {
-    const DWORD shortOfFull = section == NULL || key == NULL ? 2 : 1;
     std::vector<char> buffer(512);
     DWORD length = 0;
     for (;;) {
-        length = GetPrivateProfileStringA(section, key, "", buffer.data(), static_cast<DWORD>(buffer.size()), path);
+        length = read(buffer.data(), static_cast<DWORD>(buffer.size()));
         if (length + shortOfFull < buffer.size() || buffer.size() >= kMaxText) break;
         buffer.resize(buffer.size() * 2);
     }
     return std::string(buffer.data(), length);
 }
 
-bool Listed(const std::vector<std::string>& names, const std::string& name)
+// What GetPrivateProfileStringA gives for section and key; a null section lists the sections.
+std::string ProfileText(const char* section, const char* key, const char* path)
 {
-    for (const std::string& listed : names) {
-        if (lstrcmpiA(listed.c_str(), name.c_str()) == 0) return true;
-    }
-    return false;
+    return GrowingRead([&](char* buffer, DWORD size) {
+        return GetPrivateProfileStringA(section, key, "", buffer, size, path);
+    }, section == NULL || key == NULL ? 2 : 1);
 }
 
-// Each name once: a repeated section or key reads as its first.
-std::vector<std::string> NameList(const char* section, const char* path)
+// Names compare as the profile reader compares them: without regard to case.
+std::string Folded(const std::string& name)
 {
-    const std::string list = ProfileText(section, NULL, path);
+    std::string folded = name;
+    if (!folded.empty()) CharUpperBuffA(&folded[0], static_cast<DWORD>(folded.size()));
+    return folded;
+}
+
+// The sections, each once, in order: a repeated section reads as its first.
+std::vector<std::string> NameList(const char* path)
+{
+    const std::string list = ProfileText(NULL, NULL, path);
     std::vector<std::string> names;
+    std::set<std::string> seen;
     for (size_t at = 0; at < list.size();) {
         size_t end = list.find('\0', at);
         if (end == std::string::npos) end = list.size();
         if (end == at) break;  // an empty name ends the list
         const std::string name = list.substr(at, end - at);
-        if (!Listed(names, name)) names.push_back(name);
+        if (seen.insert(Folded(name)).second) names.push_back(name);
         at = end + 1;
     }
     return names;
+}
+
+std::string Trimmed(const std::string& text)
+{
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// One pair of surrounding quotes, single or double, is not part of the value
+// (GetPrivateProfileString's documentation).
+std::string Unquoted(const std::string& value)
+{
+    const bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+    return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+// The keys of section, each once (the first of a repeated key), from one
+// GetPrivateProfileSectionA call: asking key by key costs a search of the section each. Lines
+// without '=' and keys without a name are no keys.
+std::vector<ProfileKey> SectionKeys(const char* section, const char* path)
+{
+    const std::string lines = GrowingRead([&](char* buffer, DWORD size) {
+        return GetPrivateProfileSectionA(section, buffer, size, path);
+    }, 2);
+    std::vector<ProfileKey> keys;
+    std::set<std::string> seen;
+    for (size_t at = 0; at < lines.size();) {
+        size_t end = lines.find('\0', at);
+        if (end == std::string::npos) end = lines.size();
+        if (end == at) break;
+        const std::string line = lines.substr(at, end - at);
+        at = end + 1;
+        const size_t equals = line.find('=');
+        const std::string name = Trimmed(line.substr(0, equals));
+        if (equals == std::string::npos || name.empty() || !seen.insert(Folded(name)).second) continue;
+        // The launcher's own keys, single characters, exactly as it reads them.
+        keys.push_back({name, name.size() == 1 ? ProfileText(section, name.c_str(), path)
+                                                : Unquoted(Trimmed(line.substr(equals + 1)))});
+    }
+    return keys;
 }
 
 }  // namespace
@@ -52,11 +103,6 @@ std::vector<std::string> NameList(const char* section, const char* path)
 std::vector<ProfileSection> ReadProfileSections(const char* path)
 {
     std::vector<ProfileSection> sections;
-    for (const std::string& name : NameList(NULL, path)) {
-        ProfileSection section = {name, {}};
-        for (const std::string& key : NameList(name.c_str(), path))
-            section.keys.push_back({key, ProfileText(name.c_str(), key.c_str(), path)});
-        sections.push_back(section);
-    }
+    for (const std::string& name : NameList(path)) sections.push_back({name, SectionKeys(name.c_str(), path)});
     return sections;
 }

@@ -2,12 +2,16 @@
 
 #include <sddl.h>
 
+#include <cstddef>
+
 #include <map>
+#include <set>
 
 namespace {
 
 const char kEveryone[] = "S-1-1-0";
 const char kAuthenticatedUsers[] = "S-1-5-11";
+const char kAnonymous[] = "S-1-5-7";
 const char kOwnerRights[] = "S-1-3-4";
 const char kCreatorOwner[] = "S-1-3-0";
 const char kCreatorGroup[] = "S-1-3-1";
@@ -17,6 +21,18 @@ const char* const kTrusted[] = {
     kAdministrators,
     "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464",  // TrustedInstaller
 };
+// Accounts and groups with members whose tokens lack Authenticated Users: Microsoft's
+// "Security identifiers" says it never includes Guest; Users holds INTERACTIVE, and so a Guest
+// signed in at the console.
+const char* const kMayLackAuthenticatedUsers[] = {
+    kEveryone,
+    kAnonymous,
+    "S-1-5-32-546",  // Guests
+    "S-1-5-32-545",  // Users
+    "S-1-5-4",       // INTERACTIVE
+};
+// The Guest account and Domain Guests: their relative identifiers in any machine's or domain's SIDs.
+const char* const kGuestRids[] = {"-501", "-514"};
 
 std::string SidText(PSID sid)
 {
@@ -35,11 +51,28 @@ bool Trusted(const std::string& sid)
     return false;
 }
 
-DWORD ChangingRightsOf(ACCESS_MASK mask)
+bool EndsWith(const std::string& text, const std::string& end)
+{
+    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+bool MayLackAuthenticatedUsers(const std::string& sid)
+{
+    for (const char* group : kMayLackAuthenticatedUsers) {
+        if (sid == group) return true;
+    }
+    if (sid.compare(0, 9, "S-1-5-21-") != 0) return false;
+    for (const char* rid : kGuestRids) {
+        if (EndsWith(sid, rid)) return true;
+    }
+    return false;
+}
+
+DWORD ChangingRightsOf(ACCESS_MASK mask, DWORD ofInterest)
 {
     GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
     MapGenericMask(&mask, &mapping);
-    return mask & kChangingRights;
+    return mask & ofInterest;
 }
 
 // Rights granted and denied so far, per account, walking the DACL in order.
@@ -47,32 +80,35 @@ class DaclWalk {
 public:
     void Deny(const std::string& sid, DWORD rights) { denied[sid] |= rights; }
 
-    void Allow(const std::string& sid, DWORD rights)
+    void Allow(const std::string& sid, DWORD rights, bool unevaluated)
     {
-        DWORD refused = denied[sid] | denied[kEveryone];
-        if (sid != kEveryone) refused |= denied[kAuthenticatedUsers];
-        Grant(sid, rights & ~refused);
+        DWORD refused = denied[sid];
+        if (sid != kAnonymous) refused |= denied[kEveryone];
+        if (!MayLackAuthenticatedUsers(sid)) refused |= denied[kAuthenticatedUsers];
+        Grant(sid, rights & ~refused, unevaluated);
     }
 
     // Rights no entry can deny.
-    void Grant(const std::string& sid, DWORD rights)
+    void Grant(const std::string& sid, DWORD rights, bool unevaluated = false)
     {
         const DWORD gained = rights & ~granted[sid];
         if (gained == 0) return;
         if (granted[sid] == 0) order.push_back(sid);
         granted[sid] |= gained;
+        if (unevaluated) fromUnevaluated.insert(sid);
     }
 
     std::vector<UntrustedWriter> Writers() const
     {
         std::vector<UntrustedWriter> writers;
-        for (const std::string& sid : order) writers.push_back({sid, granted.at(sid)});
+        for (const std::string& sid : order) writers.push_back({sid, granted.at(sid), fromUnevaluated.count(sid) != 0});
         return writers;
     }
 
 private:
     std::map<std::string, DWORD> denied;
     std::map<std::string, DWORD> granted;
+    std::set<std::string> fromUnevaluated;
     std::vector<std::string> order;
 };
 
@@ -87,29 +123,82 @@ bool InScope(BYTE aceFlags, Scope scope)
     return (aceFlags & INHERIT_ONLY_ACE) == 0;
 }
 
+// What an allow or deny entry says; the evaluated kinds are the plain ones.
+struct Entry {
+    bool allow;
+    bool evaluated;
+    ACCESS_MASK mask;
+    std::string sid;
+};
+
+// The SID of an object entry, after its flags and the GUIDs they announce; null when the entry
+// is too short for its flags.
+const BYTE* ObjectEntrySid(const ACCESS_ALLOWED_OBJECT_ACE* entry)
+{
+    if (entry->Header.AceSize < offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType)) return NULL;
+    const BYTE* at = reinterpret_cast<const BYTE*>(&entry->ObjectType);
+    if ((entry->Flags & ACE_OBJECT_TYPE_PRESENT) != 0) at += sizeof(GUID);
+    if ((entry->Flags & ACE_INHERITED_OBJECT_TYPE_PRESENT) != 0) at += sizeof(GUID);
+    return at;
+}
+
+// False for kinds that neither grant nor deny (audit, label...) and for a SID past the entry's end.
+bool ReadEntry(const ACE_HEADER* header, Entry& entry)
+{
+    const BYTE* sid = NULL;
+    switch (header->AceType) {
+    case ACCESS_ALLOWED_ACE_TYPE:
+    case ACCESS_DENIED_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
+    case ACCESS_DENIED_CALLBACK_ACE_TYPE:
+        // These share one layout up to the SID; a callback's data follows it.
+        sid = reinterpret_cast<const BYTE*>(&reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->SidStart);
+        break;
+    case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
+    case ACCESS_DENIED_OBJECT_ACE_TYPE:
+    case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
+    case ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE:
+        sid = ObjectEntrySid(reinterpret_cast<const ACCESS_ALLOWED_OBJECT_ACE*>(header));
+        break;
+    default:
+        return false;
+    }
+    const BYTE* end = reinterpret_cast<const BYTE*>(header) + header->AceSize;
+    const size_t room = sid != NULL && sid < end ? static_cast<size_t>(end - sid) : 0;
+    if (room < sizeof(SID) - sizeof(DWORD) || !IsValidSid(const_cast<BYTE*>(sid)) ||
+        GetLengthSid(const_cast<BYTE*>(sid)) > room)
+        return false;
+    entry.allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE ||
+                  header->AceType == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
+                  header->AceType == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
+    entry.evaluated = header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_DENIED_ACE_TYPE;
+    entry.mask = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->Mask;
+    entry.sid = SidText(const_cast<BYTE*>(sid));
+    return true;
+}
+
 // Walks the ACEs in scope; the OWNER RIGHTS entries stand for owner.
-bool WalkDacl(PACL dacl, Scope scope, const std::string& owner, DaclWalk& walk)
+bool WalkDacl(PACL dacl, Scope scope, const std::string& owner, DWORD ofInterest, DaclWalk& walk)
 {
     bool ownerRightsSeen = false;
     for (DWORD i = 0; i < dacl->AceCount; ++i) {
         void* ace = NULL;
         if (!GetAce(dacl, i, &ace)) continue;
         const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
-        if (!InScope(header->AceFlags, scope)) continue;
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
-        // Allowed and denied entries share one layout.
-        const ACCESS_ALLOWED_ACE* entry = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-        std::string sid = SidText(const_cast<DWORD*>(&entry->SidStart));
+        Entry entry;
+        if (!InScope(header->AceFlags, scope) || !ReadEntry(header, entry)) continue;
+        // A deny entry that might not apply denies nothing for certain.
+        if (!entry.allow && !entry.evaluated) continue;
         // Placeholders: in an entry that applies they are in no token; in one a new file
         // inherits they become its creator, an administrator.
-        if (sid == kCreatorOwner || sid == kCreatorGroup) continue;
-        if (sid == kOwnerRights) {
+        if (entry.sid == kCreatorOwner || entry.sid == kCreatorGroup) continue;
+        if (entry.sid == kOwnerRights) {
             ownerRightsSeen = true;
-            sid = owner;
+            entry.sid = owner;
         }
-        const DWORD rights = ChangingRightsOf(entry->Mask);
-        if (header->AceType == ACCESS_DENIED_ACE_TYPE) walk.Deny(sid, rights);
-        else walk.Allow(sid, rights);
+        const DWORD rights = ChangingRightsOf(entry.mask, ofInterest);
+        if (entry.allow) walk.Allow(entry.sid, rights, !entry.evaluated);
+        else walk.Deny(entry.sid, rights);
     }
     return ownerRightsSeen;
 }
@@ -135,7 +224,7 @@ std::vector<UntrustedWriter> Untrusted(const std::vector<UntrustedWriter>& write
 
 }  // namespace
 
-std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor)
+std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor, DWORD ofInterest)
 {
     PSID ownerSid = NULL;
     BOOL defaulted = FALSE;
@@ -146,9 +235,9 @@ std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor)
     DaclWalk walk;
     bool ownerRightsSeen = false;
     if (dacl == NULL) {
-        walk.Allow(kEveryone, kChangingRights);
+        walk.Allow(kEveryone, ofInterest, false);
     } else {
-        ownerRightsSeen = WalkDacl(dacl, Scope::kThisObject, owner, walk);
+        ownerRightsSeen = WalkDacl(dacl, Scope::kThisObject, owner, ofInterest, walk);
     }
     // The owner may change the permissions whatever the entries deny, unless OWNER RIGHTS
     // entries replace that right.
@@ -160,7 +249,7 @@ std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR fold
 {
     const PACL dacl = DaclOf(folder);
     DaclWalk walk;
-    if (dacl != NULL) WalkDacl(dacl, Scope::kNewFile, kAdministrators, walk);
+    if (dacl != NULL) WalkDacl(dacl, Scope::kNewFile, kAdministrators, kChangingRights, walk);
     return Untrusted(walk.Writers());
 }
 
@@ -177,6 +266,7 @@ std::string DescribeRights(DWORD rights, bool folder)
         {DELETE, "delete", "delete the folder"},
         {WRITE_DAC, "change permissions", "change permissions"},
         {WRITE_OWNER, "take ownership", "take ownership"},
+        {FILE_WRITE_ATTRIBUTES, "change attributes", "change attributes"},
     };
     std::string words;
     for (const auto& word : kWords) {

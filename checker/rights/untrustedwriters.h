@@ -13,21 +13,33 @@
 // ownership.
 const DWORD kChangingRights =
     FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+// A junction, symbolic link or mount point is pointed elsewhere by whoever may set its reparse
+// data, which takes write data or write attributes on the link itself (MS-FSA,
+// FSCTL_SET_REPARSE_POINT).
+const DWORD kLinkChangingRights = kChangingRights | FILE_WRITE_ATTRIBUTES;
 
 struct UntrustedWriter {
     std::string sid;  // S-1-...
     DWORD rights;     // the changing rights it holds
+    // Some of them come from an entry the checker cannot evaluate (conditional, callback or
+    // object-specific), counted as granting them.
+    bool unevaluated = false;
 };
 
 // Accounts other than SYSTEM, Administrators and TrustedInstaller that hold changing rights
-// on the object the descriptor (owner and DACL) protects, in the order the DACL first names
-// them. The DACL is evaluated in order as Windows does: inherit-only entries do not apply,
-// and CREATOR OWNER and CREATOR GROUP in an entry that applies match no one's token; a deny
-// entry takes its rights from its own account and, for Everyone and Authenticated
-// Users, from every account that belongs to them. The owner may change the
-// permissions whatever the entries deny, unless OWNER RIGHTS entries say otherwise. A missing
-// (null) DACL gives Everyone every right.
-std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor);
+// (those of interest: kChangingRights, or kLinkChangingRights for a link) on the object the
+// descriptor (owner and DACL) protects, in the order the DACL first names them. The DACL is
+// evaluated in order as Windows does: inherit-only entries do not apply, and CREATOR OWNER
+// and CREATOR GROUP in an entry that applies match no one's token. A deny entry takes its
+// rights from its own account and from the accounts sure to hold its group: for Everyone,
+// every account but Anonymous Logon (whose token lacks Everyone unless a policy adds it); for
+// Authenticated Users, every account but Everyone, Anonymous Logon, Guests, the Guest account,
+// Domain Guests, and Users and INTERACTIVE (a Guest signed in interactively belongs to both).
+// Conditional, callback and object-specific allow entries grant their rights to their account
+// (marked unevaluated); deny entries of those kinds are ignored, since they may not apply. The
+// owner may change the permissions whatever the entries deny, unless OWNER RIGHTS entries say
+// otherwise. A missing (null) DACL gives Everyone every right.
+std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor, DWORD ofInterest = kChangingRights);
 
 // The same for a file not yet created in the folder the descriptor protects, from the entries
 // such a file inherits (object-inherit ones, inherit-only or not). Its creator, and so its
@@ -37,7 +49,8 @@ std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor);
 // creator's default permissions, and the result is empty.
 std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder);
 
-// The rights in words, for a file or a folder: "write, change permissions".
+// The rights in words, for a file or a folder: "write, change permissions" (write attributes
+// as "change attributes").
 std::string DescribeRights(DWORD rights, bool folder);
 
 #endif

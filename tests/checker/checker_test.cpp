@@ -106,6 +106,10 @@ const CheckCase kCases[] = {
      {"error: service list {LIST}, [START] key 10 is never read: keys are single characters",
       "error: service list {LIST}, [START] key A is never read: after key : comes ;",
       "error: service list {LIST}, section [STRAT] is never read"}},
+    // Values of keys the launcher never reads come from the section at once: quotes still go.
+    {"QuotedEmptyValueOfAnUnreadKeyIsEmpty", "[START]\r\n0={A}\r\nAB=\"\"\r\n CD = ' x '\r\n", Stopped(), {}, false,
+     true, {"entry 0: start {A}", "then: open "},
+     {"error: service list {LIST}, [START] key CD is never read: keys are single characters"}},
     {"ValueLongerThanTheLauncherReads", "[START]\r\n0=" + kLongValue + "\r\n", {}, {}, false, true,
      {"entry 0: start " + kLongValueCut, "then: open "},
      {"error: service list {LIST}, [START] key 0: the value is 300 characters long",
@@ -270,24 +274,37 @@ TEST_F(CheckerFolder, ListThatIsAFolderIsAnError) {
 }
 
 // The log held by another program, as the launcher would meet it: a viewer's read access,
-// shared for writing, leaves it writable; another writer does not.
+// shared for writing, leaves it writable; another writer, or a reader sharing nothing, does not.
 TEST_F(CheckerFolder, LogHeldByAnotherProgram) {
     const struct {
         DWORD access;
+        DWORD share;
         bool held;
-    } kHolders[] = {{GENERIC_READ, false}, {GENERIC_READ | GENERIC_WRITE, true}};
+    } kHolders[] = {{GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+                    {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+                    {GENERIC_READ, 0, true}};
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("zStartup_LT.log", "earlier line\r\n");
     for (const auto& holder : kHolders) {
-        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                  nullptr);
+        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access, holder.share,
+                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
         CloseHandle(held);
         const std::string warning = "warning: log " + folder_.PathOf("zStartup_LT.log") + ": another program holds it";
         EXPECT_EQ(run.output.find(warning) != std::string::npos, holder.held) << run.output;
     }
+}
+
+// A folder in the log's place refuses the launcher with error 5, as a file it may not write
+// would: the advice must be to remove the folder, not to grant rights.
+TEST_F(CheckerFolder, LogThatIsAFolderIsNamedSo) {
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.MakeFolder("zStartup_LT.log");
+    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    const std::string log = folder_.PathOf("zStartup_LT.log");
+    EXPECT_NE(run.output.find("warning: log " + log + " is a folder, not a file"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("write access"), std::string::npos) << run.output;
 }
 
 TEST_F(CheckerFolder, IsLeftAsItWas) {

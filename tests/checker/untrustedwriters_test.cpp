@@ -8,10 +8,15 @@
 
 #include "checker/rights/folderrenamers.h"
 #include "checker/rights/untrustedwriters.h"
+#include "tests/checker/builtdescriptor.h"
 
-bool operator==(const UntrustedWriter& a, const UntrustedWriter& b) { return a.sid == b.sid && a.rights == b.rights; }
+bool operator==(const UntrustedWriter& a, const UntrustedWriter& b) {
+    return a.sid == b.sid && a.rights == b.rights && a.unevaluated == b.unevaluated;
+}
 
-void PrintTo(const UntrustedWriter& writer, std::ostream* out) { *out << writer.sid << " 0x" << std::hex << writer.rights; }
+void PrintTo(const UntrustedWriter& writer, std::ostream* out) {
+    *out << writer.sid << " 0x" << std::hex << writer.rights << (writer.unevaluated ? " unevaluated" : "");
+}
 
 bool operator==(const RenameRight& a, const RenameRight& b) {
     return a.sid == b.sid && a.onFolder == b.onFolder && a.onParent == b.onParent;
@@ -68,6 +73,15 @@ const DescriptorCase kCases[] = {
     {"OwnerMayChangePermissions", std::string("O:") + kUser + "D:(A;;FA;;;SY)", {{kUser, WRITE_DAC}}},
     {"OwnerRightsEntryLimitsTheOwner", std::string("O:") + kUser + "D:(A;;FR;;;S-1-3-4)(A;;FA;;;SY)", {}},
     {"NullDaclLetsEveryoneIn", "", {{"S-1-1-0", kAll}}},
+    // Tokens without the denied group: Anonymous Logon lacks Everyone (ImpersonateAnonymousToken:
+    // unless EveryoneIncludesAnonymous is set); Authenticated Users never includes Guest, and
+    // Users holds INTERACTIVE, so an interactive Guest too ("Security identifiers").
+    {"DenyForEveryoneLeavesAnonymousLogon", "O:BAD:(D;;FA;;;WD)(A;;FA;;;AN)", {{"S-1-5-7", kAll}}},
+    {"DenyForAuthenticatedUsersLeavesGuests", "O:BAD:(D;;FA;;;AU)(A;;FA;;;BG)", {{"S-1-5-32-546", kAll}}},
+    {"DenyForAuthenticatedUsersLeavesTheGuestAccount", "O:BAD:(D;;FA;;;AU)(A;;SD;;;S-1-5-21-1-2-3-501)",
+     {{"S-1-5-21-1-2-3-501", DELETE}}},
+    {"DenyForAuthenticatedUsersLeavesUsers", "O:BAD:(D;;FA;;;AU)(A;;SD;;;BU)", {{"S-1-5-32-545", DELETE}}},
+    {"DenyForAuthenticatedUsersCoversAUser", std::string("O:BAD:(D;;FA;;;AU)(A;;FA;;;") + kUser + ")", {}},
 };
 
 
@@ -78,6 +92,37 @@ const DescriptorCase kNewFileCases[] = {
      {{"S-1-5-4", FILE_WRITE_DATA | FILE_APPEND_DATA}}},
     {"CreatorNotFolderOwnerOwnsIt", std::string("O:") + kUser + "D:(A;OICIIO;FA;;;CO)(A;OI;SD;;;AU)",
      {{"S-1-5-11", DELETE}}},
+};
+
+struct BuiltCase {
+    const char* name;
+    std::vector<std::string> aces;
+    std::vector<UntrustedWriter> writers;
+};
+
+const DWORD kModify = 0x1301bf;
+const DWORD kModifyChanging = FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE;
+
+const BuiltCase kBuiltCases[] = {
+    {"ConditionalAllowGrantsItsRights", {CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true)},
+     {{"S-1-5-32-545", kAll, true}}},
+    {"CallbackAllowGrantsItsRights", {CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, kModify, "AU", false)},
+     {{"S-1-5-11", kModifyChanging, true}}},
+    {"ObjectAllowGrantsItsRights", {ObjectAce(ACCESS_ALLOWED_OBJECT_ACE_TYPE, kModify, "BU")},
+     {{"S-1-5-32-545", kModifyChanging, true}}},
+    {"CallbackObjectAllowGrantsItsRights", {ObjectAce(ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE, WRITE_DAC, "WD")},
+     {{"S-1-1-0", WRITE_DAC, true}}},
+    {"ConditionalDenyIsIgnored",
+     {CallbackAce(ACCESS_DENIED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true),
+      PlainAce(ACCESS_ALLOWED_ACE_TYPE, kModify, "BU")},
+     {{"S-1-5-32-545", kModifyChanging}}},
+    {"ObjectDenyIsIgnored",
+     {ObjectAce(ACCESS_DENIED_OBJECT_ACE_TYPE, FILE_ALL_ACCESS, "WD"), PlainAce(ACCESS_ALLOWED_ACE_TYPE, DELETE, "BU")},
+     {{"S-1-5-32-545", DELETE}}},
+    {"PlainDenyStillHoldsBeforeAConditionalAllow",
+     {PlainAce(ACCESS_DENIED_ACE_TYPE, FILE_ALL_ACCESS, "BU"),
+      CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true)},
+     {}},
 };
 
 const char kAU[] = "S-1-5-11";
@@ -173,6 +218,16 @@ TEST_P(UntrustedWritersOfNewFileIn, Folder) {
 
 INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOfNewFileIn, ::testing::ValuesIn(kNewFileCases),
                          [](const ::testing::TestParamInfo<DescriptorCase>& info) { return info.param.name; });
+
+class UntrustedWritersOfBuilt : public ::testing::TestWithParam<BuiltCase> {};
+
+TEST_P(UntrustedWritersOfBuilt, Descriptor) {
+    BuiltDescriptor descriptor(GetParam().aces);
+    EXPECT_EQ(UntrustedWriters(descriptor.Get()), GetParam().writers);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOfBuilt, ::testing::ValuesIn(kBuiltCases),
+                         [](const ::testing::TestParamInfo<BuiltCase>& info) { return info.param.name; });
 
 class RenamersAlong : public ::testing::TestWithParam<ChainCase> {};
 
