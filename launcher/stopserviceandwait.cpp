@@ -8,19 +8,23 @@
 
 namespace {
 
-// After an accepted stop request: the service's own word when it has an event, the state
-// when its event exists but cannot be waited on, nothing when it has none.
+// After an accepted stop request: the service's own word when it has an event that can still
+// give it, nothing when it has none, and the state in every other case: a name that exists
+// but is refused, signalled already, or another account's, proves nothing.
 DWORD WaitForStop(SC_HANDLE service, const StopEvent& event, DWORD timeout)
 {
     switch (event.State()) {
-    case StopEventState::kOpened:
+    case StopEventState::kWaitable:
         return WaitForSingleObject(event.Handle(), timeout) == WAIT_OBJECT_0 ? 0 : kTimeoutResult;
-    case StopEventState::kUnopenable:
-        return WaitUntilStopped(service, Deadline(timeout));
     case StopEventState::kAbsent:
+        return 0;
+    case StopEventState::kRefused:
+    case StopEventState::kSignalled:
+    case StopEventState::kForeignOwner:
+    case StopEventState::kOwnerUnknown:
         break;
     }
-    return 0;
+    return WaitUntilStopped(service, Deadline(timeout));
 }
 
 }  // namespace
@@ -31,7 +35,7 @@ DWORD StopServiceAndWait(const char* serviceName, DWORD timeout)
     const DWORD error = handles.Open(serviceName, kStopAccess);
     if (error != 0) return error;
 
-    // Opened before the stop request, while the service still holds it.
+    // Opened, and looked at, before the stop request, while the service still holds it.
     const StopEvent event(handles.Manager(), serviceName);
     // The state the stop request reports is not examined: the event is the service's word.
     SERVICE_STATUS status;

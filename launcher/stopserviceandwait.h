@@ -4,11 +4,12 @@
 
 #include <windows.h>
 
-// A stopping service announces that it has finished with its event "Global\<name>.Event" or
-// "<name>.Event", <name> spelt as the service is registered (see StopEvent). When the event
-// can be opened, waits up to timeout ms (kNoTimeout: no limit) for it to be signalled.
-// When it exists but cannot be opened (the service kept the default descriptor, or the name
-// belongs to another kind of object), polls the service's state every 50 ms until it is
+// A stopping service announces that it has finished with its event "Global\<name>.Event" or,
+// when no object has that name, "<name>.Event", <name> spelt as the service is registered (see
+// StopEvent). When the event is the service's own (its owner an account the service can run
+// as) and not signalled before the request, waits up to timeout ms (kNoTimeout: no limit) for
+// it to be signalled. When the name exists but the event is refused, already signalled,
+// another account's or of unknown owner, polls the service's state every 50 ms until it is
 // stopped, within the same timeout. When there is no event, the service counts as stopped as
 // soon as it accepts the stop control.
 //

@@ -10,9 +10,36 @@
 // write); writers are kept exclusive, so that two lines never interleave.
 const DWORD kLogAccess = GENERIC_WRITE;
 const DWORD kLogShareMode = FILE_SHARE_READ;
-// How long one line waits for a log that another writer, or a program that shares nothing,
-// holds: a few short, growing pauses, then the line is lost from the file.
+// How long a run waits, in all, for a log that another writer, or a program that shares
+// nothing, holds: a few short, growing pauses, then lines are lost from the file.
 const DWORD kLogWaitMs = 500;
+
+// Whether error says that another handle holds the log: a sharing violation (32) from the
+// open, or a lock violation (33) from the open or from a write into a range that another
+// handle has locked.
+bool LogHeldByAnother(DWORD error);
+
+// The pauses of one wait for a held log, taken from a budget of milliseconds that later
+// waits share: once it is spent, each attempt is made once and not repeated.
+class LogWait {
+public:
+    // budgetMs is read now and lowered, by the time this wait has taken, at each pause.
+    explicit LogWait(DWORD& budgetMs);
+
+    // After an attempt that failed with error: when error is a hold (LogHeldByAnother) and
+    // budget is left, pauses (1 ms, then doubling up to 64 ms, never past the budget) and
+    // returns true, for the caller to try again. Otherwise false, at once.
+    bool PauseAfter(DWORD error);
+
+    LogWait(const LogWait&) = delete;             // lowers the caller's budget
+    LogWait& operator=(const LogWait&) = delete;  // lowers the caller's budget
+
+private:
+    DWORD& budgetMs;
+    const DWORD initialBudgetMs;
+    const DWORD start;
+    DWORD pauseMs;
+};
 
 // Sets file (named after the log) to the access and share mode above and opens it with
 // disposition, retrying a sharing or lock violation for up to kLogWaitMs. 0, or the error of

@@ -17,10 +17,14 @@ enum TraceDestination {
 // - appends "<message>\r\n" to the log file: the executable's path with its extension
 //   replaced by "_LT.log", or "default_LT.log" in the current directory when that path is
 //   unavailable, does not fit 256 characters or cannot be written in the ANSI code page.
-//   The file is opened (created when missing) as OpenLogFile says, sharing it with readers,
-//   and closed again within the call. While another writer holds it, the call waits up to
-//   kLogWaitMs; when it still cannot be opened, the line is lost from the file without any
-//   error.
+//   The file is opened (created when missing) with the access and share mode of logfile.h,
+//   sharing it with readers, written with one write and closed again within the call.
+//   While another handle holds it (LogHeldByAnother, at the open or at the write), the call
+//   waits, but all calls of the process share one budget of kLogWaitMs: once it is spent, a
+//   held log is tried once per line. A line that still does not reach the file is lost from
+//   it without any error, and counted; the next line that reaches it is preceded there by
+//   "[zStartup] Warning: <n> lines could not be written to the log" (n the lines lost since
+//   the last that reached it). Standard output gets every line, and no warning.
 void TraceMessage(int destination, const char* format, ...);
 
 #endif

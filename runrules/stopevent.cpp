@@ -1,9 +1,14 @@
 #include "runrules/stopevent.h"
 
+#include "runrules/servicename.h"
+#include "runrules/stopeventowner.h"
+
 namespace {
 
 const char kGlobalFormat[] = "Global\\%s.Event";
 const char kPlainFormat[] = "%s.Event";
+// Waiting on it, and reading its owner.
+const DWORD kEventAccess = SYNCHRONIZE | READ_CONTROL;
 
 bool NotFound(DWORD error)
 {
@@ -18,19 +23,20 @@ bool RegisteredSpelling(SC_HANDLE manager, const char* listName, char (&register
     DWORD size = sizeof displayName;
     if (!GetServiceDisplayNameA(manager, listName, displayName, &size)) return false;
     size = sizeof registered;
-    return GetServiceKeyNameA(manager, displayName, registered, &size) && lstrcmpiA(registered, listName) == 0;
+    return GetServiceKeyNameA(manager, displayName, registered, &size) && SameServiceName(registered, listName);
 }
 
 }  // namespace
 
 StopEvent::StopEvent(SC_HANDLE manager, const char* listName)
-    : handle(NULL), state(StopEventState::kAbsent), error(0), serviceName(), eventName()
+    : handle(NULL), state(StopEventState::kAbsent), error(0), ownerRead(false), owner(), serviceName(), eventName()
 {
     // A longer text names no service, and so no event of one.
     if (lstrlenA(listName) > kMaxServiceNameLength) return;
     if (manager == NULL || !RegisteredSpelling(manager, listName, serviceName)) lstrcpyA(serviceName, listName);
-    if (TryOpen(kGlobalFormat)) return;
-    TryOpen(kPlainFormat);
+    // A Global\ name that exists in any form decides: a user's plain name must not stand in
+    // for one that was refused.
+    if (!Find(kGlobalFormat, manager)) Find(kPlainFormat, manager);
 }
 
 StopEvent::~StopEvent()
@@ -38,23 +44,39 @@ StopEvent::~StopEvent()
     if (handle != NULL) CloseHandle(handle);
 }
 
-// True when the event was opened. The first refusal is kept: a refused Global\ name still
-// lets the plain name be tried.
-bool StopEvent::TryOpen(const char* format)
+// False when no object has the name; otherwise state says what was found.
+bool StopEvent::Find(const char* format, SC_HANDLE manager)
 {
     char name[sizeof eventName];
     wsprintfA(name, format, serviceName);
-    handle = OpenEventA(SYNCHRONIZE, FALSE, name);
-    if (handle != NULL) {
-        state = StopEventState::kOpened;
-        lstrcpyA(eventName, name);
+    HANDLE opened = OpenEventA(kEventAccess, FALSE, name);
+    const DWORD openError = opened == NULL ? GetLastError() : 0;
+    if (opened == NULL && NotFound(openError)) return false;
+    lstrcpyA(eventName, name);
+    if (opened == NULL) {
+        state = StopEventState::kRefused;
+        error = openError;
         return true;
     }
-    const DWORD openError = GetLastError();
-    if (!NotFound(openError) && state == StopEventState::kAbsent) {
-        state = StopEventState::kUnopenable;
-        error = openError;
-        lstrcpyA(eventName, name);
+    state = Examine(opened, manager);
+    if (state == StopEventState::kWaitable) handle = opened;
+    else CloseHandle(opened);
+    return true;
+}
+
+StopEventState StopEvent::Examine(HANDLE opened, SC_HANDLE manager)
+{
+    switch (ExamineEventOwner(opened, manager, serviceName, owner)) {
+    case EventOwner::kUnreadable:
+        return StopEventState::kOwnerUnknown;
+    case EventOwner::kForeign:
+        ownerRead = true;
+        return StopEventState::kForeignOwner;
+    case EventOwner::kService:
+        break;
     }
-    return false;
+    ownerRead = true;
+    // Signalled before the stop is asked for: kept alive from an earlier run by another handle,
+    // or never reset; it cannot announce this stop.
+    return WaitForSingleObject(opened, 0) == WAIT_TIMEOUT ? StopEventState::kWaitable : StopEventState::kSignalled;
 }

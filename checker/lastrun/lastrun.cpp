@@ -59,6 +59,7 @@ private:
 };
 
 const char kTag[] = "[zStartup] ";
+const char kLinesLost[] = " lines could not be written to the log";
 
 void LastRunReport::Add(Severity severity, const char* code, const std::string& subject, const std::string& line,
                         const std::string& advice)
@@ -104,6 +105,10 @@ void LastRunReport::Line(const std::string& line)
     if (StartsWith(line, std::string(kTag) + "Error ")) {
         Add(Severity::kError, "last-run.error", "service list", line,
             "run zStartupCheck without --last-run to see why");
+    } else if (StartsWith(line, std::string(kTag) + "Warning: ") && EndsWith(line, kLinesLost)) {
+        Add(Severity::kWarning, "last-run.lines-lost", "log", line,
+            "the launcher could not write them, only print them: another program held the log (or the folder could not "
+            "be written); close what holds it");
     } else if (StartsWith(line, std::string(kTag) + "Warning: ")) {
         Add(Severity::kWarning, "last-run.warning", "service list", line, "");
     } else {

@@ -95,8 +95,9 @@ void CheckLog(const LauncherTarget& target, CheckReport& report)
     if (Held(error)) {
         report.Warning("log.held", log,
                        "log " + log + ": another program holds it open for writing, or without sharing it with "
-                       "writers; the launcher waits " + std::to_string(kLogWaitMs) + " ms per line and then loses "
-                       "the line; close that program, or have it share the file for writing (log viewers do)");
+                       "writers; the launcher waits for it " + std::to_string(kLogWaitMs) + " ms in all during a run, "
+                       "then writes its lines to standard output only and counts them in the log once it can; "
+                       "close that program, or have it share the file for writing (log viewers do)");
     } else if (error != 0) {
         report.Warning("log.not-writable", log,
                        "log " + log + ": this account cannot append to it (error " + std::to_string(error) +

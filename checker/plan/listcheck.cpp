@@ -169,9 +169,9 @@ void CheckLongValues(const char* path, const ProfileSection& section, CheckRepor
         report.Error("list.value-too-long", "[" + section.name + "] key " + key.name,
                      std::string("service list ") + path + ", [" + section.name + "] key " + key.name +
                          ": the value is " + std::to_string(key.value.size()) +
-                         " characters long and the launcher reads only its first " +
-                         std::to_string(kMaxServiceNameLength) +
-                         ", which name no service; write the service's name (at most " +
+                         " characters long, longer than any service name, so the launcher acts on no service "
+                         "for it and logs an error line with its first " +
+                         std::to_string(kMaxServiceNameLength) + " characters; write the service's name (at most " +
                          std::to_string(kMaxServiceNameLength) + " characters)");
     }
 }

@@ -11,14 +11,15 @@ namespace {
 const DWORD kMaxText = 1 << 20;
 
 // What read (a profile call filling a buffer of a size) gives, in a buffer that grows until it
-// fits. A cut text comes back one byte short of the buffer, a cut list of 0-ended strings two.
-std::string GrowingRead(const std::function<DWORD(char*, DWORD)>& read, DWORD shortOfFull)
+// fits. A cut list of 0-ended strings comes back two bytes short of the buffer, and so may a cut
+// text: its quotes count against the buffer before they are removed.
+std::string GrowingRead(const std::function<DWORD(char*, DWORD)>& read)
 {
     std::vector<char> buffer(512);
     DWORD length = 0;
     for (;;) {
         length = read(buffer.data(), static_cast<DWORD>(buffer.size()));
-        if (length + shortOfFull < buffer.size() || buffer.size() >= kMaxText) break;
+        if (length + 2 < buffer.size() || buffer.size() >= kMaxText) break;
         buffer.resize(buffer.size() * 2);
     }
     return std::string(buffer.data(), length);
@@ -29,7 +30,7 @@ std::string ProfileText(const char* section, const char* key, const char* path)
 {
     return GrowingRead([&](char* buffer, DWORD size) {
         return GetPrivateProfileStringA(section, key, "", buffer, size, path);
-    }, section == NULL || key == NULL ? 2 : 1);
+    });
 }
 
 // Names compare as the profile reader compares them: without regard to case.
@@ -79,7 +80,7 @@ std::vector<ProfileKey> SectionKeys(const char* section, const char* path)
 {
     const std::string lines = GrowingRead([&](char* buffer, DWORD size) {
         return GetPrivateProfileSectionA(section, buffer, size, path);
-    }, 2);
+    });
     std::vector<ProfileKey> keys;
     std::set<std::string> seen;
     for (size_t at = 0; at < lines.size();) {

@@ -2,10 +2,13 @@
 
 #include <windows.h>
 
+#include <sddl.h>
+
 #include <map>
 #include <string>
 
 #include "checker/plan/servicefacts.h"
+#include "runrules/servicename.h"
 #include "runrules/stopevent.h"
 
 namespace {
@@ -21,10 +24,88 @@ bool Active(DWORD state)
     return state != SERVICE_STOPPED;
 }
 
-std::string Upper(std::string text)
+// One key per service, however the list spells it.
+struct ByServiceName {
+    bool operator()(const std::string& a, const std::string& b) const
+    {
+        return CompareServiceNames(a.c_str(), b.c_str()) < 0;
+    }
+};
+
+// "S-1-5-21-1-2-3-1001 (MACHINE\user)", the name when the account can be looked up.
+std::string AccountText(PSID sid)
 {
-    CharUpperBuffA(&text[0], static_cast<DWORD>(text.size()));
-    return text;
+    char* text = NULL;
+    if (!ConvertSidToStringSidA(sid, &text)) return "an unreadable SID";
+    std::string account = text;
+    LocalFree(text);
+    char name[256];
+    char domain[256];
+    DWORD nameSize = sizeof name;
+    DWORD domainSize = sizeof domain;
+    SID_NAME_USE use;
+    if (LookupAccountSidA(NULL, sid, name, &nameSize, domain, &domainSize, &use))
+        account += std::string(" (") + domain + (domain[0] != '\0' ? "\\" : "") + name + ")";
+    return account;
+}
+
+bool IsGlobalName(const char* eventName)
+{
+    return std::string(eventName).compare(0, sizeof "Global\\" - 1, "Global\\") == 0;
+}
+
+const char kPolled[] = "so the launcher reads the service's state until it has stopped instead";
+
+// A name that exists but cannot be opened as the launcher opens it. Only a Global\ name that
+// does not exist lets the plain one be tried, so a refused Global\ name is a warning of its own.
+void ReportRefusedEvent(const std::string& where, const std::string& name, const StopEvent& event,
+                        CheckReport& report)
+{
+    const std::string error = std::to_string(event.Error());
+    if (!IsGlobalName(event.EventName())) {
+        report.Note("service.stop-event-not-waitable", name,
+                    where + ": service " + name + " has its stop event " + event.EventName() +
+                        ", but this account may not wait on it (error " + error + "), " + kPolled +
+                        "; give authenticated users SYNCHRONIZE and READ_CONTROL on the event");
+        return;
+    }
+    report.Warning("service.stop-event-global-refused", name,
+                   where + ": service " + name + ": " + event.EventName() +
+                       " exists but cannot be opened to wait on and read its owner (error " + error +
+                       "): another program's object under the name, or the service's event without SYNCHRONIZE and "
+                       "READ_CONTROL for this account; " + kPolled + ", and never tries " + event.ServiceName() +
+                       ".Event; if the event is the service's own, give those rights as the README's guide for "
+                       "service authors says");
+}
+
+// An event that exists but proves nothing: the launcher polls the state (see StopEvent).
+void ReportUnprovenEvent(const std::string& where, const std::string& name, const StopEvent& event,
+                         CheckReport& report)
+{
+    const std::string subject = where + ": service " + name + " has its stop event " + event.EventName();
+    switch (event.State()) {
+    case StopEventState::kRefused:
+        ReportRefusedEvent(where, name, event, report);
+        break;
+    case StopEventState::kSignalled:
+        report.Warning("service.stop-event-signalled", name,
+                       subject + ", but it is signalled already, before any stop, so it cannot announce one (another "
+                                 "program keeps it alive from an earlier run, or the service never resets it); " +
+                           kPolled + "; the service should reset its event when CreateEvent finds it existing");
+        break;
+    case StopEventState::kForeignOwner:
+        report.Warning("service.stop-event-foreign-owner", name,
+                       subject + ", but it belongs to " + AccountText(event.Owner()) +
+                           ", an account the service does not run as, whose programs could signal it early; " +
+                           kPolled + "; find the program that creates it");
+        break;
+    case StopEventState::kOwnerUnknown:
+        report.Note("service.stop-event-owner-unknown", name, subject + ", but its owner cannot be read, " + kPolled);
+        break;
+    case StopEventState::kWaitable:
+    case StopEventState::kAbsent:
+        break;
+    }
 }
 
 // Walks the entries in order, keeping what each service's state will be when its turn comes.
@@ -46,22 +127,21 @@ private:
     void CheckConfiguration(const std::string& where, const std::string& name);
 
     CheckReport& report;
-    std::map<std::string, ServiceFacts> facts;  // by upper-case name
-    std::map<std::string, bool> willRun;        // by upper-case name, once an entry changed it
+    std::map<std::string, ServiceFacts, ByServiceName> facts;
+    std::map<std::string, bool, ByServiceName> willRun;  // once an entry changed it
 };
 
 const ServiceFacts& ServicePlan::Facts(const std::string& name)
 {
-    const std::string id = Upper(name);
-    auto found = facts.find(id);
-    if (found == facts.end()) found = facts.emplace(id, ReadServiceFacts(name.c_str())).first;
+    auto found = facts.find(name);
+    if (found == facts.end()) found = facts.emplace(name, ReadServiceFacts(name.c_str())).first;
     return found->second;
 }
 
 // Whether an earlier entry stopped or started the service, and so what it left it doing.
 bool ServicePlan::Changed(const std::string& name, bool& running) const
 {
-    const auto changed = willRun.find(Upper(name));
+    const auto changed = willRun.find(name);
     if (changed == willRun.end()) return false;
     running = changed->second;
     return true;
@@ -120,19 +200,15 @@ void ServicePlan::CheckStopEvent(const std::string& where, const std::string& na
     SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
     const StopEvent event(manager, name.c_str());
     if (manager != NULL) CloseServiceHandle(manager);
-    const std::string eventName = std::string(event.ServiceName()) + ".Event";
     if (event.State() == StopEventState::kAbsent) {
+        const std::string eventName = std::string(event.ServiceName()) + ".Event";
         report.Note("service.no-stop-event", name,
                     where + ": service " + name + " has no stop event (Global\\" + eventName + " or " + eventName +
                         "), so the launcher reports it stopped as soon as it accepts the stop request, before it "
                         "has finished; see the README's guide for service authors");
-    } else if (event.State() == StopEventState::kUnopenable) {
-        report.Note("service.stop-event-not-waitable", name,
-                    where + ": service " + name + " has its stop event " + event.EventName() +
-                        ", but this account may not wait on it (error " + std::to_string(event.Error()) +
-                        "), so the launcher reads the service's state until it has stopped instead; give "
-                        "authenticated users SYNCHRONIZE on the event");
+        return;
     }
+    ReportUnprovenEvent(where, name, event, report);
 }
 
 // Starting now, with no earlier entry to change it: Windows refuses to stop a service before it
@@ -170,7 +246,7 @@ void ServicePlan::Stop(const std::string& key, const std::string& name)
         CheckDependents(where, name);
         CheckStopEvent(where, name);
     }
-    willRun[Upper(name)] = false;
+    willRun[name] = false;
 }
 
 void ServicePlan::Start(const std::string& key, const std::string& name)
@@ -191,7 +267,7 @@ void ServicePlan::Start(const std::string& key, const std::string& name)
                          " comes, so the launcher reports \"Error starting service " + name +
                          "\"; stop it in this or an earlier entry, or remove the start");
     }
-    willRun[Upper(name)] = true;
+    willRun[name] = true;
 }
 
 }  // namespace
@@ -199,8 +275,9 @@ void ServicePlan::Start(const std::string& key, const std::string& name)
 void CheckServices(const std::vector<ServiceListEntry>& entries, CheckReport& report)
 {
     ServicePlan plan(report);
+    // A value too long for a name acts on no service: the list's own finding covers it.
     for (const ServiceListEntry& entry : entries) {
-        if (entry.stopName[0] != '\0') plan.Stop(entry.key, entry.stopName);
-        if (entry.startName[0] != '\0') plan.Start(entry.key, entry.startName);
+        if (entry.stopName[0] != '\0' && !entry.stopTooLong) plan.Stop(entry.key, entry.stopName);
+        if (entry.startName[0] != '\0' && !entry.startTooLong) plan.Start(entry.key, entry.startName);
     }
 }

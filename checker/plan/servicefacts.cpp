@@ -2,6 +2,7 @@
 
 #include "runrules/servicehandles.h"
 #include "runrules/servicelistentry.h"
+#include "runrules/servicename.h"
 #include "runrules/servicestate.h"
 
 namespace {
@@ -51,11 +52,11 @@ DWORD ReadConfiguration(const char* name, ServiceFacts& facts)
     return error != 0 ? error : ReadStartType(handles.Service(), facts.startType);
 }
 
-// Whether a REG_MULTI_SZ list of service names holds name (names compare without case).
+// Whether a REG_MULTI_SZ list of service names holds name, as the service manager compares names.
 bool ListsName(const std::vector<char>& list, const char* name)
 {
     for (const char* item = list.data(); item < list.data() + list.size() && *item != '\0'; item += lstrlenA(item) + 1) {
-        if (lstrcmpiA(item, name) == 0) return true;
+        if (SameServiceName(item, name)) return true;
     }
     return false;
 }

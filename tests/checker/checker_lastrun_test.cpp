@@ -124,4 +124,21 @@ TEST_P(LastRun, ReportsTheLastRunOnly) {
 INSTANTIATE_TEST_SUITE_P(Checker, LastRun, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<LastRunCase>& info) { return info.param.name; });
 
+// The line the launcher writes when a held log kept some of its lines out: a warning with a
+// code of its own, so that a fleet tool can tell it from a warning about the list.
+class LastRunLog : public LauncherScenario {};
+
+TEST_F(LastRunLog, LostLinesAreAWarningOfTheirOwn) {
+    const std::string warning = "[zStartup] Warning: 3 lines could not be written to the log";
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("zStartup_LT.log", "[zStartup] started\r\n" + warning + "\r\n[zStartup] stopped\r\n");
+    const std::string launcher = "\"" + folder_.PathOf("zStartup.exe") + "\"";
+
+    const ProgramRun text = RunChecker("--last-run " + launcher, folder_.Path());
+    EXPECT_EQ(text.exitCode, 1u) << text.output;
+    EXPECT_NE(text.output.find("warning: last run: \"" + warning + "\""), std::string::npos) << text.output;
+    const ProgramRun json = RunChecker("--last-run --json " + launcher, folder_.Path());
+    EXPECT_NE(json.output.find("\"code\": \"last-run.lines-lost\""), std::string::npos) << json.output;
+}
+
 }  // namespace

@@ -9,6 +9,7 @@
 #include <map>
 
 #include "tests/checker/checkeroutput.h"
+#include "tests/launcher/eventsquatter.h"
 #include "tests/launcher/launcherscenario.h"
 #include "tests/launcher/registeredservice.h"
 #include "tests/launcher/widetext.h"
@@ -45,7 +46,7 @@ struct CheckCase {
 
 const char kFolderFinding[] = "error: folder ";
 
-// A value past the launcher's 256 characters, and what the launcher reads of it.
+// A value past the 256 characters of a service name, and the part the plan shows.
 const std::string kLongValue(300, 'z');
 const std::string kLongValueCut(256, 'z');
 
@@ -96,6 +97,13 @@ const CheckCase kCases[] = {
     {"StopEventNotToBeWaitedOn", "[STOP]\r\n0={A}\r\n", Running("--event=mutex"), {}, false, true,
      {"entry 0: stop {A}", "then: open "},
      {"note: [STOP] key 0: service {A} has its stop event {A}.Event, but this account may not wait on it"}},
+    {"StopEventRefusedUnderTheGlobalName", "[STOP]\r\n0={A}\r\n", Running("--event=global --event-rights=none"), {},
+     false, true, {"entry 0: stop {A}", "then: open "},
+     {"warning: [STOP] key 0: service {A}: Global\\{A}.Event exists but cannot be opened to wait on and read its "
+      "owner (error 5)"}},
+    {"StopEventWithoutOwner", "[STOP]\r\n0={A}\r\n", Running("--event=global --event-without-descriptor"), {}, false,
+     true, {"entry 0: stop {A}", "then: open "},
+     {"note: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but its owner cannot be read"}},
     {"MissingBatch", "[START]\r\n0={A}\r\n", Stopped(), {}, false, false, {"entry 0: start {A}"},
      {"warning: no batch file "}},
     {"Utf8MarkBeforeFirstSection", "\xEF\xBB\xBF[START]\r\n0={A}\r\n", Stopped(), {}, false, true,
@@ -110,10 +118,14 @@ const CheckCase kCases[] = {
     {"QuotedEmptyValueOfAnUnreadKeyIsEmpty", "[START]\r\n0={A}\r\nAB=\"\"\r\n CD = ' x '\r\n", Stopped(), {}, false,
      true, {"entry 0: start {A}", "then: open "},
      {"error: service list {LIST}, [START] key CD is never read: keys are single characters"}},
-    {"ValueLongerThanTheLauncherReads", "[START]\r\n0=" + kLongValue + "\r\n", {}, {}, false, true,
+    {"ValueLongerThanAnyNameActsOnNoService", "[START]\r\n0=" + kLongValue + "\r\n", {}, {}, false, true,
      {"entry 0: start " + kLongValueCut, "then: open "},
-     {"error: service list {LIST}, [START] key 0: the value is 300 characters long",
-      "error: [START] key 0: no service " + kLongValueCut + " is installed"}},
+     {"error: service list {LIST}, [START] key 0: the value is 300 characters long, longer than any service name, "
+      "so the launcher acts on no service for it"}},
+    // 511 characters and their quotes fill a 512-byte read two bytes short: the quotes count first.
+    {"QuotedValueFillingTheFirstReadIsMeasuredWhole", "[START]\r\n0=\"" + std::string(511, 'q') + "\"\r\n", {}, {},
+     false, true, {"entry 0: start " + std::string(256, 'q'), "then: open "},
+     {"error: service list {LIST}, [START] key 0: the value is 511 characters long"}},
     {"GapDisplayNameAndUnknownServiceAtOnce", "[START]\r\n0={D}\r\n1=zstNoSuchChecked\r\n3={B}\r\n", Stopped(),
      Stopped(), false, true, {"entry 0: start {D}", "entry 1: start zstNoSuchChecked", "then: open "},
      {"error: service list {LIST}, [START] key 3 is never read", "error: [START] key 0: \"{D}\" is the display name",
@@ -200,6 +212,57 @@ TEST_P(CheckerRun, ShowsPlanAndFindings) {
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerRun, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
+
+// A stop event that another program made, or kept alive: a warning the launcher will not
+// believe it, with the reason.
+enum class EventSquat { kForeignGlobalEvent, kGlobalMutex, kKeptAlive };
+
+struct SquatFindingCase {
+    const char* name;
+    const char* options;
+    EventSquat squat;
+    std::string finding;  // {A}: the service
+};
+
+const SquatFindingCase kSquatFindings[] = {
+    {"ForeignOwnedGlobalEvent", "", EventSquat::kForeignGlobalEvent,
+     "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it belongs to S-1-5-21-1-2-3-1001"},
+    {"GlobalNameOfAnotherKind", "--event=plain", EventSquat::kGlobalMutex,
+     "warning: [STOP] key 0: service {A}: Global\\{A}.Event exists but cannot be opened to wait on and read its owner "
+     "(error 6)"},
+    {"SignalledSinceTheLastStop", "--event=global --keep-existing-event", EventSquat::kKeptAlive,
+     "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it is signalled already"},
+};
+
+class CheckerStopEventSquat : public LauncherScenario, public ::testing::WithParamInterface<SquatFindingCase> {};
+
+TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt) {
+    const SquatFindingCase& row = GetParam();
+    RegisteredService service(row.options);
+    const std::string globalName = "Global\\" + service.Name() + ".Event";
+    HANDLE squat = nullptr;
+    if (row.squat == EventSquat::kForeignGlobalEvent) {
+        squat = CreateOwnedEvent(globalName, "S-1-5-21-1-2-3-1001", false);
+    }
+    if (row.squat == EventSquat::kGlobalMutex) squat = CreateMutexA(nullptr, FALSE, globalName.c_str());
+    ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    if (row.squat == EventSquat::kKeptAlive) squat = KeepEventAcrossRestart(service, globalName);
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("Services.ini", "[STOP]\r\n0=" + service.Name() + "\r\n");
+    folder_.Write("zStartup.bat", "@echo off\r\n");
+
+    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    if (squat != nullptr) CloseHandle(squat);
+
+    std::string finding = row.finding;
+    for (size_t at; (at = finding.find("{A}")) != std::string::npos;) finding.replace(at, 3, service.Name());
+    bool found = false;
+    for (const std::string& line : Lines(run.output)) found = found || StartsWith(line, finding);
+    EXPECT_TRUE(found) << "no finding " << finding << "\n" << run.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, CheckerStopEventSquat, ::testing::ValuesIn(kSquatFindings),
+                         [](const ::testing::TestParamInfo<SquatFindingCase>& info) { return info.param.name; });
 
 struct CannotRunCase {
     const char* name;

@@ -32,7 +32,8 @@ std::string Utf16WithMark(const std::string& ascii, bool bigEndian = false) {
 }
 
 const std::string kStartList = "[START]\r\n0=zstNoSuchListed\r\n";
-// Windows takes service names of up to 256 characters; the profile reader cuts what is longer.
+// Windows takes service names of up to 256 characters; a longer value names no service, and its
+// line shows its first 256.
 const std::string kName256(256, 'n');
 
 const ListFileCase kCases[] = {
@@ -47,7 +48,7 @@ const ListFileCase kCases[] = {
      {kBigEndianWarning, kListed}},
     {"NameOf256CharactersIsReadWhole", ListForm::kBytes, "[START]\r\n0=" + kName256 + "\r\n",
      {"[zStartup] Error starting service " + kName256}},
-    {"NameOf257CharactersIsCutTo256", ListForm::kBytes, "[START]\r\n0=" + kName256 + "x\r\n",
+    {"NameOf257CharactersShowsItsFirst256", ListForm::kBytes, "[START]\r\n0=" + kName256 + "x\r\n",
      {"[zStartup] Error starting service " + kName256}},
     {"EmptyListHasNoLine", ListForm::kBytes, "", {}},
     {"FolderNamedLikeTheListIsAccessDenied", ListForm::kFolder, "",

@@ -112,4 +112,56 @@ TEST_P(Restart, OneEntryStopsThenStarts) {
 INSTANTIATE_TEST_SUITE_P(Launcher, Restart, ::testing::ValuesIn(kRestarts),
                          [](const ::testing::TestParamInfo<RestartCase>& info) { return info.param.name; });
 
+// Values around the 256 characters of the longest service name, against two services whose
+// names are 255 and 256 characters long, the second the first and one more. A value works
+// whole up to 256 characters, quoted or not; a longer one acts on no service, not on the one
+// its first 256 characters name, and the next entry still runs.
+struct LongValueCase {
+    const char* name;
+    bool stop;         // a STOP entry, the services running; else START, the services stopped
+    bool quoted;
+    int pastTheName;   // characters after the 256-character name
+    bool actsOnIt;     // on the 256-character service
+};
+
+const LongValueCase kLongValues[] = {
+    {"Quoted256CharactersStopThatService", true, true, 0, true},
+    {"Plain256CharactersStopThatService", true, false, 0, true},
+    {"Plain257CharactersStopNoService", true, false, 1, false},
+    {"Quoted300CharactersStopNoService", true, true, 44, false},
+    {"Plain257CharactersStartNoService", false, false, 1, false},
+};
+
+class LongValue : public LauncherScenario, public ::testing::WithParamInterface<LongValueCase> {};
+
+TEST_P(LongValue, ActsOnlyOnTheServiceItNamesWhole) {
+    const LongValueCase& row = GetParam();
+    static int counter = 0;
+    std::string shorter = "zst" + std::to_string(GetCurrentProcessId()) + "long" + std::to_string(++counter);
+    shorter.resize(255, 'q');
+    RegisteredService name255("", shorter), name256("", shorter + "x");
+    if (row.stop) {
+        ASSERT_EQ(name255.StartAndWaitRunning(), 0u);
+        ASSERT_EQ(name256.StartAndWaitRunning(), 0u);
+    }
+    const std::string value = name256.Name() + std::string(row.pastTheName, 'y');
+    folder_.Write("Services.ini", std::string(row.stop ? "[STOP]" : "[START]") + "\r\n0=" +
+                                      (row.quoted ? "\"" + value + "\"" : value) + "\r\n" +
+                                      (row.stop ? "[START]\r\n" : "") + "1=zstNoSuchNext\r\n");
+
+    ProgramRun run = Run();
+
+    ExpectTrace(run, Frame({std::string("[zStartup] ") + (row.actsOnIt ? "Success " : "Error ") +
+                                (row.stop ? "stopping" : "starting") + " service " + name256.Name(),
+                            "[zStartup] Error starting service zstNoSuchNext"}));
+    const DWORD untouched = row.stop ? SERVICE_RUNNING : SERVICE_STOPPED;
+    const DWORD acted = row.stop ? SERVICE_STOPPED : SERVICE_RUNNING;
+    if (row.stop && row.actsOnIt) name256.WaitForState(SERVICE_STOPPED, 5000);
+    EXPECT_EQ(name256.State(), row.actsOnIt ? acted : untouched);
+    EXPECT_EQ(name255.State(), untouched) << "the 255-character service";
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, LongValue, ::testing::ValuesIn(kLongValues),
+                         [](const ::testing::TestParamInfo<LongValueCase>& info) { return info.param.name; });
+
 }  // namespace

@@ -3,6 +3,7 @@
 // and from above (no wait may last longer than the launcher promises).
 #include <gtest/gtest.h>
 
+#include "tests/launcher/eventsquatter.h"
 #include "tests/launcher/launcherscenario.h"
 #include "tests/launcher/registeredservice.h"
 
@@ -51,6 +52,14 @@ const WaitCase kCases[] = {
      kWaitedOneSecondMs, kOneSecondAtMostMs},
     {"StopWithUnopenableEventNeverStoppingIsErrorAfterTimeout", true, "--event=mutex --stopped-after=never", true,
      false, kGaveUpMs, kGaveUpAtMostMs},
+    // The README's event ends the wait at its signal, well before the state says stopped; an
+    // event that cannot prove itself the service's own is not waited on, the state is.
+    {"StopWaitsForTheGuidesEventNotForTheState", true, "--event=global --signal-after=500 --stopped-after=2000", true,
+     true, 400, 1500},
+    {"StopWithEventOthersMayOnlyWaitOnPollsTheState", true,
+     "--event=global --event-rights=synchronize --signal-after=300 --stopped-after=1500", true, true, 1700, 2700},
+    {"StopWithEventWithoutOwnerPollsTheState", true,
+     "--event=global --event-without-descriptor --signal-after=300 --stopped-after=1500", true, true, 1700, 2700},
     {"StopRefusedIsError", true, "--event=plain --refuse-stop", true, false, 0, kAtOnceMs},
     {"StopOfStoppedServiceIsError", true, "--event=plain", false, false, 0, kAtOnceMs},
 };
@@ -122,5 +131,70 @@ TEST_P(StopEventName, WaitsForTheServicesOwnAnnouncement) {
 
 INSTANTIATE_TEST_SUITE_P(Launcher, StopEventName, ::testing::ValuesIn(kEventNameCases),
                          [](const ::testing::TestParamInfo<EventNameCase>& info) { return info.param.name; });
+
+// What another program can do with the event's names, and the stop it must not end early:
+// the service takes 2 s to stop, and the squatter signals the moment the stop is requested.
+enum class GlobalName { kFree, kForeignEvent, kMutex };
+
+struct SquatCase {
+    const char* name;
+    const char* options;
+    GlobalName global;   // what the test makes under Global\<name>.Event before the run
+    bool ownPlainEvent;  // <name>.Event, owned by the launcher's own user
+    bool keptAlive;      // the service's own event kept open, signalled, across a restart
+    DWORD atLeastMs;
+    DWORD atMostMs;
+};
+
+const char kForeignUser[] = "S-1-5-21-1-2-3-1001";
+const DWORD kStoppedAfterTwoSecondsMs = 1900;
+const DWORD kPolledAtMostMs = 3200;
+
+const SquatCase kSquats[] = {
+    {"ForeignOwnedGlobalEventDoesNotEndTheWait", "--stopped-after=2000", GlobalName::kForeignEvent, false, false,
+     kStoppedAfterTwoSecondsMs, kPolledAtMostMs},
+    {"ForeignOwnedGlobalEventTheServiceOpensDoesNotEndTheWait", "--event=global --signal-after=2000",
+     GlobalName::kForeignEvent, false, false, kStoppedAfterTwoSecondsMs, kPolledAtMostMs},
+    {"GlobalNameOfAnotherKindDoesNotLetAPlainEventEndTheWait", "--stopped-after=2000", GlobalName::kMutex, true,
+     false, kStoppedAfterTwoSecondsMs, kPolledAtMostMs},
+    {"RefusedGlobalEventDoesNotLetAPlainEventEndTheWait", "--event=global --event-rights=none --signal-after=2000",
+     GlobalName::kFree, true, false,
+     kStoppedAfterTwoSecondsMs, kPolledAtMostMs},
+    {"EventSignalledSinceTheLastStopDoesNotEndTheWait", "--event=global --keep-existing-event --signal-after=2000",
+     GlobalName::kFree, false, true, kStoppedAfterTwoSecondsMs, kPolledAtMostMs},
+    {"EventKeptAliveButResetByTheServiceIsWaitedFor", "--event=global --signal-after=500 --stopped-after=2000",
+     GlobalName::kFree, false, true, 400, 1500},
+};
+
+class StopEventSquatter : public LauncherScenario, public ::testing::WithParamInterface<SquatCase> {};
+
+TEST_P(StopEventSquatter, StopIsDoneOnlyWhenTheServiceIsDone) {
+    const SquatCase& row = GetParam();
+    RegisteredService service(row.options);
+    const std::string globalName = "Global\\" + service.Name() + ".Event";
+    HANDLE global = nullptr;
+    if (row.global == GlobalName::kForeignEvent) global = CreateOwnedEvent(globalName, kForeignUser, false);
+    if (row.global == GlobalName::kMutex) global = CreateMutexA(nullptr, FALSE, globalName.c_str());
+    ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    HANDLE plain = row.ownPlainEvent ? CreateOwnedEvent(service.Name() + ".Event", OwnUserSid(), false) : nullptr;
+    HANDLE kept = row.keptAlive ? KeepEventAcrossRestart(service, globalName) : nullptr;
+    folder_.Write("Services.ini", "[STOP]\r\n0=" + service.Name() + "\r\n");
+
+    ProgramRun run;
+    {
+        SignalWhenStopPending early(service, row.global == GlobalName::kForeignEvent ? global : plain);
+        run = Run();
+    }
+    for (HANDLE handle : {global, plain, kept}) {
+        if (handle != nullptr) CloseHandle(handle);
+    }
+
+    ExpectTrace(run, Frame({"[zStartup] Success stopping service " + service.Name()}));
+    EXPECT_GE(run.elapsedMs, row.atLeastMs);
+    EXPECT_LE(run.elapsedMs, row.atMostMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, StopEventSquatter, ::testing::ValuesIn(kSquats),
+                         [](const ::testing::TestParamInfo<SquatCase>& info) { return info.param.name; });
 
 }  // namespace

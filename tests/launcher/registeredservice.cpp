@@ -15,7 +15,9 @@ std::string UniqueName() {
 
 }  // namespace
 
-RegisteredService::RegisteredService(const std::string& arguments) : name_(UniqueName()) {
+RegisteredService::RegisteredService(const std::string& arguments) : RegisteredService(arguments, UniqueName()) {}
+
+RegisteredService::RegisteredService(const std::string& arguments, const std::string& name) : name_(name) {
     std::string binary = "\"" + BesideThisProgram("zstartup_testservice.exe") + "\"";
     if (!arguments.empty()) binary += " " + arguments;
     manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);

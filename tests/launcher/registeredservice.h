@@ -13,6 +13,8 @@ public:
     // arguments: the test service's options (see tests/testservice/serviceoptions.h).
     // Registration failure fails the current test.
     explicit RegisteredService(const std::string& arguments = "");
+    // The same under a name of the test's choosing, which it must keep unique.
+    RegisteredService(const std::string& arguments, const std::string& name);
     ~RegisteredService();
     RegisteredService(const RegisteredService&) = delete;  // owns the registration
     RegisteredService& operator=(const RegisteredService&) = delete;

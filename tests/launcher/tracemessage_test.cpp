@@ -24,6 +24,13 @@ const TraceCase kCases[] = {
     {"CallsAppendInOrderAfterExistingText", "0 first 2 second 1 third", "old\r\n",
      "[LLT] first\r\n[LLT] third\r\n", "old\r\nfirst\r\nsecond\r\n"},
     {"EmptyMessageIsEmptyLine", "0 \"\"", "old", "[LLT] \r\n", "old\r\n"},
+    // Lines that another program's hold keeps out of the log are counted there, before the
+    // next line that reaches it; standard output has every line and no warning.
+    {"LostLinesAreCountedBeforeTheNextLineKept", "0 alpha hold probe_LT.log 0 beta 2 gamma release - 0 delta 0 omega",
+     "old\r\n", "[LLT] alpha\r\n[LLT] beta\r\n[LLT] delta\r\n[LLT] omega\r\n",
+     "old\r\nalpha\r\n[zStartup] Warning: 2 lines could not be written to the log\r\ndelta\r\nomega\r\n"},
+    {"LinesLostToTheEndLeaveNoWarning", "0 alpha hold probe_LT.log 0 beta", nullptr, "[LLT] alpha\r\n[LLT] beta\r\n",
+     "alpha\r\n"},
 };
 
 class TraceMessageDestination : public ::testing::TestWithParam<TraceCase> {};

@@ -3,16 +3,64 @@
 #include <sddl.h>
 
 #include <cstdio>
+#include <string>
 
 namespace {
 
-// LocalSystem may do anything with the event; authenticated users (the launcher, started at
-// logon in the user's session) may only wait on it (SYNCHRONIZE, 0x00100000).
-const char kStopEventSddl[] = "D:(A;;0x001F0003;;;SY)(A;;0x00100000;;;AU)";
+// LocalSystem, and the service's own account (LocalSystem on Windows, the user under Wine,
+// which runs services as its user), may do anything with the event: a restarted service must
+// get its event back from CreateEvent when another handle kept it alive. Authenticated users
+// (the launcher, started at logon in the user's session) may only wait on it and read its
+// owner (SYNCHRONIZE | READ_CONTROL, 0x00120000), or, for SynchronizeOnly, only wait on it,
+// or, for Nobody, nothing.
+// The owner is given because Wine, unlike Windows, does not make the service's account the
+// owner: it takes its token's default owner, a group of the user's.
+const char kOwnerAndSystem[] = "O:SYD:(A;;0x001F0003;;;SY)";
+const char kWaitAndReadOwner[] = "(A;;0x00120000;;;AU)";
+const char kWaitOnly[] = "(A;;0x00100000;;;AU)";
+
+std::string OwnAccountSid() {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "SY";
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } info;
+    DWORD size = 0;
+    char* text = nullptr;
+    std::string sid = "SY";
+    if (GetTokenInformation(token, TokenUser, &info, sizeof info, &size) &&
+        ConvertSidToStringSidA(info.user.User.Sid, &text)) {
+        sid = text;
+        LocalFree(text);
+    }
+    CloseHandle(token);
+    return sid;
+}
+
+std::string Sddl(StopEventRights rights) {
+    if (rights == StopEventRights::SynchronizeOnly) return std::string(kOwnerAndSystem) + kWaitOnly;
+    if (rights == StopEventRights::Nobody) return kOwnerAndSystem;
+    return std::string(kOwnerAndSystem) + "(A;;0x001F0003;;;" + OwnAccountSid() + ")" + kWaitAndReadOwner;
+}
+
+HANDLE CreateWithRights(const char* name, StopEventRights rights) {
+    if (rights == StopEventRights::NoDescriptor) return CreateEventA(nullptr, TRUE, FALSE, name);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(Sddl(rights).c_str(), SDDL_REVISION_1,
+                                                              &attributes.lpSecurityDescriptor, nullptr)) {
+        return nullptr;
+    }
+    HANDLE event = CreateEventA(&attributes, TRUE, FALSE, name);
+    const DWORD error = GetLastError();
+    LocalFree(attributes.lpSecurityDescriptor);
+    SetLastError(error);
+    return event;
+}
 
 }  // namespace
 
-HANDLE CreateStopEvent(const char* serviceName, StopEventKind kind) {
+HANDLE CreateStopEvent(const char* serviceName, StopEventKind kind, StopEventRights rights, bool keepExisting) {
     if (kind == StopEventKind::None) return nullptr;
     char name[300];
     int length = snprintf(name, sizeof name, "%s%s.Event",
@@ -20,12 +68,8 @@ HANDLE CreateStopEvent(const char* serviceName, StopEventKind kind) {
     if (length < 0 || length >= static_cast<int>(sizeof name)) return nullptr;
     if (kind == StopEventKind::Mutex) return CreateMutexA(nullptr, FALSE, name);
 
-    SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
-    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
-            kStopEventSddl, SDDL_REVISION_1, &attributes.lpSecurityDescriptor, nullptr)) {
-        return nullptr;
-    }
-    HANDLE event = CreateEventA(&attributes, TRUE, FALSE, name);
-    LocalFree(attributes.lpSecurityDescriptor);
+    HANDLE event = CreateWithRights(name, rights);
+    // Another handle may have kept the event alive, signalled, since an earlier run.
+    if (event != nullptr && GetLastError() == ERROR_ALREADY_EXISTS && !keepExisting) ResetEvent(event);
     return event;
 }

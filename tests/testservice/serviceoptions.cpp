@@ -32,11 +32,24 @@ bool ParseEvent(const char* text, StopEventKind* kind) {
     return true;
 }
 
+bool ParseRights(const char* text, StopEventRights* rights) {
+    if (strcmp(text, "synchronize") == 0) *rights = StopEventRights::SynchronizeOnly;
+    else if (strcmp(text, "none") == 0) *rights = StopEventRights::Nobody;
+    else return false;
+    return true;
+}
+
 bool ParseOne(const char* arg, ServiceOptions* options) {
     if (const char* value = ValueOf(arg, "--start-delay=")) return ParseDelay(value, &options->startDelayMs);
     if (const char* value = ValueOf(arg, "--signal-after=")) return ParseDelay(value, &options->signalAfterMs);
     if (const char* value = ValueOf(arg, "--stopped-after=")) return ParseDelay(value, &options->stoppedAfterMs);
     if (const char* value = ValueOf(arg, "--event=")) return ParseEvent(value, &options->event);
+    if (const char* value = ValueOf(arg, "--event-rights=")) return ParseRights(value, &options->eventRights);
+    if (strcmp(arg, "--event-without-descriptor") == 0) {
+        options->eventRights = StopEventRights::NoDescriptor;
+        return true;
+    }
+    if (strcmp(arg, "--keep-existing-event") == 0) return options->keepExistingEvent = true;
     if (strcmp(arg, "--exit-at-start") == 0) return options->exitAtStart = true;
     if (strcmp(arg, "--refuse-stop") == 0) return options->refuseStop = true;
     if (strcmp(arg, "--die-on-stop") == 0) return options->dieOnStop = true;

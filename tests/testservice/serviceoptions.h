@@ -8,6 +8,15 @@
 //                              holds a mutex under the plain name instead, so the name exists
 //                              but opening it as an event fails, as it does on Windows for an
 //                              event whose descriptor keeps the launcher out
+//   --event-rights=synchronize the event lets authenticated users only wait on it (SYNCHRONIZE),
+//                              as the README once advised, instead of SYNCHRONIZE and
+//                              READ_CONTROL: the launcher cannot read its owner
+//   --event-rights=none        the event lets other accounts do nothing with it, as a default
+//                              descriptor does on Windows: the launcher cannot open it
+//   --event-without-descriptor creates the event without a security descriptor: under Wine
+//                              it then has no owner at all
+//   --keep-existing-event      when the event exists already (another handle kept it alive),
+//                              uses it as it is instead of resetting it
 //   --signal-after=<ms>|never  on stop, time before the event is signalled (default 0);
 //                              never: reports STOPPED without signalling
 //   --stopped-after=<ms>|never on stop, time between signalling the event and reporting
@@ -24,11 +33,14 @@
 #include <windows.h>
 
 enum class StopEventKind { None, Plain, Global, Mutex };
+enum class StopEventRights { Guide, SynchronizeOnly, Nobody, NoDescriptor };
 
 struct ServiceOptions {
     DWORD startDelayMs = 0;  // INFINITE: never reaches RUNNING
     bool exitAtStart = false;
     StopEventKind event = StopEventKind::None;
+    StopEventRights eventRights = StopEventRights::Guide;
+    bool keepExistingEvent = false;
     DWORD signalAfterMs = 0;  // INFINITE: never signals
     DWORD stoppedAfterMs = 0;  // INFINITE: never reports STOPPED
     bool refuseStop = false;

@@ -5,10 +5,10 @@
 // Stop-event protocol, as the launcher expects it from any service: at start create a
 // manual-reset, non-signalled event named <name>.Event or Global\<name>.Event whose
 // descriptor is the SDDL string
-//     D:(A;;0x001F0003;;;SY)(A;;0x00100000;;;AU)
-// (LocalSystem full access, authenticated users SYNCHRONIZE only), and signal it once the
-// clean-up is done, before reporting SERVICE_STOPPED: after that report the process may end
-// at once.
+//     D:(A;;0x001F0003;;;SY)(A;;0x00120000;;;AU)
+// (LocalSystem full access, authenticated users SYNCHRONIZE and READ_CONTROL only), reset it
+// when it exists already, and signal it once the clean-up is done, before reporting
+// SERVICE_STOPPED: after that report the process may end at once.
 #include <windows.h>
 
 #include "tests/testservice/createstopevent.h"
@@ -79,7 +79,8 @@ void WINAPI ServiceMain(DWORD, char** argv) {
         Report(SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR);
         return;
     }
-    HANDLE stopEvent = CreateStopEvent(argv[0], g_options.event);
+    HANDLE stopEvent =
+        CreateStopEvent(argv[0], g_options.event, g_options.eventRights, g_options.keepExistingEvent);
     StartSlowly();
     Report(SERVICE_RUNNING);
 
