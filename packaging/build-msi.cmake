@@ -1,8 +1,10 @@
 # Builds zStartup's Windows Installer package from zStartup.wxs with wixl:
 #   cmake -DOUTPUT=<file.msi> -DVERSION=<a.b.c.d> -DARCH=x86|x64 -DPAYLOAD_DIR=<folder>
-#         -P packaging/build-msi.cmake
+#         [-DWOW64_DIR=<folder>] -P packaging/build-msi.cmake
 # Every file of PAYLOAD_DIR is installed under its own name into the zStartup folder of Program
 # Files (x86: the 32-bit programs' Program Files; x64: the 64-bit one only), one component each.
+# A file of WOW64_DIR (x86 only) is installed in place of the payload's file of the same name
+# when the package installs on 64-bit Windows: the task definitions, whose paths differ there.
 cmake_minimum_required(VERSION 3.25)
 foreach(parameter OUTPUT VERSION ARCH PAYLOAD_DIR)
   if(NOT ${parameter})
@@ -61,14 +63,32 @@ endfunction()
 # one in the other architecture's package, whose folder is another place.
 file(GLOB files RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/*)
 list(SORT files)
+set(wow64_files "")
+if(WOW64_DIR AND ARCH STREQUAL "x86")
+  file(REAL_PATH ${WOW64_DIR} WOW64_DIR)
+  file(GLOB wow64_files RELATIVE ${WOW64_DIR} ${WOW64_DIR}/*)
+  file(RELATIVE_PATH wow64_source ${PAYLOAD_DIR} ${WOW64_DIR})  # wixl takes relative sources only
+endif()
 set(components "")
 set(versioning "")
+# wixl reads no component conditions: they are set in the built package, with the versions.
+set(conditions "")
 foreach(file IN LISTS files)
   string(UUID guid NAMESPACE ${upgrade_code} NAME "${ARCH}/${file}" TYPE SHA1 UPPER)
   string(APPEND components
     "      <Component Id=\"${file}\" Guid=\"${guid}\" Win64=\"${win64}\">\n"
     "        <File Id=\"${file}\" Name=\"${file}\" Source=\"${file}\" KeyPath=\"yes\" />\n"
     "      </Component>\n")
+  if(file IN_LIST wow64_files)
+    string(UUID guid NAMESPACE ${upgrade_code} NAME "${ARCH}/wow64/${file}" TYPE SHA1 UPPER)
+    string(APPEND components
+      "      <Component Id=\"${file}.wow64\" Guid=\"${guid}\" Win64=\"no\">\n"
+      "        <File Id=\"${file}.wow64\" Name=\"${file}\" Source=\"${wow64_source}/${file}\" KeyPath=\"yes\" />\n"
+      "      </Component>\n")
+    list(APPEND conditions
+      -q "UPDATE `Component` SET `Condition` = 'NOT VersionNT64' WHERE `Component` = '${file}'"
+      -q "UPDATE `Component` SET `Condition` = 'VersionNT64' WHERE `Component` = '${file}.wow64'")
+  endif()
   # wixl records every file as unversioned; Windows Installer then keeps any versioned copy
   # already in the folder (one put there by hand from the zip) instead of installing its own.
   file_version(${PAYLOAD_DIR}/${file} version)
@@ -97,6 +117,6 @@ execute_process(
           ${CMAKE_CURRENT_LIST_DIR}/zStartup.wxs ${fragment}
   WORKING_DIRECTORY ${PAYLOAD_DIR}
   COMMAND_ERROR_IS_FATAL ANY)
-if(versioning)
-  execute_process(COMMAND msibuild ${OUTPUT} ${versioning} COMMAND_ERROR_IS_FATAL ANY)
+if(versioning OR conditions)
+  execute_process(COMMAND msibuild ${OUTPUT} ${versioning} ${conditions} COMMAND_ERROR_IS_FATAL ANY)
 endif()
