@@ -32,8 +32,8 @@ std::string Unread(const RegisteredTasks& registered, unsigned unparsedTasks)
         return "the Task Scheduler could not be asked, error " + Hex(registered.error) + ": is its service running?";
     std::string unread;
     if (registered.unreadFolders > 0) {
-        unread = "the tasks of " + std::to_string(registered.unreadFolders) +
-                 " task folders could not be listed, error " + Hex(registered.listError);
+        unread = "the Task Scheduler did not list the tasks of " + std::to_string(registered.unreadFolders) +
+                 (registered.unreadFolders == 1 ? " folder" : " folders") + ", error " + Hex(registered.listError);
         if (registered.listError == E_ACCESSDENIED) unread += ": run this check elevated";
     }
     if (unparsedTasks > 0)

@@ -83,6 +83,12 @@ std::wstring FileNameOf(const std::wstring& path)
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
 }
 
+std::wstring FolderOf(const std::wstring& path)
+{
+    const size_t slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
 std::string Ansi(const std::wstring& text)
 {
     return AnsiForDisplay(text);
@@ -297,8 +303,8 @@ void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituati
     if (running.empty()) {
         report.Warning("task.none", launcher,
                        "no scheduled task runs " + launcher + (unread.empty() ? "" : " (" + unread + ")") +
-                           ", so nothing starts it: register the package's, schtasks /Create /TN zStartup /XML "
-                           "\"<its folder>\\zStartup.task.xml\" /F");
+                           ", so nothing starts it: register the package's task, schtasks /Create /TN zStartup "
+                           "/XML \"" + Ansi(FolderOf(situation.launcher)) + "\\zStartup.task.xml\" /F");
     } else if (running.size() > 1) {
         std::string names;
         for (const FoundTask* task : running) names += (names.empty() ? "" : ", ") + task->path;
