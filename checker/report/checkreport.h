@@ -3,6 +3,8 @@
 #ifndef ZSTARTUP_CHECKER_REPORT_CHECKREPORT_H
 #define ZSTARTUP_CHECKER_REPORT_CHECKREPORT_H
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -32,8 +34,9 @@ struct ReportedTask {
     std::vector<std::string> startTriggers;  // its enabled start triggers: "boot", "logon"
     std::string account;                     // the principal's UserId or GroupId, "" when it names none
     bool highestAvailable;
-    // --last-run only: the task's last start, local time ("" when unknown or never) and result.
-    std::string lastRunTime;
+    // --last-run only: the task's last start (UTC) and result, when the Task Scheduler knows them.
+    bool lastRunKnown;
+    FILETIME lastRun;
     bool lastResultKnown;
     long lastResult;
 };

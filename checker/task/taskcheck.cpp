@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "checker/lastrun/windowsstart.h"
 #include "checker/task/comobjects.h"
 #include "checker/task/registeredtasks.h"
 #include "checker/task/tasklastrun.h"
@@ -109,5 +110,5 @@ void CheckTaskLastRun(const LauncherTarget& target, CheckReport& report)
     // The log as the launcher names it: default_LT.log is looked for in the current folder.
     WIN32_FILE_ATTRIBUTE_DATA log = {};
     const bool logWritten = GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &log) != FALSE;
-    JudgeTaskRuns(runs, logWritten, log.ftLastWriteTime, report);
+    JudgeTaskRuns(runs, logWritten, log.ftLastWriteTime, WindowsStarted(), report);
 }

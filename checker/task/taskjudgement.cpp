@@ -215,7 +215,8 @@ std::wstring CopyCommand(const TaskDefinition& definition, const std::wstring& l
 ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string& path, const std::wstring& command,
                             bool runsThisLauncher)
 {
-    ReportedTask task = {path, Ansi(command), runsThisLauncher, definition.enabled, {}, "", false, "", false, 0};
+    ReportedTask task = {path, Ansi(command), runsThisLauncher, definition.enabled, {}, "", false, false, {0, 0},
+                         false, 0};
     for (const TaskTrigger& trigger : definition.triggers) {
         if (!trigger.enabled || trigger.kind == TriggerKind::kOther) continue;
         task.startTriggers.push_back(trigger.kind == TriggerKind::kBoot ? "boot" : "logon");

@@ -2,6 +2,8 @@
 
 #include <taskschd.h>
 
+#include "checker/report/isotime.h"
+
 namespace {
 
 const LONG kAlreadyRunning = static_cast<LONG>(0x8004131F);  // SCHED_E_ALREADY_RUNNING, which MinGW lacks
@@ -41,13 +43,23 @@ std::string Meaning(LONG result)
     return meaning.empty() ? "the launcher's exit status, or a code of the Task Scheduler's" : meaning;
 }
 
-void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite, CheckReport& report)
+std::string TimeText(const FILETIME& utc)
+{
+    const std::string iso = IsoLocalTime(utc);
+    return iso.empty() ? "(a time that cannot be shown)" : iso;
+}
+
+void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite, const FILETIME& windowsStarted,
+              CheckReport& report)
 {
     const std::string name = "task " + run.path;
     if (run.runKnown && logWritten && Ticks(run.run) > Ticks(logLastWrite) + kTaskTimeSlack) {
+        const bool sinceStart = Ticks(run.run) >= Ticks(windowsStarted);
         report.Error("last-run.silent", name,
-                     name + " last started the launcher at " + LocalTimeOf(run.run) +
-                         ", after its log was last written (" + LocalTimeOf(logLastWrite) +
+                     name + " last started the launcher at " + TimeText(run.run) +
+                         (sinceStart ? ", since Windows last started" : ", before Windows last started (at " +
+                                                                             TimeText(windowsStarted) + ")") +
+                         ", after its log was last written (" + TimeText(logLastWrite) +
                          "): that start wrote no line (the log was held for the whole run, or the launcher could "
                          "not start); see the task's history");
     }
@@ -61,26 +73,17 @@ void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite,
 
 }  // namespace
 
-std::string LocalTimeOf(const FILETIME& utc)
-{
-    FILETIME local;
-    SYSTEMTIME time;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &time)) return "(unknown)";
-    char text[32];
-    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
-              time.wSecond);
-    return text;
-}
-
-void JudgeTaskRuns(const std::vector<TaskRun>& runs, bool logWritten, const FILETIME& logLastWrite, CheckReport& report)
+void JudgeTaskRuns(const std::vector<TaskRun>& runs, bool logWritten, const FILETIME& logLastWrite,
+                   const FILETIME& windowsStarted, CheckReport& report)
 {
     for (const TaskRun& run : runs) {
         for (ReportedTask& task : report.Tasks()) {
             if (task.path != run.path) continue;
-            task.lastRunTime = run.runKnown ? LocalTimeOf(run.run) : "";
+            task.lastRunKnown = run.runKnown;
+            task.lastRun = run.run;
             task.lastResultKnown = run.resultKnown;
             task.lastResult = run.result;
         }
-        JudgeRun(run, logWritten, logLastWrite, report);
+        JudgeRun(run, logWritten, logLastWrite, windowsStarted, report);
     }
 }

@@ -22,14 +22,13 @@ struct TaskRun {
 const ULONGLONG kTaskTimeSlack = 2ULL * 10000000;  // 2 s in FILETIME units
 
 // For each task that runs the launcher: last-run.silent (error) when it started more than
-// kTaskTimeSlack after logLastWrite (when logWritten), and last-run.task-result (error) when
-// its last result is neither 0 nor 3 (the launcher's own statuses: done, or ended by a failed
-// allocation) nor one of the Task Scheduler's "running", "has not run" and "ready". Also sets
-// the last run time and result of the report's task of the same path.
+// kTaskTimeSlack after logLastWrite (when logWritten), its message saying whether that start
+// was since windowsStarted (when Windows last started, a Fast Startup power-on counting); and
+// last-run.task-result (error) when its last result is neither 0 nor 3 (the launcher's own
+// statuses: done, or ended by a failed allocation) nor one of the Task Scheduler's "running",
+// "has not run" and "ready". Also sets the last run and result of the report's task of the
+// same path.
 void JudgeTaskRuns(const std::vector<TaskRun>& runs, bool logWritten, const FILETIME& logLastWrite,
-                   CheckReport& report);
-
-// A FILETIME (UTC) as local time, "2026-12-09 05:18:44"; "(unknown)" when it cannot be shown.
-std::string LocalTimeOf(const FILETIME& utc);
+                   const FILETIME& windowsStarted, CheckReport& report);
 
 #endif

@@ -537,6 +537,7 @@ struct RunCase {
 };
 
 const FILETIME kLogWrite = At(8, 0, 10);
+const FILETIME kStarted = At(7, 0, 0);  // when Windows last started
 
 const RunCase kRunCases[] = {
     {"RunBeforeTheLastWrite", true, At(8, 0, 0), true, 0, {}},
@@ -562,11 +563,12 @@ class TaskRunJudgement : public ::testing::TestWithParam<RunCase> {};
 TEST_P(TaskRunJudgement, ComparesTheTaskWithTheLog) {
     const RunCase& row = GetParam();
     CheckReport report;
-    report.Task({"\\zStartup", "zStartup.exe", true, true, {"boot"}, "S-1-5-18", true, "", false, 0});
-    JudgeTaskRuns({{"\\zStartup", row.runKnown, row.run, row.resultKnown, row.result}}, true, kLogWrite, report);
+    report.Task({"\\zStartup", "zStartup.exe", true, true, {"boot"}, "S-1-5-18", true, false, {0, 0}, false, 0});
+    JudgeTaskRuns({{"\\zStartup", row.runKnown, row.run, row.resultKnown, row.result}}, true, kLogWrite, kStarted,
+                  report);
     EXPECT_EQ(Codes(report), row.codes);
     for (const Finding& finding : report.Findings()) EXPECT_EQ(finding.severity, Severity::kError);
-    EXPECT_EQ(report.Tasks()[0].lastRunTime.empty(), !row.runKnown);
+    EXPECT_EQ(report.Tasks()[0].lastRunKnown, row.runKnown);
     EXPECT_EQ(report.Tasks()[0].lastResultKnown, row.resultKnown);
 }
 
@@ -576,15 +578,29 @@ INSTANTIATE_TEST_SUITE_P(Times, TaskRunJudgement, ::testing::ValuesIn(kRunCases)
 
 TEST(TaskRunJudgementMessage, NamesTheResultInHex) {
     CheckReport report;
-    JudgeTaskRuns({{"\\zStartup", true, At(8, 0, 0), true, static_cast<LONG>(0x80070002)}}, false, kLogWrite, report);
+    JudgeTaskRuns({{"\\zStartup", true, At(8, 0, 0), true, static_cast<LONG>(0x80070002)}}, false, kLogWrite, kStarted,
+                  report);
     ASSERT_EQ(report.Findings().size(), 1u);
     EXPECT_NE(report.Findings()[0].message.find("0x80070002"), std::string::npos) << report.Findings()[0].message;
 }
 
 TEST(TaskRunJudgementMessage, NoLogMeansNoSilentRun) {
     CheckReport report;
-    JudgeTaskRuns({{"\\zStartup", true, At(9, 0, 0), true, 0}}, false, kLogWrite, report);
+    JudgeTaskRuns({{"\\zStartup", true, At(9, 0, 0), true, 0}}, false, kLogWrite, kStarted, report);
     EXPECT_TRUE(report.Findings().empty());
+}
+
+// Windows' last start (a Fast Startup power-on counting) tells whether the silent start was
+// this one's.
+TEST(TaskRunJudgementMessage, SaysWhetherTheSilentStartWasSinceWindowsStarted) {
+    CheckReport since;
+    JudgeTaskRuns({{"\\zStartup", true, At(8, 5, 0), true, 0}}, true, kLogWrite, At(8, 4, 0), since);
+    ASSERT_EQ(since.Findings().size(), 1u);
+    EXPECT_NE(since.Findings()[0].message.find(", since Windows last started"), std::string::npos);
+    CheckReport before;
+    JudgeTaskRuns({{"\\zStartup", true, At(8, 5, 0), true, 0}}, true, kLogWrite, At(9, 0, 0), before);
+    ASSERT_EQ(before.Findings().size(), 1u);
+    EXPECT_NE(before.Findings()[0].message.find(", before Windows last started (at "), std::string::npos);
 }
 
 }  // namespace

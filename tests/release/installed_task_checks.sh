@@ -40,6 +40,15 @@ set_hiberboot() {
 
 set_hiberboot 0
 expect_task_findings "" "$folder/zStartup.task.xml"
+python3 - "$WORK_DIR/task.json" <<'PYTHON' || fail "--task zStartup.task.xml: its JSON tasks"
+import json, sys
+tasks = json.load(open(sys.argv[1], encoding="utf-8"))["tasks"]
+expected = {"runsThisLauncher": True, "enabled": True, "startTriggers": ["boot"], "account": "S-1-5-18",
+            "highestAvailable": True}
+if len(tasks) != 1 or any(tasks[0].get(key) != value for key, value in expected.items()):
+    print(f"tasks {tasks}")
+    sys.exit(1)
+PYTHON
 expect_task_findings "" "$folder/zStartup.logon.task.xml"
 expect_task_findings "warning:task.battery" \
   "$(variant battery.xml 's|<DisallowStartIfOnBatteries>false<|<DisallowStartIfOnBatteries>true<|')"
