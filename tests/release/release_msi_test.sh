@@ -58,6 +58,13 @@ other_arch=$([ "$ARCH" = x64 ] && echo x86 || echo x64)
   -DWOW64_DIR="$WOW64_DIR" -P "$SOURCE_DIR/packaging/build-msi.cmake" >/dev/null
 cp "$MSI" this.msi
 
+# Windows Installer compares the versions the File table records: every program's must be its
+# version record's, found after the record's key (the checker also holds the record's
+# signature as a constant in its code).
+while read -r name version; do
+  [ "$version" = "$VERSION" ] || fail "the package records $name as version '$version', not $VERSION"
+done < <(msiinfo export this.msi File | tr -d '\r' | awk -F '\t' 'NR > 3 && $3 ~ /\.exe$/ { print $3, $5 }')
+
 "$WINE_RUN" "$WINE_PREFIX" cmd /c exit >/dev/null 2>&1  # boots the prefix if it is new
 drive_c=$WINE_PREFIX/drive_c
 folder_64="$drive_c/Program Files/zStartup"
