@@ -277,6 +277,14 @@ const CannotRunCase kCannotRun[] = {
     {"NoLauncherThere", "C:\\zstNoSuchFolder\\zStartup.exe",
      "zStartupCheck: no launcher at C:\\zstNoSuchFolder\\zStartup.exe\r\n"},
     {"FolderIsNoLauncher", "C:\\windows", "zStartupCheck: no launcher at C:\\windows\r\n"},
+    {"TaskWithoutFile", "--task", "zStartupCheck: --task needs a task definition file\r\n"},
+    {"TaskFileForgottenBeforeAnOption", "--task --json", "zStartupCheck: --task needs a task definition file\r\n"},
+    {"TaskTwice", "--task a.xml --task b.xml", "zStartupCheck: --task given twice\r\n"},
+    {"TaskWithLastRun", "--last-run --task a.xml",
+     "zStartupCheck: --task judges a task for the plan, not with --last-run\r\n"},
+    // Error 3: the path is not found (the folder is missing).
+    {"TaskFileMissing", "--task C:\\zstNoSuchFolder\\zStartup.task.xml zStartup.exe",
+     "zStartupCheck: task definition C:\\zstNoSuchFolder\\zStartup.task.xml cannot be opened (error 3)\r\n"},
 };
 
 class CheckerCannotRun : public ::testing::TestWithParam<CannotRunCase> {};
