@@ -47,10 +47,11 @@ bool CheckPlan(const LauncherTarget& target, const wchar_t* taskFile, CheckRepor
     return true;
 }
 
-void CheckLastRunAndTask(const LauncherTarget& target, CheckReport& report)
+// windowsStarted: when Windows last started, as the report gives it.
+void CheckLastRunAndTask(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
 {
     CheckLastRun(target, report);
-    CheckTaskLastRun(target, report);
+    CheckTaskLastRun(target, windowsStarted, report);
 }
 
 int Print(const std::string& text, int status)
@@ -84,7 +85,7 @@ int Check(const CheckOptions& options)
     }
     CheckReport report;
     if (mode == CheckMode::kLastRun) {
-        CheckLastRunAndTask(target, report);
+        CheckLastRunAndTask(target, context.bootTime, report);
     } else if (!CheckPlan(target, options.taskFile, report, why)) {
         AddLauncher(target, context);
         return CannotRun("check.task-unreadable", AnsiForDisplay(options.taskFile), why,

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "checker/lastrun/windowsstart.h"
 #include "checker/task/comobjects.h"
 #include "checker/task/registeredtasks.h"
 #include "checker/task/tasklastrun.h"
@@ -91,7 +90,7 @@ bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckRepor
     return true;
 }
 
-void CheckTaskLastRun(const LauncherTarget& target, CheckReport& report)
+void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
 {
     ComSession com;
     const RegisteredTasks registered = ReadRegisteredTasks();
@@ -110,5 +109,5 @@ void CheckTaskLastRun(const LauncherTarget& target, CheckReport& report)
     // The log as the launcher names it: default_LT.log is looked for in the current folder.
     WIN32_FILE_ATTRIBUTE_DATA log = {};
     const bool logWritten = GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &log) != FALSE;
-    JudgeTaskRuns(runs, logWritten, log.ftLastWriteTime, WindowsStarted(), report);
+    JudgeTaskRuns(runs, logWritten, log.ftLastWriteTime, windowsStarted, report);
 }

@@ -21,10 +21,11 @@ void CheckTasks(const LauncherTarget& target, CheckReport& report);
 bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckReport& report, std::string& why);
 
 // --last-run: the last start and result of each registered task that runs the launcher,
-// judged against the last write of the log the launcher writes, as JudgeTaskRuns does; the
-// tasks go into the report's tasks. When the Task Scheduler cannot be asked, or does not know
-// the times (Wine), no finding is added.
-void CheckTaskLastRun(const LauncherTarget& target, CheckReport& report);
+// judged against the last write of the log the launcher writes and windowsStarted (when
+// Windows last started, UTC), as JudgeTaskRuns does; the tasks go into the report's tasks.
+// When the Task Scheduler cannot be asked, or does not know the times (Wine), no finding is
+// added.
+void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report);
 
 // Fast Startup: HiberbootEnabled (under HKLM\SYSTEM\CurrentControlSet\Control\Session
 // Manager\Power) is 1. False when it is 0 or cannot be read.
