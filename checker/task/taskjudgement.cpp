@@ -13,7 +13,6 @@ namespace {
 const DWORD kWideCapacity = 2048;
 const long long kServiceManagerAnswerSeconds = 30;  // ServicesPipeTimeout's default
 const int kMostEntries = ':' - kFirstListKey + 1;   // keys past ':' are comments or never read on Windows
-const int kMostLinesPerRun = 2 * kMostEntries + 5;  // a stop and a start line each, a warning and 4 others
 
 bool SameText(const std::wstring& a, const std::wstring& b)
 {
@@ -269,7 +268,7 @@ bool IsLocalSystem(const std::wstring& account)
 long long LongestLauncherRunSeconds()
 {
     const long long entry = 2 * kServiceTimeout / 1000 + kServiceManagerAnswerSeconds;
-    return kMostEntries * entry + (kMostLinesPerRun * static_cast<long long>(kLogWaitMs) + 999) / 1000;
+    return kMostEntries * entry + (static_cast<long long>(kLogWaitMs) + 999) / 1000;
 }
 
 void JudgeTaskSettings(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
