@@ -33,6 +33,17 @@ bool Take(const wchar_t* argument, CheckOptions& options, std::string& why)
     return why.empty();
 }
 
+// "--task" at arguments[i] and its file after it; i is left on the file. A file starting with '-'
+// is taken for a forgotten file before the next option (write .\-name.xml for such a file).
+bool TakeTaskFile(int count, wchar_t** arguments, int& i, CheckOptions& options, std::string& why)
+{
+    if (options.taskFile != nullptr) why = "--task given twice";
+    else if (i + 1 >= count || arguments[i + 1][0] == L'\0' || arguments[i + 1][0] == L'-')
+        why = "--task needs a task definition file";
+    else options.taskFile = arguments[++i];
+    return why.empty();
+}
+
 }  // namespace
 
 bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, std::string& why)
@@ -42,7 +53,10 @@ bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, st
         return true;
     }
     for (int i = 1; i < count; ++i) {
-        if (!Take(arguments[i], options, why)) return false;
+        if (Is(arguments[i], L"--task") ? !TakeTaskFile(count, arguments, i, options, why)
+                                        : !Take(arguments[i], options, why))
+            return false;
     }
-    return true;
+    if (options.taskFile != nullptr && options.lastRun) why = "--task judges a task for the plan, not with --last-run";
+    return why.empty();
 }

@@ -9,12 +9,13 @@ struct CheckOptions {
     bool lastRun = false;  // --last-run: the last run from the log, instead of the next run's plan
     bool json = false;     // --json: one JSON object on standard output
     const wchar_t* launcher = nullptr;  // null: zStartup.exe beside the checker
+    const wchar_t* taskFile = nullptr;  // --task FILE: that definition judged instead of the registered tasks
 };
 
-// arguments[1..count-1]: "--last-run", "--json", each at most once, and one launcher path, in
-// any order; "/?", "-h" or "--help" alone. False, with why set, for anything else: an option
-// given twice, an unknown option (anything else starting with '-'), an empty path, a second
-// path.
+// arguments[1..count-1]: "--last-run", "--json", "--task FILE", each at most once, and one
+// launcher path, in any order; "/?", "-h" or "--help" alone. False, with why set, for anything
+// else: an option given twice, an unknown option (anything else starting with '-'), an empty
+// path, a second path, --task without a file (or with one starting with '-') or with --last-run.
 bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, std::string& why);
 
 #endif

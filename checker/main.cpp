@@ -19,25 +19,39 @@
 #include "checker/report/jsonreport.h"
 #include "checker/report/reportcontext.h"
 #include "checker/rights/writeaccesscheck.h"
+#include "checker/task/taskcheck.h"
 
 namespace {
 
 const int kCannotRun = 3;
 const char kUsage[] =
-    "usage: zStartupCheck [--last-run] [--json] [LAUNCHER]\n"
+    "usage: zStartupCheck [--last-run | --task FILE] [--json] [LAUNCHER]\n"
     "  Shows what the next start of LAUNCHER (default: zStartup.exe beside this program) will do,\n"
     "  then one line per finding (error:, warning:, note:). Changes nothing.\n"
     "  --last-run  what its last start did instead, from its trace log\n"
+    "  --task FILE judge the task definition FILE in place of the registered tasks\n"
     "  --json      one JSON object on standard output instead of lines\n"
     "  Exit status: 0 no error or warning, 1 warnings, 2 errors, 3 the check could not run.\n";
 
-void CheckPlan(const LauncherTarget& target, CheckReport& report)
+// The next run, and what starts it: the registered tasks, or (--task) the definition in
+// taskFile. False, with why set, when that file cannot be judged.
+bool CheckPlan(const LauncherTarget& target, const wchar_t* taskFile, CheckReport& report, std::string& why)
 {
     CheckServices(CheckServiceList(target, report), report);
     CheckBatch(target, report);
     CheckLog(target, report);
     CheckWriteAccess(target, report);
     CheckPlatform(target, report);
+    if (taskFile != nullptr) return CheckTaskFile(target, taskFile, report, why);
+    CheckTasks(target, report);
+    return true;
+}
+
+// windowsStarted: when Windows last started, as the report gives it.
+void CheckLastRunAndTask(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
+{
+    CheckLastRun(target, report);
+    CheckTaskLastRun(target, windowsStarted, report);
 }
 
 int Print(const std::string& text, int status)
@@ -70,8 +84,13 @@ int Check(const CheckOptions& options)
                          options.json, context);
     }
     CheckReport report;
-    if (mode == CheckMode::kPlan) CheckPlan(target, report);
-    else CheckLastRun(target, report);
+    if (mode == CheckMode::kLastRun) {
+        CheckLastRunAndTask(target, context.bootTime, report);
+    } else if (!CheckPlan(target, options.taskFile, report, why)) {
+        AddLauncher(target, context);
+        return CannotRun("check.task-unreadable", AnsiForDisplay(options.taskFile), why,
+                         "give a task definition as schtasks /Query /XML exports it", options.json, context);
+    }
     const int status = report.ExitStatus();
     AddLauncher(target, context);
     return Print(options.json ? JsonReport(context, report, status) : report.Text(), status);

@@ -1,6 +1,7 @@
 # Release packages of a Windows build, named zStartup-<version>-<win32|win64>:
 #   cmake --build --preset win64 --target zip   the programs, the example service list and batch
-#                                               file, the README and the licence, at the top level
+#                                               file, the task definitions, the README and the
+#                                               licence, at the top level
 #   cmake --build --preset win64 --target msi   the Windows Installer package (packaging/)
 # Both take the programs from release/programs, where they are copied, stripped and signed
 # (scripts/sign.sh: only when a certificate is given) first; the MSI package is signed after
@@ -45,17 +46,46 @@ add_custom_target(release_programs
   COMMENT "Programs of the release: copied, stripped, signed when a certificate is given"
   VERBATIM)
 
+# The task definitions, naming the launcher where the package installs it. The 64-bit package
+# installs into the 64-bit Program Files, which the (64-bit) Task Scheduler calls %ProgramFiles%.
+# The 32-bit package installs into the 32-bit Program Files: %ProgramFiles% on 32-bit Windows,
+# %ProgramFiles(x86)% on 64-bit Windows, where no variable names it on both; its MSI package
+# installs the second set there instead of the first (packaging/build-msi.cmake, WOW64_DIR).
+set(ZSTARTUP_TASK_DEFINITIONS zStartup.task.xml zStartup.logon.task.xml)
+set(tasks_dir ${ZSTARTUP_RELEASE_DIR}/tasks)
+set(wow64_tasks_dir ${ZSTARTUP_RELEASE_DIR}/tasks-wow64)
+set(task_commands "")
+set(task_folders "${tasks_dir}=%ProgramFiles%\\zStartup")
+if(ZSTARTUP_PACKAGE_SYSTEM STREQUAL win32)
+  list(APPEND task_folders "${wow64_tasks_dir}=%ProgramFiles(x86)%\\zStartup")
+endif()
+foreach(task_folder IN LISTS task_folders)
+  string(REGEX MATCH "^([^=]+)=(.*)$" matched "${task_folder}")
+  foreach(definition IN LISTS ZSTARTUP_TASK_DEFINITIONS)
+    list(APPEND task_commands COMMAND ${CMAKE_COMMAND} -DTEMPLATE=${PROJECT_SOURCE_DIR}/packaging/${definition}.in
+         -DOUTPUT=${CMAKE_MATCH_1}/${definition} "-DFOLDER=${CMAKE_MATCH_2}" -DVERSION=${PROJECT_VERSION}
+         -P ${PROJECT_SOURCE_DIR}/packaging/task-definition.cmake)
+  endforeach()
+endforeach()
+list(TRANSFORM ZSTARTUP_TASK_DEFINITIONS PREPEND ${tasks_dir}/ OUTPUT_VARIABLE staged_tasks)
+add_custom_target(release_tasks
+  COMMAND ${CMAKE_COMMAND} -E rm -rf ${tasks_dir} ${wow64_tasks_dir}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${tasks_dir} ${wow64_tasks_dir}
+  ${task_commands}
+  COMMENT "Task definitions of the release"
+  VERBATIM)
+
 set(zip_dir ${ZSTARTUP_RELEASE_DIR}/zip)
 add_custom_target(zip
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${zip_dir}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${programs_dir} ${zip_dir}
   COMMAND ${CMAKE_COMMAND} -E copy
           ${PROJECT_SOURCE_DIR}/examples/Services.ini ${PROJECT_SOURCE_DIR}/examples/zStartup.bat
-          ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${zip_dir}
+          ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${staged_tasks} ${zip_dir}
   COMMAND ${CMAKE_COMMAND} -E chdir ${zip_dir}
           ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${ZSTARTUP_PACKAGE_NAME}.zip --format=zip
-          ${program_names} Services.ini zStartup.bat README.md LICENSE
-  DEPENDS release_programs
+          ${program_names} Services.ini zStartup.bat README.md LICENSE ${ZSTARTUP_TASK_DEFINITIONS}
+  DEPENDS release_programs release_tasks
   COMMENT "Release zip ${ZSTARTUP_PACKAGE_NAME}.zip"
   VERBATIM)
 
@@ -65,11 +95,11 @@ set(msi ${CMAKE_BINARY_DIR}/${ZSTARTUP_PACKAGE_NAME}.msi)
 add_custom_target(msi
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${msi_dir}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${programs_dir} ${msi_dir}
-  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${msi_dir}
+  COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${staged_tasks} ${msi_dir}
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/Services.ini ${msi_dir}/Services.example.ini
   COMMAND ${CMAKE_COMMAND} -DOUTPUT=${msi} -DVERSION=${PROJECT_VERSION} -DARCH=${ZSTARTUP_MSI_ARCH}
-          -DPAYLOAD_DIR=${msi_dir} -P ${PROJECT_SOURCE_DIR}/packaging/build-msi.cmake
+          -DPAYLOAD_DIR=${msi_dir} -DWOW64_DIR=${wow64_tasks_dir} -P ${PROJECT_SOURCE_DIR}/packaging/build-msi.cmake
   COMMAND ${sign} ${msi}
-  DEPENDS release_programs
+  DEPENDS release_programs release_tasks
   COMMENT "Windows Installer package ${ZSTARTUP_PACKAGE_NAME}.msi"
   VERBATIM)

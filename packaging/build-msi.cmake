@@ -1,8 +1,10 @@
 # Builds zStartup's Windows Installer package from zStartup.wxs with wixl:
 #   cmake -DOUTPUT=<file.msi> -DVERSION=<a.b.c.d> -DARCH=x86|x64 -DPAYLOAD_DIR=<folder>
-#         -P packaging/build-msi.cmake
+#         [-DWOW64_DIR=<folder>] -P packaging/build-msi.cmake
 # Every file of PAYLOAD_DIR is installed under its own name into the zStartup folder of Program
 # Files (x86: the 32-bit programs' Program Files; x64: the 64-bit one only), one component each.
+# A file of WOW64_DIR (x86 only) is installed in place of the payload's file of the same name
+# when the package installs on 64-bit Windows: the task definitions, whose paths differ there.
 cmake_minimum_required(VERSION 3.25)
 foreach(parameter OUTPUT VERSION ARCH PAYLOAD_DIR)
   if(NOT ${parameter})
@@ -36,13 +38,29 @@ set(first_newer_version ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${next_build})
 # part, the one Windows Installer compares), or "" when the file has none.
 function(file_version file variable)
   file(READ ${file} bytes HEX)
-  # VS_FIXEDFILEINFO's signature, on a 4-byte boundary (8 hex digits).
-  string(FIND "${bytes}" "bd04effe" at)
-  math(EXPR misalignment "${at} % 8")
-  if(at LESS 0 OR NOT misalignment EQUAL 0)
-    set(${variable} "" PARENT_SCOPE)
+  set(${variable} "" PARENT_SCOPE)
+  # VS_FIXEDFILEINFO's signature on a 4-byte boundary (8 hex digits), after the record's key
+  # "VS_VERSION_INFO" (UTF-16 LE): the signature alone is also a constant in the checker's code.
+  string(HEX "VS_VERSION_INFO" key_ascii)
+  string(REGEX REPLACE "(..)" "\\100" key_utf16 "${key_ascii}")
+  string(FIND "${bytes}" "${key_utf16}0000" key)
+  if(key LESS 0)
     return()
   endif()
+  set(at ${key})
+  while(TRUE)
+    string(SUBSTRING "${bytes}" ${at} -1 rest)
+    string(FIND "${rest}" "bd04effe" found)
+    if(found LESS 0)
+      return()
+    endif()
+    math(EXPR at "${at} + ${found}")
+    math(EXPR misalignment "${at} % 8")
+    if(misalignment EQUAL 0)
+      break()
+    endif()
+    math(EXPR at "${at} + 2")
+  endwhile()
   set(fields "")
   foreach(offset 16 24)  # dwFileVersionMS, dwFileVersionLS: little-endian, high word first
     math(EXPR begin "${at} + ${offset}")
@@ -61,14 +79,32 @@ endfunction()
 # one in the other architecture's package, whose folder is another place.
 file(GLOB files RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/*)
 list(SORT files)
+set(wow64_files "")
+if(WOW64_DIR AND ARCH STREQUAL "x86")
+  file(REAL_PATH ${WOW64_DIR} WOW64_DIR)
+  file(GLOB wow64_files RELATIVE ${WOW64_DIR} ${WOW64_DIR}/*)
+  file(RELATIVE_PATH wow64_source ${PAYLOAD_DIR} ${WOW64_DIR})  # wixl takes relative sources only
+endif()
 set(components "")
 set(versioning "")
+# wixl reads no component conditions: they are set in the built package, with the versions.
+set(conditions "")
 foreach(file IN LISTS files)
   string(UUID guid NAMESPACE ${upgrade_code} NAME "${ARCH}/${file}" TYPE SHA1 UPPER)
   string(APPEND components
     "      <Component Id=\"${file}\" Guid=\"${guid}\" Win64=\"${win64}\">\n"
     "        <File Id=\"${file}\" Name=\"${file}\" Source=\"${file}\" KeyPath=\"yes\" />\n"
     "      </Component>\n")
+  if(file IN_LIST wow64_files)
+    string(UUID guid NAMESPACE ${upgrade_code} NAME "${ARCH}/wow64/${file}" TYPE SHA1 UPPER)
+    string(APPEND components
+      "      <Component Id=\"${file}.wow64\" Guid=\"${guid}\" Win64=\"no\">\n"
+      "        <File Id=\"${file}.wow64\" Name=\"${file}\" Source=\"${wow64_source}/${file}\" KeyPath=\"yes\" />\n"
+      "      </Component>\n")
+    list(APPEND conditions
+      -q "UPDATE `Component` SET `Condition` = 'NOT VersionNT64' WHERE `Component` = '${file}'"
+      -q "UPDATE `Component` SET `Condition` = 'VersionNT64' WHERE `Component` = '${file}.wow64'")
+  endif()
   # wixl records every file as unversioned; Windows Installer then keeps any versioned copy
   # already in the folder (one put there by hand from the zip) instead of installing its own.
   file_version(${PAYLOAD_DIR}/${file} version)
@@ -97,6 +133,6 @@ execute_process(
           ${CMAKE_CURRENT_LIST_DIR}/zStartup.wxs ${fragment}
   WORKING_DIRECTORY ${PAYLOAD_DIR}
   COMMAND_ERROR_IS_FATAL ANY)
-if(versioning)
-  execute_process(COMMAND msibuild ${OUTPUT} ${versioning} COMMAND_ERROR_IS_FATAL ANY)
+if(versioning OR conditions)
+  execute_process(COMMAND msibuild ${OUTPUT} ${versioning} ${conditions} COMMAND_ERROR_IS_FATAL ANY)
 endif()

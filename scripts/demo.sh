@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The main job in one command: builds zStartup.exe and zStartupCheck.exe, registers a demo
-# service in a throw-away Wine prefix, checks a copy of examples/ with zStartupCheck.exe, runs
-# zStartup.exe on it and prints what it did: its standard output, its trace log, the line its
-# batch file wrote, and zStartupCheck.exe's report of that last run. Exits non-zero if a step fails, the check finds more than Wine's own folder
-# permissions, or the trace log lacks an expected line.
+# service in a throw-away Wine prefix, checks a copy of examples/ with zStartupCheck.exe, judges
+# the package's task definition (made for that folder) and one left to the schema's defaults,
+# runs zStartup.exe on it and prints what it did: its standard output, its trace log, the line
+# its batch file wrote, and zStartupCheck.exe's report of that last run. Exits non-zero if a
+# step fails, the check finds more than Wine's own folder permissions and its task list, the
+# package's definition gives a task finding, or the trace log lacks an expected line.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 
@@ -86,10 +88,38 @@ check_status=0
 tr -d '\r' <"$demo/check.raw" >"$demo/check.txt"
 cat "$demo/check.txt"
 echo "exit status: $check_status"
-echo "(Under Wine every folder belongs to, and may be changed by, the user's own account: the folder error is expected here and is what the check exists to catch on Windows.)"
+echo "(Under Wine every folder belongs to, and may be changed by, the user's own account, and the Z: drive reads as a link: the folder and link errors are expected here and are what the check exists to catch on Windows. Wine's Task Scheduler lists no task, so no task is known to start the launcher: on Windows the warning means what it says.)"
 grep -qx "entry 0: stop $service, then start $service" "$demo/check.txt" || fail "the check shows no entry 0"
-unexpected=$(grep -E '^(error|warning): ' "$demo/check.txt" | grep -v '^error: folder ' || true)
+# Wine also shows its Z: drive, the Unix root the demo folder lies under, as a link anyone may
+# change: the folder's own error again, one level up.
+unexpected=$(grep -E '^(error|warning): ' "$demo/check.txt" |
+  grep -v -e '^error: folder ' -e '^error: the link Z:\\ ' -e '^warning: no scheduled task runs ' || true)
 [ -z "$unexpected" ] || fail "the check found: $unexpected"
+
+# check_task NAME FILE: zStartupCheck --task FILE, its task findings printed and kept in NAME.txt.
+check_task() {
+  (cd "$folder" && wine ./zStartupCheck.exe --task "$(winepath -w "$2")") >"$demo/$1.raw" 2>>"$steps" || true
+  tr -d '\r' <"$demo/$1.raw" | grep -E '^(error|warning|note): task definition ' >"$demo/$1.txt" || true
+  if [ -s "$demo/$1.txt" ]; then cat "$demo/$1.txt"; else echo "(no task finding)"; fi
+}
+
+say "Task: zStartupCheck --task zStartup.task.xml (the package's definition, made for $folder)"
+quiet cmake -DTEMPLATE=packaging/zStartup.task.xml.in -DOUTPUT="$demo/zStartup.task.xml" \
+  "-DFOLDER=$(winepath -w "$folder")" -DVERSION=demo -P packaging/task-definition.cmake \
+  || fail "the task definition could not be made"
+check_task package-task "$demo/zStartup.task.xml"
+[ ! -s "$demo/package-task.txt" ] || fail "the package's task definition has findings"
+
+say "Task: zStartupCheck --task onstart.xml (a boot trigger and the command only, the rest left to the schema's defaults as a schtasks /Create /SC ONSTART line without /RU and /RL leaves it)"
+cat >"$demo/onstart.xml" <<XML
+<?xml version="1.0" encoding="UTF-8"?>
+<Task version="1.2" xmlns="http://schemas.microsoft.com/windows/2004/02/mit/task">
+  <Triggers><BootTrigger/></Triggers>
+  <Actions><Exec><Command>$(winepath -w "$folder/zStartup.exe")</Command></Exec></Actions>
+</Task>
+XML
+check_task onstart-task "$demo/onstart.xml"
+grep -q "task definition .* on batteries" "$demo/onstart-task.txt" || fail "the boot-only definition shows no battery finding"
 
 say "Run: $folder/zStartup.exe (with Services.ini and zStartup.bat from examples/)"
 status=0

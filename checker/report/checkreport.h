@@ -3,6 +3,8 @@
 #ifndef ZSTARTUP_CHECKER_REPORT_CHECKREPORT_H
 #define ZSTARTUP_CHECKER_REPORT_CHECKREPORT_H
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -20,6 +22,23 @@ struct Finding {
     std::string subject;
     // One line of text in the ANSI code page, naming the subject and saying what to do.
     std::string message;
+};
+
+// A scheduled task that runs the launcher checked, or another copy of it, or (--task) the
+// definition file judged.
+struct ReportedTask {
+    std::string path;       // "\zStartup", or the definition file's path
+    std::string command;    // its Exec command, as written
+    bool runsThisLauncher;  // false: another copy, or (--task) another program
+    bool enabled;
+    std::vector<std::string> startTriggers;  // its enabled start triggers: "boot", "logon"
+    std::string account;                     // the principal's UserId or GroupId, "" when it names none
+    bool highestAvailable;
+    // --last-run only: the task's last start (UTC) and result, when the Task Scheduler knows them.
+    bool lastRunKnown;
+    FILETIME lastRun;
+    bool lastResultKnown;
+    long lastResult;
 };
 
 class CheckReport {
@@ -40,8 +59,13 @@ public:
         Add(Severity::kError, code, subject, message);
     }
 
+    // A task that starts the launcher (or another copy), for the JSON report.
+    void Task(const ReportedTask& task) { tasks.push_back(task); }
+
     const std::vector<std::string>& Lines() const { return lines; }
     const std::vector<Finding>& Findings() const { return findings; }
+    std::vector<ReportedTask>& Tasks() { return tasks; }
+    const std::vector<ReportedTask>& Tasks() const { return tasks; }
 
     // The lines, then one line per finding: "error: ...", "warning: ..." or "note: ...".
     // Control characters in them are escaped (\t, \r, \n, \u00XX).
@@ -52,6 +76,7 @@ public:
 private:
     std::vector<std::string> lines;
     std::vector<Finding> findings;
+    std::vector<ReportedTask> tasks;
 };
 
 // "error", "warning" or "note".

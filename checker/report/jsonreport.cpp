@@ -84,6 +84,34 @@ std::string JsonFindings(const std::vector<Finding>& findings)
     return array + "]";
 }
 
+const char* JsonBool(bool value)
+{
+    return value ? "true" : "false";
+}
+
+// The task's last run and result are the Task Scheduler's, asked in last-run mode only.
+std::string JsonTask(const ReportedTask& task, bool lastRun)
+{
+    std::string object = "{\"path\": " + JsonText(task.path) + ", \"command\": " + JsonText(task.command) +
+                         ", \"runsThisLauncher\": " + JsonBool(task.runsThisLauncher) +
+                         ", \"enabled\": " + JsonBool(task.enabled) +
+                         ", \"startTriggers\": " + JsonLines(task.startTriggers) + ", \"account\": " +
+                         JsonText(task.account) + ", \"highestAvailable\": " + JsonBool(task.highestAvailable);
+    if (lastRun) {
+        object += std::string(", \"lastRunTime\": ") + (task.lastRunKnown ? JsonTime(task.lastRun) : "null") +
+                  ", \"lastResult\": " +
+                  (task.lastResultKnown ? std::to_string(static_cast<unsigned long>(task.lastResult)) : "null");
+    }
+    return object + "}";
+}
+
+std::string JsonTasks(const std::vector<ReportedTask>& tasks, bool lastRun)
+{
+    std::string array = "[";
+    for (size_t i = 0; i < tasks.size(); ++i) array += (i == 0 ? "" : ", ") + JsonTask(tasks[i], lastRun);
+    return array + "]";
+}
+
 std::string JsonLog(const ReportContext& context)
 {
     if (!context.logKnown) return "null";
@@ -103,6 +131,7 @@ std::string JsonReport(const ReportContext& context, const CheckReport& report, 
            ", \"launcher\": " + (context.launcherKnown ? JsonString(context.launcher) : "null") +
            ", \"mode\": \"" + (plan ? "plan" : "last-run") + "\", \"" + (plan ? "plan" : "lastRun") +
            "\": " + JsonLines(report.Lines()) + ", \"log\": " + JsonLog(context) +
+           ", \"tasks\": " + JsonTasks(report.Tasks(), !plan) +
            ", \"findings\": " + JsonFindings(report.Findings()) + ", \"exitStatus\": " + std::to_string(exitStatus) +
            "}\n";
 }

@@ -12,7 +12,10 @@ const int kJsonSchemaVersion = 1;
 
 // {"schemaVersion": 1, "checkerVersion", "computer", "checkedAt", "bootTime", "launcher",
 // "mode": "plan" | "last-run", "plan" | "lastRun": [lines], "log": {"path", "lastWritten"},
-// "findings": [{"severity", "code", "subject", "message"}], "exitStatus": N} on one line,
+// "tasks": [{"path", "command", "runsThisLauncher", "enabled", "startTriggers": [...],
+// "account", "highestAvailable", and in last-run mode "lastRunTime" and "lastResult" (an
+// unsigned number), each null when unknown}], "findings": [{"severity", "code", "subject",
+// "message"}], "exitStatus": N} on one line,
 // ending in a line feed. Pure ASCII: every other character is written as \uXXXX (UTF-16,
 // surrogate pairs included), so that no console code page can change it. Times are
 // IsoLocalTime's; launcher and log are null when the context knows no launcher, lastWritten

@@ -45,6 +45,8 @@ struct CheckCase {
 };
 
 const char kFolderFinding[] = "error: folder ";
+// Wine's Task Scheduler lists no task, registered or not: nothing is known to start the launcher.
+const char kNoTaskFinding[] = "warning: no scheduled task runs ";
 
 // A value past the 256 characters of a service name, and the part the plan shows.
 const std::string kLongValue(300, 'z');
@@ -194,7 +196,7 @@ TEST_P(CheckerRun, ShowsPlanAndFindings) {
     }
     EXPECT_EQ(plan, expectedPlan) << run.output;
 
-    std::vector<std::string> expected = {kFolderFinding};
+    std::vector<std::string> expected = {kFolderFinding, kNoTaskFinding};
     for (const std::string& finding : row.findings) expected.push_back(Fill(finding));
     for (const std::string& prefix : expected) {
         bool found = false;
@@ -275,6 +277,14 @@ const CannotRunCase kCannotRun[] = {
     {"NoLauncherThere", "C:\\zstNoSuchFolder\\zStartup.exe",
      "zStartupCheck: no launcher at C:\\zstNoSuchFolder\\zStartup.exe\r\n"},
     {"FolderIsNoLauncher", "C:\\windows", "zStartupCheck: no launcher at C:\\windows\r\n"},
+    {"TaskWithoutFile", "--task", "zStartupCheck: --task needs a task definition file\r\n"},
+    {"TaskFileForgottenBeforeAnOption", "--task --json", "zStartupCheck: --task needs a task definition file\r\n"},
+    {"TaskTwice", "--task a.xml --task b.xml", "zStartupCheck: --task given twice\r\n"},
+    {"TaskWithLastRun", "--last-run --task a.xml",
+     "zStartupCheck: --task judges a task for the plan, not with --last-run\r\n"},
+    // Error 3: the path is not found (the folder is missing).
+    {"TaskFileMissing", "--task C:\\zstNoSuchFolder\\zStartup.task.xml zStartup.exe",
+     "zStartupCheck: task definition C:\\zstNoSuchFolder\\zStartup.task.xml cannot be opened (error 3)\r\n"},
 };
 
 class CheckerCannotRun : public ::testing::TestWithParam<CannotRunCase> {};

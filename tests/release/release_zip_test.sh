@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Release zip test. Environment (set by CTest): ZIP (made by the release_packages test), PROGRAMS
-# (the shipped programs' file names), WORK_DIR (emptied first), WINE_RUN, WINE_PREFIX, CMAKE,
-# NM, SOURCE_DIR.
+# (the shipped programs' file names), TASKS (the task definitions' file names), WORK_DIR (emptied
+# first), WINE_RUN, WINE_PREFIX, CMAKE, NM, SOURCE_DIR.
 #
 # The zip holds exactly what a user copies to a machine, at the top level: the programs
 # without symbols, the example list and batch file, the README and the licence, the last four
-# unchanged. Unpacked into a fresh folder, zStartup.exe runs there: exit status 0; the example
+# unchanged, and the task definitions, UTF-16 LE with its mark, naming the launcher in
+# %ProgramFiles%\zStartup. Unpacked into a fresh folder, zStartup.exe runs there: exit status 0; the example
 # list's service, which the test prefix does not have, logged as errors; the batch file
 # launched and really run in that folder.
 set -euo pipefail
@@ -20,7 +21,7 @@ run=$WORK_DIR/run
 [ -f "$ZIP" ] || { echo "FAIL: no $ZIP"; exit 1; }
 
 contents=$("$CMAKE" -E tar tf "$ZIP" | LC_ALL=C sort | tr '\n' ' ')
-expected=$(printf '%s\n' $PROGRAMS LICENSE README.md Services.ini zStartup.bat | LC_ALL=C sort | tr '\n' ' ')
+expected=$(printf '%s\n' $PROGRAMS $TASKS LICENSE README.md Services.ini zStartup.bat | LC_ALL=C sort | tr '\n' ' ')
 [ "$contents" = "$expected" ] || fail "zip holds: $contents; expected: $expected"
 
 (cd "$run" && "$CMAKE" -E tar xf "$ZIP")
@@ -29,6 +30,13 @@ for file in examples/Services.ini examples/zStartup.bat README.md LICENSE; do
 done
 for program in $PROGRAMS; do
   "$NM" "$run/$program" 2>&1 | grep -q "no symbols" || fail "$program is not stripped"
+done
+for task in $TASKS; do
+  [ "$(head -c 2 "$run/$task" | od -An -tx1 | tr -d ' ')" = fffe ] || fail "$task does not begin with the UTF-16 LE mark"
+  text=$(iconv -f UTF-16 -t UTF-8 "$run/$task" | tr -d '\r') || fail "$task is not UTF-16"
+  grep -qxF '      <Command>%ProgramFiles%\zStartup\zStartup.exe</Command>' <<<"$text" || fail "$task: no Command in %ProgramFiles%\zStartup"
+  grep -qxF '      <WorkingDirectory>%ProgramFiles%\zStartup</WorkingDirectory>' <<<"$text" \
+    || fail "$task: no WorkingDirectory %ProgramFiles%\zStartup"
 done
 
 # The run.

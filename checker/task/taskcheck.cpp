@@ -1,0 +1,113 @@
+#include "checker/task/taskcheck.h"
+
+#include <vector>
+
+#include "checker/task/comobjects.h"
+#include "checker/task/registeredtasks.h"
+#include "checker/task/tasklastrun.h"
+#include "checker/task/taskjudgement.h"
+
+namespace {
+
+const DWORD kWideCapacity = 2048;
+
+std::wstring FullPath(const wchar_t* path)
+{
+    wchar_t full[kWideCapacity];
+    const DWORD length = GetFullPathNameW(path, kWideCapacity, full, NULL);
+    return length == 0 || length >= kWideCapacity ? std::wstring(path) : std::wstring(full, length);
+}
+
+std::string Hex(HRESULT value)
+{
+    char text[16];
+    wsprintfA(text, "0x%08lX", static_cast<unsigned long>(value));
+    return text;
+}
+
+// What could not be read, for task.none's message: "" when everything could.
+std::string Unread(const RegisteredTasks& registered, unsigned unparsedTasks)
+{
+    if (FAILED(registered.error))
+        return "the Task Scheduler could not be asked, error " + Hex(registered.error) + ": is its service running?";
+    std::string unread;
+    if (registered.unreadFolders > 0) {
+        unread = "the Task Scheduler did not list the tasks of " + std::to_string(registered.unreadFolders) +
+                 (registered.unreadFolders == 1 ? " folder" : " folders") + ", error " + Hex(registered.listError);
+        if (registered.listError == E_ACCESSDENIED) unread += ": run this check elevated";
+    }
+    if (unparsedTasks > 0)
+        unread +=
+            (unread.empty() ? "" : "; ") + std::to_string(unparsedTasks) + " tasks' definitions could not be read";
+    return unread;
+}
+
+TaskSituation SituationOf(const LauncherTarget& target)
+{
+    return {target.widePath, FastStartupOn()};
+}
+
+}  // namespace
+
+bool FastStartupOn()
+{
+    DWORD value = 0;
+    DWORD size = sizeof value;
+    return RegGetValueW(HKEY_LOCAL_MACHINE, L"SYSTEM\\CurrentControlSet\\Control\\Session Manager\\Power",
+                        L"HiberbootEnabled", RRF_RT_REG_DWORD, NULL, &value, &size) == ERROR_SUCCESS &&
+           value == 1;
+}
+
+void CheckTasks(const LauncherTarget& target, CheckReport& report)
+{
+    ComSession com;
+    const RegisteredTasks registered = ReadRegisteredTasks();
+    std::vector<FoundTask> found;
+    unsigned unparsed = 0;
+    for (const RegisteredTask& task : registered.tasks) {
+        FoundTask parsed = {task.path, TaskDefinition()};
+        std::string why;
+        if (!ParseTaskDefinition(task.xml, parsed.definition, why)) {
+            ++unparsed;
+            continue;
+        }
+        parsed.definition.enabled = parsed.definition.enabled && task.enabled;
+        found.push_back(parsed);
+    }
+    JudgeRegisteredTasks(found, SituationOf(target), Unread(registered, unparsed), report);
+}
+
+bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckReport& report, std::string& why)
+{
+    ComSession com;
+    const std::wstring path = FullPath(file);
+    TaskDefinition definition;
+    if (!ReadTaskDefinitionFile(path, definition, why)) {
+        why = "task definition " + AnsiForDisplay(path) + " " + why;
+        return false;
+    }
+    JudgeTaskFile(definition, AnsiForDisplay(path), SituationOf(target), report);
+    return true;
+}
+
+void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
+{
+    ComSession com;
+    const RegisteredTasks registered = ReadRegisteredTasks();
+    if (FAILED(registered.error)) return;
+    std::vector<TaskRun> runs;
+    for (const RegisteredTask& task : registered.tasks) {
+        TaskDefinition definition;
+        std::string why;
+        if (!ParseTaskDefinition(task.xml, definition, why)) continue;
+        const std::wstring command = LauncherCommand(definition, target.widePath);
+        if (TargetOf(CommandProgram(command), target.widePath) != CommandTarget::kThisLauncher) continue;
+        definition.enabled = definition.enabled && task.enabled;
+        report.Task(ReportedTaskOf(definition, task.path, command, true));
+        runs.push_back({task.path, task.lastRunKnown, task.lastRun, task.lastResultKnown, task.lastResult});
+    }
+    // The log as the launcher names it: default_LT.log is looked for in the current folder.
+    WIN32_FILE_ATTRIBUTE_DATA log = {};
+    const bool logWritten = GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &log) != FALSE;
+    JudgeTaskRuns(runs, logWritten, log.ftLastWriteTime, windowsStarted, report);
+}

@@ -1,0 +1,387 @@
+#include "checker/task/taskdefinition.h"
+
+#include <windows.h>
+#include <msxml2.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "checker/launchertarget.h"
+#include "checker/task/comobjects.h"
+
+namespace {
+
+// MinGW's import libraries define none of MSXML's identifiers.
+const CLSID kDomDocument60 = {0x88d96a05, 0xf192, 0x11d4, {0xa6, 0x5f, 0x00, 0x40, 0x96, 0x32, 0x51, 0xe5}};
+const CLSID kDomDocument30 = {0xf5078f32, 0xc551, 0x11d3, {0x89, 0xb9, 0x00, 0x00, 0xf8, 0x1f, 0xe2, 0x21}};
+const IID kXmlDomDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc0, 0x4f, 0x98, 0x3e, 0x60}};
+
+const wchar_t kTaskNamespace[] = L"http://schemas.microsoft.com/windows/2004/02/mit/task";
+
+std::wstring Trimmed(const std::wstring& text)
+{
+    const size_t first = text.find_first_not_of(L" \t\r\n");
+    if (first == std::wstring::npos) return std::wstring();
+    return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
+}
+
+std::wstring BaseName(IXMLDOMNode* node)
+{
+    Bstr name;
+    node->get_baseName(name.Out());
+    return name.Text();
+}
+
+bool InTaskNamespace(IXMLDOMNode* node)
+{
+    Bstr uri;
+    node->get_namespaceURI(uri.Out());
+    return uri.Text().empty() || uri.Text() == kTaskNamespace;
+}
+
+// The element children of parent in the task namespace (or in none, as some hand-written
+// definitions are), in document order.
+std::vector<ComPointer<IXMLDOMNode>> Elements(IXMLDOMNode* parent)
+{
+    std::vector<ComPointer<IXMLDOMNode>> elements;
+    ComPointer<IXMLDOMNode> child;
+    if (parent == nullptr || parent->get_firstChild(child.Out()) != S_OK) return elements;
+    while (child) {
+        DOMNodeType type = NODE_INVALID;
+        child->get_nodeType(&type);
+        ComPointer<IXMLDOMNode> next;
+        child->get_nextSibling(next.Out());
+        if (type == NODE_ELEMENT && InTaskNamespace(child.Get())) elements.push_back(std::move(child));
+        child = std::move(next);
+    }
+    return elements;
+}
+
+// The first element child of parent named name, or null.
+ComPointer<IXMLDOMNode> Element(IXMLDOMNode* parent, const wchar_t* name)
+{
+    for (ComPointer<IXMLDOMNode>& element : Elements(parent)) {
+        if (BaseName(element.Get()) == name) return std::move(element);
+    }
+    return ComPointer<IXMLDOMNode>();
+}
+
+std::wstring Text(IXMLDOMNode* node)
+{
+    Bstr text;
+    if (node != nullptr) node->get_text(text.Out());
+    return Trimmed(text.Text());
+}
+
+// The attribute's value, "" when absent.
+std::wstring Attribute(IXMLDOMNode* node, const wchar_t* name)
+{
+    ComPointer<IXMLDOMNamedNodeMap> attributes;
+    ComPointer<IXMLDOMNode> attribute;
+    Bstr attributeName(name);
+    if (node->get_attributes(attributes.Out()) != S_OK ||
+        attributes->getNamedItem(attributeName.Get(), attribute.Out()) != S_OK)
+        return std::wstring();
+    return Text(attribute.Get());
+}
+
+// Reads the definition's parts, each element checked against the values its schema type allows.
+class DefinitionReader {
+public:
+    DefinitionReader(TaskDefinition& definition, std::string& why) : definition(definition), why(why) {}
+
+    bool Read(IXMLDOMNode* task)
+    {
+        ComPointer<IXMLDOMNode> settings = Element(task, L"Settings");
+        return ReadSettings(settings.Get()) && ReadTriggers(Element(task, L"Triggers").Get()) && ReadActions(task);
+    }
+
+private:
+    bool Fail(const std::wstring& what, const std::wstring& value, const char* allowed)
+    {
+        why = "holds \"" + AnsiForDisplay(value) + "\" in " + AnsiForDisplay(what) + ", which is not " + allowed;
+        return false;
+    }
+
+    // An xs:boolean child of parent: value stays as it is when the child is absent.
+    bool ReadBoolean(IXMLDOMNode* parent, const wchar_t* name, const std::wstring& where, bool& value)
+    {
+        ComPointer<IXMLDOMNode> element = Element(parent, name);
+        if (!element) return true;
+        const std::wstring text = Text(element.Get());
+        if (text == L"true" || text == L"1")
+            value = true;
+        else if (text == L"false" || text == L"0")
+            value = false;
+        else
+            return Fail(where + name, text, "a boolean (true or false)");
+        return true;
+    }
+
+    bool ReadInstances(IXMLDOMNode* settings)
+    {
+        ComPointer<IXMLDOMNode> element = Element(settings, L"MultipleInstancesPolicy");
+        if (!element) return true;
+        const std::wstring text = Text(element.Get());
+        const struct {
+            const wchar_t* name;
+            InstancesPolicy policy;
+        } kPolicies[] = {{L"IgnoreNew", InstancesPolicy::kIgnoreNew},
+                         {L"Queue", InstancesPolicy::kQueue},
+                         {L"Parallel", InstancesPolicy::kParallel},
+                         {L"StopExisting", InstancesPolicy::kStopExisting}};
+        for (const auto& known : kPolicies) {
+            if (text == known.name) {
+                definition.instances = known.policy;
+                return true;
+            }
+        }
+        return Fail(L"Settings/MultipleInstancesPolicy", text, "one of IgnoreNew, Queue, Parallel, StopExisting");
+    }
+
+    bool ReadSettings(IXMLDOMNode* settings)
+    {
+        if (settings == nullptr) return true;
+        ComPointer<IXMLDOMNode> limit = Element(settings, L"ExecutionTimeLimit");
+        if (limit && !ParseTaskDuration(Text(limit.Get()), definition.timeLimitSeconds))
+            return Fail(L"Settings/ExecutionTimeLimit", Text(limit.Get()), "a duration (PT10M, say)");
+        return ReadBoolean(settings, L"Enabled", L"Settings/", definition.enabled) &&
+               ReadBoolean(settings, L"DisallowStartIfOnBatteries", L"Settings/",
+                           definition.disallowStartOnBatteries) &&
+               ReadBoolean(settings, L"StopIfGoingOnBatteries", L"Settings/", definition.stopGoingOnBatteries) &&
+               ReadInstances(settings);
+    }
+
+    bool ReadTriggers(IXMLDOMNode* triggers)
+    {
+        for (ComPointer<IXMLDOMNode>& trigger : Elements(triggers)) {
+            const std::wstring name = BaseName(trigger.Get());
+            TaskTrigger read = {TriggerKind::kOther, AnsiForDisplay(name), true};
+            if (name == L"BootTrigger")
+                read.kind = TriggerKind::kBoot;
+            else if (name == L"LogonTrigger")
+                read.kind = TriggerKind::kLogon;
+            if (!ReadBoolean(trigger.Get(), L"Enabled", L"Triggers/" + name + L"/", read.enabled)) return false;
+            definition.triggers.push_back(read);
+        }
+        return true;
+    }
+
+    bool ReadPrincipal(IXMLDOMNode* principal)
+    {
+        definition.userId = Text(Element(principal, L"UserId").Get());
+        definition.groupId = Text(Element(principal, L"GroupId").Get());
+        ComPointer<IXMLDOMNode> runLevel = Element(principal, L"RunLevel");
+        if (!runLevel) return true;
+        const std::wstring level = Text(runLevel.Get());
+        if (level != L"HighestAvailable" && level != L"LeastPrivilege")
+            return Fail(L"Principal/RunLevel", level, "HighestAvailable or LeastPrivilege");
+        definition.highestAvailable = level == L"HighestAvailable";
+        return true;
+    }
+
+    // The principal Actions' Context names; without a Context, the first (usually the only) one.
+    bool ReadActionsPrincipal(IXMLDOMNode* task, const std::wstring& context)
+    {
+        std::vector<ComPointer<IXMLDOMNode>> principals = Elements(Element(task, L"Principals").Get());
+        for (ComPointer<IXMLDOMNode>& principal : principals) {
+            if (BaseName(principal.Get()) != L"Principal") continue;
+            if (context.empty() || Attribute(principal.Get(), L"id") == context) return ReadPrincipal(principal.Get());
+        }
+        if (context.empty()) return true;
+        return Fail(L"Actions/Context", context, "the id of a Principal in Principals");
+    }
+
+    bool ReadActions(IXMLDOMNode* task)
+    {
+        ComPointer<IXMLDOMNode> actions = Element(task, L"Actions");
+        if (!ReadActionsPrincipal(task, actions ? Attribute(actions.Get(), L"Context") : std::wstring())) return false;
+        for (ComPointer<IXMLDOMNode>& action : Elements(actions.Get())) {
+            if (BaseName(action.Get()) == L"Exec")
+                definition.commands.push_back(Text(Element(action.Get(), L"Command").Get()));
+        }
+        return true;
+    }
+
+    TaskDefinition& definition;
+    std::string& why;
+};
+
+bool SetProperty(IXMLDOMDocument2* document, const wchar_t* name, VARIANT value)
+{
+    Bstr property(name);
+    return SUCCEEDED(document->setProperty(property.Get(), value));
+}
+
+// A document that parses only what it is given: no DTD, no external entity, no download.
+ComPointer<IXMLDOMDocument2> NewDocument(std::string& why)
+{
+    ComPointer<IXMLDOMDocument2> document;
+    if (FAILED(CoCreateInstance(kDomDocument60, NULL, CLSCTX_INPROC_SERVER, kXmlDomDocument2, document.OutVoid())) &&
+        FAILED(CoCreateInstance(kDomDocument30, NULL, CLSCTX_INPROC_SERVER, kXmlDomDocument2, document.OutVoid()))) {
+        why = "cannot be read: MSXML (msxml6 or msxml3) cannot be created";
+        return document;
+    }
+    VARIANT yes;
+    VariantInit(&yes);
+    yes.vt = VT_BOOL;
+    yes.boolVal = VARIANT_TRUE;
+    document->put_async(VARIANT_FALSE);
+    document->put_validateOnParse(VARIANT_FALSE);
+    document->put_resolveExternals(VARIANT_FALSE);
+    if (!SetProperty(document.Get(), L"ProhibitDTD", yes)) {
+        why = "cannot be read safely: this MSXML does not let DTDs be refused";
+        return ComPointer<IXMLDOMDocument2>();
+    }
+    return document;
+}
+
+std::string ParseErrorOf(IXMLDOMDocument2* document)
+{
+    ComPointer<IXMLDOMParseError> error;
+    Bstr reason;
+    long line = 0;
+    long column = 0;
+    if (document->get_parseError(error.Out()) != S_OK) return "is not well-formed XML";
+    error->get_reason(reason.Out());
+    error->get_line(&line);
+    error->get_linepos(&column);
+    const std::string at =
+        line > 0 ? " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")" : std::string();
+    return "is not well-formed XML" + at + ": " + AnsiForDisplay(Trimmed(reason.Text()));
+}
+
+bool ReadDocument(IXMLDOMDocument2* document, TaskDefinition& definition, std::string& why)
+{
+    // Wine's MSXML takes ProhibitDTD and parses DTDs anyway.
+    ComPointer<IXMLDOMDocumentType> doctype;
+    if (document->get_doctype(doctype.Out()) == S_OK && doctype) {
+        why = "has a DTD (<!DOCTYPE>), which no task definition has";
+        return false;
+    }
+    ComPointer<IXMLDOMElement> root;
+    if (document->get_documentElement(root.Out()) != S_OK || BaseName(root.Get()) != L"Task" ||
+        !InTaskNamespace(root.Get())) {
+        why = "is not a Task Scheduler definition: it has no <Task> root element in " + AnsiForDisplay(kTaskNamespace);
+        return false;
+    }
+    definition = TaskDefinition();
+    return DefinitionReader(definition, why).Read(root.Get());
+}
+
+// The file's bytes, at most kMaxTaskFileBytes; false with why set otherwise.
+bool ReadFileBytes(const std::wstring& path, std::string& bytes, std::string& why)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, NULL);
+    if (file == INVALID_HANDLE_VALUE) {
+        why = "cannot be opened (error " + std::to_string(GetLastError()) + ")";
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    DWORD read = 0;
+    bool done = false;
+    if (!GetFileSizeEx(file, &size)) {
+        why = "cannot be read (error " + std::to_string(GetLastError()) + ")";
+    } else if (size.QuadPart > static_cast<LONGLONG>(kMaxTaskFileBytes)) {
+        why = "is larger than " + std::to_string(kMaxTaskFileBytes >> 20) + " MiB: no task definition is";
+    } else {
+        bytes.resize(static_cast<size_t>(size.QuadPart));
+        done = bytes.empty() ||
+               (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, NULL) && read == bytes.size());
+        if (!done) why = "cannot be read (error " + std::to_string(GetLastError()) + ")";
+    }
+    CloseHandle(file);
+    return done;
+}
+
+// The bytes as a VARIANT holding a byte array, which MSXML's load decodes as a file: by its
+// byte order mark and XML declaration.
+bool LoadBytes(IXMLDOMDocument2* document, const std::string& bytes, std::string& why)
+{
+    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    void* data = nullptr;
+    if (array == nullptr || FAILED(SafeArrayAccessData(array, &data))) {
+        if (array != nullptr) SafeArrayDestroy(array);
+        why = "cannot be held in memory";
+        return false;
+    }
+    CopyMemory(data, bytes.data(), bytes.size());
+    SafeArrayUnaccessData(array);
+    VARIANT source;
+    VariantInit(&source);
+    source.vt = VT_ARRAY | VT_UI1;
+    source.parray = array;
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    const HRESULT result = document->load(source, &loaded);
+    VariantClear(&source);
+    if (result != S_OK || loaded != VARIANT_TRUE) why = ParseErrorOf(document);
+    return result == S_OK && loaded == VARIANT_TRUE;
+}
+
+// Digits of a duration part: the number before designator at text[at...], added in seconds.
+bool DurationPart(const std::wstring& text, size_t& at, wchar_t designator, double unit, double& seconds)
+{
+    size_t end = at;
+    while (end < text.size() && ((text[end] >= L'0' && text[end] <= L'9') || text[end] == L'.')) ++end;
+    if (end == at || end >= text.size() || text[end] != designator) return false;
+    const std::wstring number = text.substr(at, end - at);
+    if (number.find_first_of(L"0123456789") == std::wstring::npos) return false;
+    if (number.find(L'.') != std::wstring::npos && designator != L'S') return false;  // only seconds have fractions
+    seconds += _wtof(number.c_str()) * unit;
+    at = end + 1;
+    return true;
+}
+
+}  // namespace
+
+bool ParseTaskDuration(const std::wstring& text, long long& seconds)
+{
+    if (text.size() < 3 || text[0] != L'P') return false;
+    const struct {
+        wchar_t designator;
+        double unit;
+        bool time;
+    } kParts[] = {{L'Y', 365 * 86400.0, false}, {L'M', 30 * 86400.0, false}, {L'D', 86400.0, false},
+                  {L'H', 3600.0, true},         {L'M', 60.0, true},          {L'S', 1.0, true}};
+    double total = 0;
+    size_t at = 1;
+    bool inTime = false;
+    bool any = false;
+    for (const auto& part : kParts) {
+        if (part.time && !inTime) {
+            if (at >= text.size() || text[at] != L'T') break;
+            inTime = true;
+            if (++at >= text.size()) return false;  // "P1DT" has nothing after its T
+        }
+        const size_t before = at;
+        if (DurationPart(text, at, part.designator, part.unit, total))
+            any = true;
+        else
+            at = before;
+    }
+    if (!any || at != text.size() || total > 1e15) return false;
+    seconds = static_cast<long long>(total);
+    return true;
+}
+
+bool ParseTaskDefinition(const std::wstring& xml, TaskDefinition& definition, std::string& why)
+{
+    ComPointer<IXMLDOMDocument2> document = NewDocument(why);
+    if (!document) return false;
+    Bstr text(xml.c_str());
+    VARIANT_BOOL loaded = VARIANT_FALSE;
+    if (document->loadXML(text.Get(), &loaded) != S_OK || loaded != VARIANT_TRUE) {
+        why = ParseErrorOf(document.Get());
+        return false;
+    }
+    return ReadDocument(document.Get(), definition, why);
+}
+
+bool ReadTaskDefinitionFile(const std::wstring& path, TaskDefinition& definition, std::string& why)
+{
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, why)) return false;
+    ComPointer<IXMLDOMDocument2> document = NewDocument(why);
+    return document && LoadBytes(document.Get(), bytes, why) && ReadDocument(document.Get(), definition, why);
+}

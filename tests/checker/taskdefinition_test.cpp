@@ -1,0 +1,601 @@
+// The checker's task decisions on definitions written from Microsoft's Task Scheduler schema:
+// Windows alone can register them with their triggers, principal and command (Wine's Task
+// Scheduler drops all three), so each decision is tested on XML text. Absent elements take
+// the schema's documented defaults: DisallowStartIfOnBatteries and StopIfGoingOnBatteries
+// true, MultipleInstancesPolicy IgnoreNew, Enabled true, RunLevel LeastPrivilege (LUA),
+// ExecutionTimeLimit 72 hours.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "checker/task/comobjects.h"
+#include "checker/task/taskdefinition.h"
+#include "checker/task/tasklastrun.h"
+#include "checker/task/taskjudgement.h"
+#include "tests/launcher/testfolder.h"
+
+namespace {
+
+const wchar_t kLauncher[] = L"C:\\Program Files\\zStartup\\zStartup.exe";
+
+const wchar_t kBoot[] = L"<BootTrigger><Enabled>true</Enabled></BootTrigger>";
+const wchar_t kLogon[] = L"<LogonTrigger/>";
+const wchar_t kSystem[] = L"<Principal id=\"Author\"><UserId>S-1-5-18</UserId></Principal>";
+const wchar_t kBatteriesAllowed[] =
+    L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries><StopIfGoingOnBatteries>false</"
+    L"StopIfGoingOnBatteries>";
+const wchar_t kRunsLauncher[] = L"<Exec><Command>%ProgramFiles%\\zStartup\\zStartup.exe</Command></Exec>";
+
+struct Parts {
+    std::wstring triggers = kBoot;
+    std::wstring principals = kSystem;
+    std::wstring settings = kBatteriesAllowed;
+    std::wstring actions = kRunsLauncher;
+    std::wstring context;  // Actions' Context attribute, "" for none
+};
+
+std::wstring TaskXml(const Parts& parts) {
+    return L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+           L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
+           L"<Triggers>" +
+           parts.triggers +
+           L"</Triggers>"
+           L"<Principals>" +
+           parts.principals +
+           L"</Principals>"
+           L"<Settings>" +
+           parts.settings +
+           L"</Settings>"
+           L"<Actions" +
+           (parts.context.empty() ? L"" : L" Context=\"" + parts.context + L"\"") + L">" + parts.actions +
+           L"</Actions></Task>";
+}
+
+std::vector<std::string> Codes(const CheckReport& report) {
+    std::vector<std::string> codes;
+    for (const Finding& finding : report.Findings()) codes.push_back(finding.code);
+    return codes;
+}
+
+class TaskTest : public ::testing::Test {
+protected:
+    ComSession com_;
+};
+
+// -- one definition that runs the launcher, judged as --task FILE judges it
+
+struct DefinitionCase {
+    const char* name;
+    Parts parts;
+    bool fastStartupOn;
+    std::vector<std::string> codes;  // in the order the checker reports them
+};
+
+Parts With(std::wstring Parts::*part, const std::wstring& value) {
+    Parts parts;
+    parts.*part = value;
+    return parts;
+}
+
+Parts WithSetting(const std::wstring& setting) {
+    return With(&Parts::settings, std::wstring(kBatteriesAllowed) + setting);
+}
+
+const std::wstring kUser = L"<Principal id=\"Author\"><UserId>S-1-5-21-1-2-3-1001</UserId>";
+
+const DefinitionCase kDefinitionCases[] = {
+    {"PackageSettingsGiveNothing", Parts(), false, {}},
+    {"NoSettingsMeansBatteriesStopIt", With(&Parts::settings, L""), false, {"task.battery"}},
+    {"StartsOnBatteriesButStopsGoingOnThem",
+     With(&Parts::settings, L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"),
+     false,
+     {"task.battery"}},
+    {"StopsNotButDoesNotStartOnBatteries",
+     With(&Parts::settings, L"<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries>"),
+     false,
+     {"task.battery"}},
+    {"DisabledIsAnError", WithSetting(L"<Enabled>false</Enabled>"), false, {"task.disabled"}},
+    {"BooleanOneAndZeroAreBooleans",
+     With(
+         &Parts::settings,
+         L"<DisallowStartIfOnBatteries>0</DisallowStartIfOnBatteries><StopIfGoingOnBatteries>0</StopIfGoingOnBatteries>"
+         L"<Enabled>1</Enabled>"),
+     false,
+     {}},
+    {"TimeTriggerOnlyIsNoStart",
+     With(&Parts::triggers, L"<TimeTrigger><StartBoundary>2026-01-01T08:00:00</StartBoundary></TimeTrigger>"),
+     false,
+     {"task.no-start-trigger"}},
+    {"DisabledBootTriggerIsNoStart",
+     With(&Parts::triggers, L"<BootTrigger><Enabled>false</Enabled></BootTrigger>"),
+     false,
+     {"task.no-start-trigger"}},
+    {"NoTriggersIsNoStart", With(&Parts::triggers, L""), true, {"task.no-start-trigger"}},
+    {"LogonTriggerStartsIt", With(&Parts::triggers, kLogon), true, {}},
+    {"BootOnlyWithFastStartupIsWarned", Parts(), true, {"task.fast-startup"}},
+    {"BootAndLogonWithFastStartupIsFine", With(&Parts::triggers, std::wstring(kBoot) + kLogon), true, {}},
+    {"BootWithDisabledLogonAndFastStartupIsWarned",
+     With(&Parts::triggers, std::wstring(kBoot) + L"<LogonTrigger><Enabled>false</Enabled></LogonTrigger>"),
+     true,
+     {"task.fast-startup"}},
+    {"UserWithoutRunLevelIsNotElevated",
+     With(&Parts::principals, kUser + L"</Principal>"),
+     false,
+     {"task.not-elevated"}},
+    {"UserWithLeastPrivilegeIsNotElevated",
+     With(&Parts::principals, kUser + L"<RunLevel>LeastPrivilege</RunLevel></Principal>"),
+     false,
+     {"task.not-elevated"}},
+    {"UserWithHighestAvailableIsElevated",
+     With(&Parts::principals, kUser + L"<RunLevel>HighestAvailable</RunLevel></Principal>"),
+     false,
+     {}},
+    {"UsersGroupIsNotElevated",
+     With(&Parts::principals, L"<Principal id=\"Author\"><GroupId>S-1-5-32-545</GroupId></Principal>"),
+     false,
+     {"task.not-elevated"}},
+    {"NoPrincipalRunsAsTheRegisteringUserUnelevated", With(&Parts::principals, L""), false, {"task.not-elevated"}},
+    {"SystemByNameIsLocalSystem",
+     With(&Parts::principals, L"<Principal id=\"Author\"><UserId>SYSTEM</UserId></Principal>"),
+     false,
+     {}},
+    {"NtAuthoritySystemIsLocalSystem",
+     With(&Parts::principals, L"<Principal id=\"Author\"><UserId>NT AUTHORITY\\SYSTEM</UserId></Principal>"),
+     false,
+     {}},
+    {"LocalServiceIsNotLocalSystem",
+     With(&Parts::principals, L"<Principal id=\"Author\"><UserId>S-1-5-19</UserId></Principal>"),
+     false,
+     {"task.not-elevated"}},
+    {"ParallelRunsOverlap",
+     WithSetting(L"<MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy>"),
+     false,
+     {"task.instances"}},
+    {"StopExistingEndsARun",
+     WithSetting(L"<MultipleInstancesPolicy>StopExisting</MultipleInstancesPolicy>"),
+     false,
+     {"task.instances"}},
+    {"QueueWaits", WithSetting(L"<MultipleInstancesPolicy>Queue</MultipleInstancesPolicy>"), false, {}},
+    {"IgnoreNewIsFine", WithSetting(L"<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"), false, {}},
+    // The longest run: 11 entries of 5 s + 30 s + 5 s, and 0.5 s for a held log: 441 s = PT7M21S.
+    {"LimitJustUnderTheLongestRun",
+     WithSetting(L"<ExecutionTimeLimit>PT7M20S</ExecutionTimeLimit>"),
+     false,
+     {"task.time-limit"}},
+    {"LimitOfTheLongestRun", WithSetting(L"<ExecutionTimeLimit>PT7M21S</ExecutionTimeLimit>"), false, {}},
+    {"NoLimitAtAll", WithSetting(L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"), false, {}},
+    {"AllAtOnce",
+     {L"<TimeTrigger/>", L"",
+      L"<Enabled>false</Enabled><MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy>"
+      L"<ExecutionTimeLimit>PT1M</ExecutionTimeLimit>",
+      kRunsLauncher, L""},
+     true,
+     {"task.disabled", "task.no-start-trigger", "task.not-elevated", "task.battery", "task.instances",
+      "task.time-limit"}},
+};
+
+class DefinitionJudgement : public TaskTest, public ::testing::WithParamInterface<DefinitionCase> {};
+
+TEST_P(DefinitionJudgement, GivesTheDocumentedFindings) {
+    const DefinitionCase& row = GetParam();
+    TaskDefinition definition;
+    std::string why;
+    ASSERT_TRUE(ParseTaskDefinition(TaskXml(row.parts), definition, why)) << why;
+    CheckReport report;
+    JudgeTaskFile(definition, "zStartup.task.xml", {kLauncher, row.fastStartupOn}, report);
+    EXPECT_EQ(Codes(report), row.codes);
+    ASSERT_EQ(report.Tasks().size(), 1u);
+    EXPECT_TRUE(report.Tasks()[0].runsThisLauncher);
+}
+
+std::string CaseName(const ::testing::TestParamInfo<DefinitionCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Schema, DefinitionJudgement, ::testing::ValuesIn(kDefinitionCases), CaseName);
+
+// -- which principal runs the actions
+
+struct ContextCase {
+    const char* name;
+    std::wstring context;
+    std::vector<std::string> codes;
+};
+
+const ContextCase kContextCases[] = {
+    {"ContextNamesTheSystemPrincipal", L"System", {}},
+    {"ContextNamesTheUserPrincipal", L"User", {"task.not-elevated"}},
+    {"NoContextTakesTheFirst", L"", {"task.not-elevated"}},
+};
+
+class ActionsContext : public TaskTest, public ::testing::WithParamInterface<ContextCase> {};
+
+TEST_P(ActionsContext, PicksThePrincipal) {
+    Parts parts;
+    parts.principals =
+        L"<Principal id=\"User\"><UserId>S-1-5-21-1-2-3-1001</UserId></Principal>"
+        L"<Principal id=\"System\"><UserId>S-1-5-18</UserId></Principal>";
+    parts.context = GetParam().context;
+    TaskDefinition definition;
+    std::string why;
+    ASSERT_TRUE(ParseTaskDefinition(TaskXml(parts), definition, why)) << why;
+    CheckReport report;
+    JudgeTaskFile(definition, "zStartup.task.xml", {kLauncher, false}, report);
+    EXPECT_EQ(Codes(report), GetParam().codes);
+}
+
+std::string ContextName(const ::testing::TestParamInfo<ContextCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Schema, ActionsContext, ::testing::ValuesIn(kContextCases), ContextName);
+
+// -- which program a command runs
+
+struct CommandCase {
+    const char* name;
+    std::wstring actions;
+    bool runsLauncher;
+};
+
+const CommandCase kCommandCases[] = {
+    {"VariableExpanded", kRunsLauncher, true},
+    {"FullPathQuoted", L"<Exec><Command>\"C:\\Program Files\\zStartup\\zStartup.exe\"</Command></Exec>", true},
+    {"OtherCase", L"<Exec><Command>c:\\PROGRAM FILES\\zstartup\\ZSTARTUP.EXE</Command></Exec>", true},
+    {"DotDotResolved", L"<Exec><Command>C:\\Program Files\\zStartup\\..\\zStartup\\zStartup.exe</Command></Exec>",
+     true},
+    {"SecondActionRunsIt",
+     L"<Exec><Command>C:\\Windows\\System32\\cmd.exe</Command></Exec>" + std::wstring(kRunsLauncher), true},
+    {"AnotherFolder", L"<Exec><Command>D:\\Show\\zStartup.exe</Command></Exec>", false},
+    {"AnotherProgram", L"<Exec><Command>C:\\Program Files\\zStartup\\zStartupCheck.exe</Command></Exec>", false},
+    {"NoExecAction", L"<ComHandler><ClassId>{00000000-0000-0000-0000-000000000000}</ClassId></ComHandler>", false},
+    {"UnsetVariable", L"<Exec><Command>%zStartupNoSuchFolder%\\zStartup.exe</Command></Exec>", false},
+};
+
+class CommandMatch : public TaskTest, public ::testing::WithParamInterface<CommandCase> {};
+
+TEST_P(CommandMatch, RunsThisLauncherOrIsAnotherLauncher) {
+    TaskDefinition definition;
+    std::string why;
+    ASSERT_TRUE(ParseTaskDefinition(TaskXml(With(&Parts::actions, GetParam().actions)), definition, why)) << why;
+    CheckReport report;
+    JudgeTaskFile(definition, "zStartup.task.xml", {kLauncher, false}, report);
+    const std::vector<std::string> expected =
+        GetParam().runsLauncher ? std::vector<std::string>() : std::vector<std::string>{"task.other-launcher"};
+    EXPECT_EQ(Codes(report), expected);
+    if (!GetParam().runsLauncher) {
+        EXPECT_EQ(report.Findings()[0].severity, Severity::kError);
+    }
+}
+
+std::string CommandName(const ::testing::TestParamInfo<CommandCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Schema, CommandMatch, ::testing::ValuesIn(kCommandCases), CommandName);
+
+// A 32-bit checker on 64-bit Windows sees its own %ProgramFiles% (the 32-bit folder); the Task
+// Scheduler expands the native one, which ProgramW6432 names in every process there.
+TEST_F(TaskTest, ProgramFilesIsExpandedAsTheTaskSchedulerExpandsIt) {
+    wchar_t native[MAX_PATH];
+    DWORD length = GetEnvironmentVariableW(L"ProgramW6432", native, MAX_PATH);
+    if (length == 0) length = GetEnvironmentVariableW(L"ProgramFiles", native, MAX_PATH);
+    ASSERT_GT(length, 0u);
+    EXPECT_EQ(CommandProgram(L"%ProgramFiles%\\zStartup\\zStartup.exe"),
+              std::wstring(native) + L"\\zStartup\\zStartup.exe");
+    EXPECT_EQ(CommandProgram(L"%programfiles%\\zStartup\\zStartup.exe"),
+              std::wstring(native) + L"\\zStartup\\zStartup.exe");
+}
+
+// -- the registered tasks, as plan mode judges them
+
+struct RegisteredCase {
+    const char* name;
+    std::vector<std::wstring> commands;  // one registered task each, with the package's settings
+    std::vector<std::string> codes;
+    size_t reported;  // tasks in the report: those running the launcher or a copy
+};
+
+const RegisteredCase kRegisteredCases[] = {
+    {"NoTaskIsWarned", {}, {"task.none"}, 0},
+    {"OnlyOtherProgramsIsWarned", {L"C:\\Windows\\System32\\cmd.exe"}, {"task.none"}, 0},
+    {"OneTaskIsFine", {kLauncher}, {}, 1},
+    {"AnotherCopyIsANote", {L"D:\\Show\\zStartup.exe", kLauncher}, {"task.other-launcher"}, 2},
+    {"OnlyAnotherCopy", {L"D:\\Show\\zStartup.exe"}, {"task.other-launcher", "task.none"}, 1},
+    {"TwoTasksAreSeveral", {kLauncher, L"\"%ProgramFiles%\\zStartup\\zStartup.exe\""}, {"task.several"}, 2},
+};
+
+class RegisteredTasksJudgement : public TaskTest, public ::testing::WithParamInterface<RegisteredCase> {};
+
+TEST_P(RegisteredTasksJudgement, FindsTheLaunchersTasks) {
+    std::vector<FoundTask> tasks;
+    for (size_t i = 0; i < GetParam().commands.size(); ++i) {
+        FoundTask task = {"\\Task" + std::to_string(i), TaskDefinition()};
+        const Parts parts = With(&Parts::actions, L"<Exec><Command>" + GetParam().commands[i] + L"</Command></Exec>");
+        std::string why;
+        ASSERT_TRUE(ParseTaskDefinition(TaskXml(parts), task.definition, why)) << why;
+        tasks.push_back(task);
+    }
+    CheckReport report;
+    JudgeRegisteredTasks(tasks, {kLauncher, false}, "", report);
+    EXPECT_EQ(Codes(report), GetParam().codes);
+    EXPECT_EQ(report.Tasks().size(), GetParam().reported);
+    for (const Finding& finding : report.Findings()) {
+        const Severity expected = finding.code == "task.other-launcher" ? Severity::kNote : Severity::kWarning;
+        EXPECT_EQ(finding.severity, expected) << finding.code;
+    }
+}
+
+std::string RegisteredName(const ::testing::TestParamInfo<RegisteredCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Schema, RegisteredTasksJudgement, ::testing::ValuesIn(kRegisteredCases), RegisteredName);
+
+TEST_F(TaskTest, EachRegisteredTaskIsJudged) {
+    std::vector<FoundTask> tasks(2);
+    std::string why;
+    ASSERT_TRUE(ParseTaskDefinition(TaskXml(Parts()), tasks[0].definition, why)) << why;
+    ASSERT_TRUE(ParseTaskDefinition(TaskXml(With(&Parts::settings, L"")), tasks[1].definition, why)) << why;
+    tasks[0].path = "\\zStartup";
+    tasks[1].path = "\\Copy";
+    CheckReport report;
+    JudgeRegisteredTasks(tasks, {kLauncher, false}, "", report);
+    ASSERT_EQ(Codes(report), std::vector<std::string>({"task.several", "task.battery"}));
+    EXPECT_EQ(report.Findings()[1].subject, "task \\Copy");
+}
+
+// -- definitions the checker refuses, and durations
+
+struct RefusedCase {
+    const char* name;
+    std::wstring xml;
+    const char* reason;  // a part of why
+};
+
+const RefusedCase kRefusedCases[] = {
+    {"NotXml", L"<Task><Settings>", "not well-formed XML"},
+    {"NotATask", L"<Job xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"/>", "no <Task> root element"},
+    {"OtherNamespace", L"<Task xmlns=\"urn:other\"/>", "no <Task> root element"},
+    {"BooleanYes", TaskXml(WithSetting(L"<Enabled>yes</Enabled>")), "\"yes\" in Settings/Enabled"},
+    {"UnknownPolicy", TaskXml(WithSetting(L"<MultipleInstancesPolicy>Sometimes</MultipleInstancesPolicy>")),
+     "MultipleInstancesPolicy"},
+    {"DurationInWords", TaskXml(WithSetting(L"<ExecutionTimeLimit>10 minutes</ExecutionTimeLimit>")),
+     "ExecutionTimeLimit"},
+    {"UnknownRunLevel",
+     TaskXml(With(&Parts::principals,
+                  L"<Principal id=\"Author\"><UserId>S-1-5-18</UserId><RunLevel>Highest</RunLevel></Principal>")),
+     "RunLevel"},
+    {"ContextNamesNoPrincipal",
+     [] {
+         Parts parts;
+         parts.context = L"Nobody";
+         return TaskXml(parts);
+     }(),
+     "\"Nobody\" in Actions/Context"},
+    {"TriggerEnabledMaybe", TaskXml(With(&Parts::triggers, L"<BootTrigger><Enabled>maybe</Enabled></BootTrigger>")),
+     "Triggers/BootTrigger/Enabled"},
+    // Entities that expand a few bytes into many: MSXML refuses the DTD (ProhibitDTD), or Wine's
+    // parses it and the checker refuses the document.
+    {"DtdRefused",
+     L"<!DOCTYPE Task [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><Task>&b;</Task>",
+     "DTD"},
+};
+
+class RefusedDefinition : public TaskTest, public ::testing::WithParamInterface<RefusedCase> {};
+
+TEST_P(RefusedDefinition, IsNamedNotJudged) {
+    TaskDefinition definition;
+    std::string why;
+    EXPECT_FALSE(ParseTaskDefinition(GetParam().xml, definition, why));
+    EXPECT_NE(why.find(GetParam().reason), std::string::npos) << why;
+}
+
+std::string RefusedName(const ::testing::TestParamInfo<RefusedCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Schema, RefusedDefinition, ::testing::ValuesIn(kRefusedCases), RefusedName);
+
+struct DurationCase {
+    const char* name;
+    const wchar_t* text;
+    bool valid;
+    long long seconds;
+};
+
+// xs:duration, as the schema's ExecutionTimeLimit takes it (PnYnMnDTnHnMnS).
+const DurationCase kDurationCases[] = {
+    {"TenMinutes", L"PT10M", true, 600},
+    {"DayAndHours", L"P1DT2H", true, 93600},
+    {"Zero", L"PT0S", true, 0},
+    {"AllParts", L"P1Y2M3DT4H5M6S", true, 365 * 86400LL + 60 * 86400LL + 3 * 86400 + 4 * 3600 + 5 * 60 + 6},
+    {"FractionOfSeconds", L"PT1.5S", true, 1},
+    {"NothingAfterP", L"P", false, 0},
+    {"NothingAfterT", L"P1DT", false, 0},
+    {"NoP", L"10M", false, 0},
+    {"Negative", L"-PT1M", false, 0},
+    {"FractionOfMinutes", L"PT1.5M", false, 0},
+    {"HoursWithoutT", L"P1H", false, 0},
+    {"PartsOutOfOrder", L"PT1S1M", false, 0},
+    {"TrailingText", L"PT1Mx", false, 0},
+    {"DotWithoutDigits", L"PT.S", false, 0},
+};
+
+class TaskDuration : public ::testing::TestWithParam<DurationCase> {};
+
+TEST_P(TaskDuration, ParsesAsTheSchemaDefinesIt) {
+    long long seconds = -1;
+    EXPECT_EQ(ParseTaskDuration(GetParam().text, seconds), GetParam().valid);
+    if (GetParam().valid) {
+        EXPECT_EQ(seconds, GetParam().seconds);
+    }
+}
+
+std::string DurationName(const ::testing::TestParamInfo<DurationCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Schema, TaskDuration, ::testing::ValuesIn(kDurationCases), DurationName);
+
+// -- files as exported (UTF-16 LE with its mark) and as written by hand (UTF-8)
+
+struct EncodingCase {
+    const char* name;
+    std::string bytes;  // the file
+};
+
+std::string Utf16LeWithMark(const std::wstring& text) {
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) {
+        bytes += static_cast<char>(c & 0xFF);
+        bytes += static_cast<char>((c >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+std::string Utf8(const std::wstring& text) {
+    const int length =
+        WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
+    std::string bytes(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), &bytes[0], length, nullptr, nullptr);
+    return bytes;
+}
+
+std::wstring WithDeclaration(const char* encoding) {
+    std::wstring xml =
+        TaskXml(With(&Parts::settings, L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"));
+    const std::wstring utf16 = L"encoding=\"UTF-16\"";
+    return xml.replace(xml.find(utf16), utf16.size(), std::wstring(encoding, encoding + strlen(encoding)));
+}
+
+std::wstring WithoutDeclaration() {
+    const std::wstring xml = WithDeclaration("");
+    return xml.substr(xml.find(L"?>") + 2);
+}
+
+const EncodingCase kEncodingCases[] = {
+    {"Utf16LeWithMark", Utf16LeWithMark(WithDeclaration("encoding=\"UTF-16\""))},
+    {"Utf8WithMark", "\xEF\xBB\xBF" + Utf8(WithDeclaration("encoding=\"UTF-8\""))},
+    {"Utf8WithoutMark", Utf8(WithDeclaration("encoding=\"UTF-8\""))},
+    {"Utf8WithoutDeclaration", Utf8(WithoutDeclaration())},
+};
+
+class DefinitionFile : public TaskTest, public ::testing::WithParamInterface<EncodingCase> {
+protected:
+    TestFolder folder_;
+};
+
+TEST_P(DefinitionFile, IsReadInEitherEncoding) {
+    folder_.Write("zStartup.task.xml", GetParam().bytes);
+    const std::string path = folder_.PathOf("zStartup.task.xml");
+    TaskDefinition definition;
+    std::string why;
+    ASSERT_TRUE(ReadTaskDefinitionFile(std::wstring(path.begin(), path.end()), definition, why)) << why;
+    CheckReport report;
+    JudgeTaskFile(definition, path, {kLauncher, false}, report);
+    // Only the stop going on batteries is left to its default, true.
+    EXPECT_EQ(Codes(report), std::vector<std::string>({"task.battery"}));
+}
+
+std::string EncodingName(const ::testing::TestParamInfo<EncodingCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Files, DefinitionFile, ::testing::ValuesIn(kEncodingCases), EncodingName);
+
+TEST_F(TaskTest, FileLargerThanAnyDefinitionIsRefused) {
+    TestFolder folder;
+    folder.Write("big.xml", std::string(kMaxTaskFileBytes + 1, ' '));
+    const std::string path = folder.PathOf("big.xml");
+    TaskDefinition definition;
+    std::string why;
+    EXPECT_FALSE(ReadTaskDefinitionFile(std::wstring(path.begin(), path.end()), definition, why));
+    EXPECT_NE(why.find("larger than"), std::string::npos) << why;
+}
+
+TEST_F(TaskTest, MissingFileIsRefused) {
+    TestFolder folder;
+    const std::string path = folder.PathOf("none.xml");
+    TaskDefinition definition;
+    std::string why;
+    EXPECT_FALSE(ReadTaskDefinitionFile(std::wstring(path.begin(), path.end()), definition, why));
+    EXPECT_NE(why.find("error 2"), std::string::npos) << why;
+}
+
+// -- what the Task Scheduler says of the last start, against the log's last write
+
+FILETIME At(int hour, int minute, int second) {
+    const SYSTEMTIME time = {
+        2026, 3, 0, 9, static_cast<WORD>(hour), static_cast<WORD>(minute), static_cast<WORD>(second), 0};
+    FILETIME utc;
+    SystemTimeToFileTime(&time, &utc);
+    return utc;
+}
+
+struct RunCase {
+    const char* name;
+    bool runKnown;
+    FILETIME run;
+    bool resultKnown;
+    LONG result;
+    std::vector<std::string> codes;
+};
+
+const FILETIME kLogWrite = At(8, 0, 10);
+const FILETIME kStarted = At(7, 0, 0);  // when Windows last started
+
+const RunCase kRunCases[] = {
+    {"RunBeforeTheLastWrite", true, At(8, 0, 0), true, 0, {}},
+    {"RunWithinTheSlack", true, At(8, 0, 12), true, 0, {}},
+    {"RunAfterTheLastWriteWroteNothing", true, At(8, 0, 13), true, 0, {"last-run.silent"}},
+    {"RunTimeUnknown", false, At(9, 0, 0), true, 0, {}},
+    {"LaunchersAllocationFailure", true, At(8, 0, 0), true, 3, {}},
+    {"StillRunning", true, At(8, 0, 0), true, SCHED_S_TASK_RUNNING, {}},
+    {"HasNotRun", false, At(8, 0, 0), true, SCHED_S_TASK_HAS_NOT_RUN, {}},
+    {"FileNotFound", true, At(8, 0, 0), true, static_cast<LONG>(0x80070002), {"last-run.task-result"}},
+    {"EndedByItsLimit", true, At(8, 0, 0), true, SCHED_S_TASK_TERMINATED, {"last-run.task-result"}},
+    {"SilentAndFailed",
+     true,
+     At(8, 5, 0),
+     true,
+     static_cast<LONG>(0x800710E0),
+     {"last-run.silent", "last-run.task-result"}},
+    {"ResultUnknown", true, At(8, 0, 0), false, 1, {}},
+};
+
+class TaskRunJudgement : public ::testing::TestWithParam<RunCase> {};
+
+TEST_P(TaskRunJudgement, ComparesTheTaskWithTheLog) {
+    const RunCase& row = GetParam();
+    CheckReport report;
+    report.Task({"\\zStartup", "zStartup.exe", true, true, {"boot"}, "S-1-5-18", true, false, {0, 0}, false, 0});
+    JudgeTaskRuns({{"\\zStartup", row.runKnown, row.run, row.resultKnown, row.result}}, true, kLogWrite, kStarted,
+                  report);
+    EXPECT_EQ(Codes(report), row.codes);
+    for (const Finding& finding : report.Findings()) EXPECT_EQ(finding.severity, Severity::kError);
+    EXPECT_EQ(report.Tasks()[0].lastRunKnown, row.runKnown);
+    EXPECT_EQ(report.Tasks()[0].lastResultKnown, row.resultKnown);
+}
+
+std::string RunName(const ::testing::TestParamInfo<RunCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Times, TaskRunJudgement, ::testing::ValuesIn(kRunCases), RunName);
+
+TEST(TaskRunJudgementMessage, NamesTheResultInHex) {
+    CheckReport report;
+    JudgeTaskRuns({{"\\zStartup", true, At(8, 0, 0), true, static_cast<LONG>(0x80070002)}}, false, kLogWrite, kStarted,
+                  report);
+    ASSERT_EQ(report.Findings().size(), 1u);
+    EXPECT_NE(report.Findings()[0].message.find("0x80070002"), std::string::npos) << report.Findings()[0].message;
+}
+
+TEST(TaskRunJudgementMessage, NoLogMeansNoSilentRun) {
+    CheckReport report;
+    JudgeTaskRuns({{"\\zStartup", true, At(9, 0, 0), true, 0}}, false, kLogWrite, kStarted, report);
+    EXPECT_TRUE(report.Findings().empty());
+}
+
+// Windows' last start (a Fast Startup power-on counting) tells whether the silent start was
+// this one's.
+TEST(TaskRunJudgementMessage, SaysWhetherTheSilentStartWasSinceWindowsStarted) {
+    CheckReport since;
+    JudgeTaskRuns({{"\\zStartup", true, At(8, 5, 0), true, 0}}, true, kLogWrite, At(8, 4, 0), since);
+    ASSERT_EQ(since.Findings().size(), 1u);
+    EXPECT_NE(since.Findings()[0].message.find(", since Windows last started"), std::string::npos);
+    CheckReport before;
+    JudgeTaskRuns({{"\\zStartup", true, At(8, 5, 0), true, 0}}, true, kLogWrite, At(9, 0, 0), before);
+    ASSERT_EQ(before.Findings().size(), 1u);
+    EXPECT_NE(before.Findings()[0].message.find(", before Windows last started (at "), std::string::npos);
+}
+
+}  // namespace
