@@ -50,7 +50,7 @@ bool CheckPlan(const LauncherTarget& target, const wchar_t* taskFile, CheckRepor
 // windowsStarted: when Windows last started, as the report gives it.
 void CheckLastRunAndTask(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
 {
-    CheckLastRun(target, report);
+    CheckLastRun(target, windowsStarted, report);
     CheckTaskLastRun(target, windowsStarted, report);
 }
 

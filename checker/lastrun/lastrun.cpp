@@ -7,7 +7,6 @@
 #include <string>
 
 #include "checker/lastrun/logtail.h"
-#include "checker/lastrun/windowsstart.h"
 
 namespace {
 
@@ -147,20 +146,19 @@ void CheckDamage(const std::string& log, const LastRun& run, CheckReport& report
     }
 }
 
-void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, CheckReport& report)
+void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, const FILETIME& boot, CheckReport& report)
 {
-    const FILETIME boot = WindowsStarted();
     if (Ticks(lastWrite) >= Ticks(boot)) return;
     report.Warning("last-run.not-since-boot", log,
-                   "log " + log + " was last written at " + LocalTime(lastWrite) + ", before Windows last started (or was switched on from Fast Startup) at " +
-                       LocalTime(boot) +
+                   "log " + log + " was last written at " + LocalTime(lastWrite) +
+                       ", before Windows last started (or was switched on from Fast Startup) at " + LocalTime(boot) +
                        ": the launcher has not run since; check that its scheduled task exists, is enabled and "
                        "points to this launcher");
 }
 
 }  // namespace
 
-void CheckLastRun(const LauncherTarget& target, CheckReport& report)
+void CheckLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
 {
     const std::string log = LogFullPath(target);
     const LastRun run = ReadLastRun(target.logPath);
@@ -192,5 +190,5 @@ void CheckLastRun(const LauncherTarget& target, CheckReport& report)
         lastRun.End(stopped);
         CheckDamage(log, run, report);
     }
-    CheckNotSinceBoot(log, run.lastWrite, report);
+    CheckNotSinceBoot(log, run.lastWrite, windowsStarted, report);
 }
