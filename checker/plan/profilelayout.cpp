@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "checker/plan/profiletext.h"
+
 namespace {
 
 // Beyond this a profile file is not a service list.
@@ -43,19 +45,6 @@ std::string ProfileText(const char* path)
     if (StartsWith(bytes, "\xFE\xFF")) return std::string();
     if (StartsWith(bytes, "\xEF\xBB\xBF")) return bytes.substr(3);
     return bytes;
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-std::string Unquoted(const std::string& value)
-{
-    const bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
-    return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
 // Adds the line (trimmed, not empty, not a comment) to sections.

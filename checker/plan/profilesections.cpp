@@ -5,6 +5,8 @@
 #include <functional>
 #include <set>
 
+#include "checker/plan/profiletext.h"
+
 namespace {
 
 // Beyond this a profile file is not a service list; what is read is still consistent.
@@ -56,21 +58,6 @@ std::vector<std::string> NameList(const char* path)
         at = end + 1;
     }
     return names;
-}
-
-std::string Trimmed(const std::string& text)
-{
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
-// One pair of surrounding quotes, single or double, is not part of the value
-// (GetPrivateProfileString's documentation).
-std::string Unquoted(const std::string& value)
-{
-    const bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
-    return quoted ? value.substr(1, value.size() - 2) : value;
 }
 
 // The keys of section, each once (the first of a repeated key), from one

@@ -1,0 +1,14 @@
+// How the profile reader takes a key's name and value from a line of a profile file.
+#ifndef ZSTARTUP_CHECKER_PLAN_PROFILETEXT_H
+#define ZSTARTUP_CHECKER_PLAN_PROFILETEXT_H
+
+#include <string>
+
+// text without the blanks (spaces and tabs) around it.
+std::string Trimmed(const std::string& text);
+
+// value without one pair of surrounding quotes, single or double (GetPrivateProfileString's
+// documentation); value itself when it has none.
+std::string Unquoted(const std::string& value);
+
+#endif
