@@ -10,9 +10,7 @@
 #include <thread>
 
 #include "tests/launcher/registeredservice.h"
-
-// The SID of this program's own user: the account the launcher it starts runs as.
-std::string OwnUserSid();
+#include "tests/testservice/ownusersid.h"
 
 // A manual-reset event of that name, owned (through SetSecurityInfo) by ownerSid, signalled or
 // not. Failure fails the current test and gives null.

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <string>
 
+#include "tests/testservice/ownusersid.h"
+
 namespace {
 
 // LocalSystem, and the service's own account (LocalSystem on Windows, the user under Wine,
@@ -19,23 +21,10 @@ const char kOwnerAndSystem[] = "O:SYD:(A;;0x001F0003;;;SY)";
 const char kWaitAndReadOwner[] = "(A;;0x00120000;;;AU)";
 const char kWaitOnly[] = "(A;;0x00100000;;;AU)";
 
+// LocalSystem where the service's own account cannot be read.
 std::string OwnAccountSid() {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return "SY";
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } info;
-    DWORD size = 0;
-    char* text = nullptr;
-    std::string sid = "SY";
-    if (GetTokenInformation(token, TokenUser, &info, sizeof info, &size) &&
-        ConvertSidToStringSidA(info.user.User.Sid, &text)) {
-        sid = text;
-        LocalFree(text);
-    }
-    CloseHandle(token);
-    return sid;
+    const std::string sid = OwnUserSid();
+    return sid.empty() ? "SY" : sid;
 }
 
 std::string Sddl(StopEventRights rights) {
