@@ -43,12 +43,6 @@ DWORD AppendError(const char* path)
     return OpenLogFile(log, OPEN_EXISTING);
 }
 
-// Another program holds the file: sharing, or a lock the launcher's retries outwait only briefly.
-bool Held(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
-
 }  // namespace
 
 void CheckBatch(const LauncherTarget& target, CheckReport& report)
@@ -92,7 +86,7 @@ void CheckLog(const LauncherTarget& target, CheckReport& report)
         return;
     }
     const DWORD error = AppendError(log.c_str());
-    if (Held(error)) {
+    if (LogHeldByAnother(error)) {
         report.Warning("log.held", log,
                        "log " + log + ": another program holds it open for writing, or without sharing it with "
                        "writers; the launcher waits for it " + std::to_string(kLogWaitMs) + " ms in all during a run, "
