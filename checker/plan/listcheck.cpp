@@ -7,6 +7,7 @@
 
 #include "checker/plan/profilelayout.h"
 #include "checker/plan/profilesections.h"
+#include "checker/plan/profiletext.h"
 #include "runrules/servicelistfile.h"
 
 namespace {
@@ -110,14 +111,6 @@ std::string Verb(const std::vector<std::string>& keys)
 std::string KeyName(unsigned int code)
 {
     return code <= kLastListKey ? std::string(1, static_cast<char>(code)) : std::string("past the last");
-}
-
-// Names compare as the profile reader compares them: without regard to case.
-std::string Folded(const std::string& name)
-{
-    std::string folded = name;
-    if (!folded.empty()) CharUpperBuffA(&folded[0], static_cast<DWORD>(folded.size()));
-    return folded;
 }
 
 bool IsListSection(const std::string& name)
@@ -229,7 +222,7 @@ void CheckRepeatedKeys(const char* path, const WrittenSection& section, CheckRep
 {
     std::map<std::string, const WrittenKey*> firstOf;  // by folded name
     for (const WrittenKey& again : section.keys) {
-        const WrittenKey*& first = firstOf[Folded(again.name)];
+        const WrittenKey*& first = firstOf[FoldedName(again.name)];
         if (first == NULL) {
             first = &again;
             continue;
@@ -251,7 +244,7 @@ void CheckRepeats(const char* path, CheckReport& report)
     std::map<std::string, const WrittenSection*> firstOf;  // by folded name
     for (const WrittenSection& section : sections) {
         if (!IsListSection(section.name)) continue;
-        const WrittenSection*& first = firstOf[Folded(section.name)];
+        const WrittenSection*& first = firstOf[FoldedName(section.name)];
         if (first == NULL) {
             first = &section;
             CheckRepeatedKeys(path, section, report);

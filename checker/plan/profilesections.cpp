@@ -35,14 +35,6 @@ std::string ProfileText(const char* section, const char* key, const char* path)
     });
 }
 
-// Names compare as the profile reader compares them: without regard to case.
-std::string Folded(const std::string& name)
-{
-    std::string folded = name;
-    if (!folded.empty()) CharUpperBuffA(&folded[0], static_cast<DWORD>(folded.size()));
-    return folded;
-}
-
 // The sections, each once, in order: a repeated section reads as its first.
 std::vector<std::string> NameList(const char* path)
 {
@@ -54,7 +46,7 @@ std::vector<std::string> NameList(const char* path)
         if (end == std::string::npos) end = list.size();
         if (end == at) break;  // an empty name ends the list
         const std::string name = list.substr(at, end - at);
-        if (seen.insert(Folded(name)).second) names.push_back(name);
+        if (seen.insert(FoldedName(name)).second) names.push_back(name);
         at = end + 1;
     }
     return names;
@@ -78,7 +70,7 @@ std::vector<ProfileKey> SectionKeys(const char* section, const char* path)
         at = end + 1;
         const size_t equals = line.find('=');
         const std::string name = Trimmed(line.substr(0, equals));
-        if (equals == std::string::npos || name.empty() || !seen.insert(Folded(name)).second) continue;
+        if (equals == std::string::npos || name.empty() || !seen.insert(FoldedName(name)).second) continue;
         // The launcher's own keys, single characters, exactly as it reads them.
         keys.push_back({name, name.size() == 1 ? ProfileText(section, name.c_str(), path)
                                                 : Unquoted(Trimmed(line.substr(equals + 1)))});
