@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <sddl.h>
-
 #include <map>
 #include <string>
 
 #include "checker/plan/servicefacts.h"
+#include "checker/rights/accountnames.h"
 #include "runrules/servicename.h"
 #include "runrules/stopevent.h"
 
@@ -35,18 +34,10 @@ struct ByServiceName {
 // "S-1-5-21-1-2-3-1001 (MACHINE\user)", the name when the account can be looked up.
 std::string AccountText(PSID sid)
 {
-    char* text = NULL;
-    if (!ConvertSidToStringSidA(sid, &text)) return "an unreadable SID";
-    std::string account = text;
-    LocalFree(text);
-    char name[256];
-    char domain[256];
-    DWORD nameSize = sizeof name;
-    DWORD domainSize = sizeof domain;
-    SID_NAME_USE use;
-    if (LookupAccountSidA(NULL, sid, name, &nameSize, domain, &domainSize, &use))
-        account += std::string(" (") + domain + (domain[0] != '\0' ? "\\" : "") + name + ")";
-    return account;
+    const std::string text = SidText(sid);
+    if (text.empty()) return "an unreadable SID";
+    const std::string name = AccountName(text);
+    return name == text ? text : text + " (" + name + ")";
 }
 
 bool IsGlobalName(const char* eventName)

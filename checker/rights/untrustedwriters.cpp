@@ -1,11 +1,10 @@
 #include "checker/rights/untrustedwriters.h"
 
-#include <sddl.h>
-
 #include <cstddef>
-
 #include <map>
 #include <set>
+
+#include "checker/rights/accountnames.h"
 
 namespace {
 
@@ -33,15 +32,6 @@ const char* const kMayLackAuthenticatedUsers[] = {
 };
 // The Guest account and Domain Guests: their relative identifiers in any machine's or domain's SIDs.
 const char* const kGuestRids[] = {"-501", "-514"};
-
-std::string SidText(PSID sid)
-{
-    char* text = NULL;
-    if (!ConvertSidToStringSidA(sid, &text)) return std::string();
-    std::string result = text;
-    LocalFree(text);
-    return result;
-}
 
 bool Trusted(const std::string& sid)
 {

@@ -1,7 +1,6 @@
 #include "checker/rights/writeaccesscheck.h"
 
 #include <windows.h>
-#include <sddl.h>
 
 #include <map>
 #include <set>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "checker/plan/platformcheck.h"
+#include "checker/rights/accountnames.h"
 #include "checker/rights/folderrenamers.h"
 #include "checker/rights/untrustedwriters.h"
 #include "lowtracessupport/pathparts.h"
@@ -22,22 +22,6 @@ const char kMoveAdvice[] =
     "C:\\Program Files\\zStartup";
 
 enum class FileRole { kLauncher, kList, kBatch, kLog };
-
-// DOMAIN\name, or the SID itself when it has no name here.
-std::string AccountName(const std::string& sid)
-{
-    PSID binary = NULL;
-    if (!ConvertStringSidToSidA(sid.c_str(), &binary)) return sid;
-    char name[256];
-    char domain[256];
-    DWORD nameSize = sizeof name;
-    DWORD domainSize = sizeof domain;
-    SID_NAME_USE use;
-    const BOOL found = LookupAccountSidA(NULL, binary, name, &nameSize, domain, &domainSize, &use);
-    LocalFree(binary);
-    if (!found) return sid;
-    return domain[0] != '\0' ? std::string(domain) + "\\" + name : std::string(name);
-}
 
 std::string Describe(const std::vector<UntrustedWriter>& writers, bool folder)
 {
