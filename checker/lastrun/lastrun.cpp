@@ -7,6 +7,7 @@
 #include <string>
 
 #include "checker/lastrun/logtail.h"
+#include "checker/lastrun/windowsstart.h"
 
 namespace {
 
@@ -32,11 +33,6 @@ std::string LocalTime(const FILETIME& utc)
     wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
               time.wSecond);
     return text;
-}
-
-ULONGLONG Ticks(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
 
 class LastRunReport {

@@ -6,11 +6,6 @@ namespace {
 
 const ULONGLONG kTicksPerMs = 10000;
 
-ULONGLONG Ticks(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
-
 FILETIME FileTimeOf(ULONGLONG ticks)
 {
     return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
@@ -92,6 +87,11 @@ ULONGLONG EventLogApi::NewestLoaderStart() const
 }
 
 }  // namespace
+
+ULONGLONG Ticks(const FILETIME& time)
+{
+    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+}
 
 ULONGLONG LaterStart(ULONGLONG now, ULONGLONG sinceBootMs, ULONGLONG loaderStart)
 {

@@ -14,6 +14,9 @@
 // Where the log cannot be read (no rights, no event log service, Wine), the full boot. UTC.
 FILETIME WindowsStarted();
 
+// time as one number of 100 ns units since 1601, for comparing times.
+ULONGLONG Ticks(const FILETIME& time);
+
 // The decision, on times in 100 ns units since 1601 (FILETIME's): the later of now less
 // sinceBootMs and loaderStart; a loaderStart of 0, or one after now, is not known.
 ULONGLONG LaterStart(ULONGLONG now, ULONGLONG sinceBootMs, ULONGLONG loaderStart);

@@ -2,16 +2,12 @@
 
 #include <taskschd.h>
 
+#include "checker/lastrun/windowsstart.h"
 #include "checker/report/isotime.h"
 
 namespace {
 
 const LONG kAlreadyRunning = static_cast<LONG>(0x8004131F);  // SCHED_E_ALREADY_RUNNING, which MinGW lacks
-
-ULONGLONG Ticks(const FILETIME& time)
-{
-    return (static_cast<ULONGLONG>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
-}
 
 bool IsLaunchersOwn(LONG result)
 {
