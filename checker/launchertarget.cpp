@@ -15,15 +15,14 @@ std::wstring LauncherBesideThisProgram()
     return LauncherBeside(self, length, kWideCapacity);
 }
 
-std::wstring FullPath(const std::wstring& path)
+}  // namespace
+
+std::wstring FullPathOf(const std::wstring& path)
 {
     wchar_t full[kWideCapacity];
     const DWORD length = GetFullPathNameW(path.c_str(), kWideCapacity, full, NULL);
-    if (length == 0 || length >= kWideCapacity) return path;
-    return std::wstring(full, length);
+    return length == 0 || length >= kWideCapacity ? path : std::wstring(full, length);
 }
-
-}  // namespace
 
 std::wstring LauncherBeside(const wchar_t* self, DWORD length, DWORD capacity)
 {
@@ -58,7 +57,7 @@ bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::strin
               " characters?), so cannot find zStartup.exe beside it; give the launcher's path";
         return false;
     }
-    const std::wstring wide = FullPath(argument != NULL ? argument : beside);
+    const std::wstring wide = FullPathOf(argument != NULL ? argument : beside);
     target.widePath = wide;
     target.displayPath = AnsiForDisplay(wide);
     const DWORD attributes = GetFileAttributesW(wide.c_str());

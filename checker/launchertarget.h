@@ -26,6 +26,9 @@ struct LauncherTarget {
 // and widePath empty): no other launcher is ever taken in its place.
 bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::string& why);
 
+// path made full against the current folder; path itself when that fails or is too long.
+std::wstring FullPathOf(const std::wstring& path);
+
 // The full path of the log target's launcher writes: default_LT.log lies in the current
 // folder, the launcher's as this program's.
 std::string LogFullPath(const LauncherTarget& target);

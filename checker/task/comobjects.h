@@ -1,5 +1,6 @@
 // ComPointer, Bstr and ComSession: owners of COM interface pointers, BSTRs and this thread's
-// apartment, for the parts of the checker that ask MSXML and the Task Scheduler.
+// apartment, for the parts of the checker that ask MSXML and the Task Scheduler; HexText for the
+// codes they answer with.
 #ifndef ZSTARTUP_CHECKER_TASK_COMOBJECTS_H
 #define ZSTARTUP_CHECKER_TASK_COMOBJECTS_H
 
@@ -92,5 +93,13 @@ public:
 private:
     bool entered;
 };
+
+// "0x8004131F": an HRESULT, or a task's last result, as Windows' tools show it.
+inline std::string HexText(HRESULT value)
+{
+    char text[16];
+    wsprintfA(text, "0x%08lX", static_cast<unsigned long>(value));
+    return text;
+}
 
 #endif

@@ -9,31 +9,16 @@
 
 namespace {
 
-const DWORD kWideCapacity = 2048;
-
-std::wstring FullPath(const wchar_t* path)
-{
-    wchar_t full[kWideCapacity];
-    const DWORD length = GetFullPathNameW(path, kWideCapacity, full, NULL);
-    return length == 0 || length >= kWideCapacity ? std::wstring(path) : std::wstring(full, length);
-}
-
-std::string Hex(HRESULT value)
-{
-    char text[16];
-    wsprintfA(text, "0x%08lX", static_cast<unsigned long>(value));
-    return text;
-}
-
 // What could not be read, for task.none's message: "" when everything could.
 std::string Unread(const RegisteredTasks& registered, unsigned unparsedTasks)
 {
     if (FAILED(registered.error))
-        return "the Task Scheduler could not be asked, error " + Hex(registered.error) + ": is its service running?";
+        return "the Task Scheduler could not be asked, error " + HexText(registered.error) +
+               ": is its service running?";
     std::string unread;
     if (registered.unreadFolders > 0) {
         unread = "the Task Scheduler did not list the tasks of " + std::to_string(registered.unreadFolders) +
-                 (registered.unreadFolders == 1 ? " folder" : " folders") + ", error " + Hex(registered.listError);
+                 (registered.unreadFolders == 1 ? " folder" : " folders") + ", error " + HexText(registered.listError);
         if (registered.listError == E_ACCESSDENIED) unread += ": run this check elevated";
     }
     if (unparsedTasks > 0)
@@ -80,7 +65,7 @@ void CheckTasks(const LauncherTarget& target, CheckReport& report)
 bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckReport& report, std::string& why)
 {
     ComSession com;
-    const std::wstring path = FullPath(file);
+    const std::wstring path = FullPathOf(file);
     TaskDefinition definition;
     if (!ReadTaskDefinitionFile(path, definition, why)) {
         why = "task definition " + AnsiForDisplay(path) + " " + why;

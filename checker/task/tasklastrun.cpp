@@ -4,6 +4,7 @@
 
 #include "checker/lastrun/windowsstart.h"
 #include "checker/report/isotime.h"
+#include "checker/task/comobjects.h"
 
 namespace {
 
@@ -13,13 +14,6 @@ bool IsLaunchersOwn(LONG result)
 {
     return result == 0 || result == 3 || result == SCHED_S_TASK_RUNNING || result == SCHED_S_TASK_HAS_NOT_RUN ||
            result == SCHED_S_TASK_READY;
-}
-
-std::string Hex(LONG value)
-{
-    char text[16];
-    wsprintfA(text, "0x%08lX", static_cast<unsigned long>(value));
-    return text;
 }
 
 // What Windows says a result means: its own text for system errors and HRESULTs, a few of the
@@ -61,7 +55,7 @@ void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite,
     }
     if (run.resultKnown && !IsLaunchersOwn(run.result)) {
         report.Error("last-run.task-result", name,
-                     name + "'s last run ended with " + Hex(run.result) + " (" + Meaning(run.result) +
+                     name + "'s last run ended with " + HexText(run.result) + " (" + Meaning(run.result) +
                          "): the Task Scheduler could not start the launcher, or ended it; check the task's "
                          "command, account and conditions");
     }
