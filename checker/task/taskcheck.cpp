@@ -85,8 +85,8 @@ void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStart
         TaskDefinition definition;
         std::string why;
         if (!ParseTaskDefinition(task.xml, definition, why)) continue;
-        const std::wstring command = LauncherCommand(definition, target.widePath);
-        if (TargetOf(CommandProgram(command), target.widePath) != CommandTarget::kThisLauncher) continue;
+        const std::wstring command = CommandRunning(definition, target.widePath, CommandTarget::kThisLauncher);
+        if (command.empty()) continue;
         definition.enabled = definition.enabled && task.enabled;
         report.Task(ReportedTaskOf(definition, task.path, command, true));
         runs.push_back({task.path, task.lastRunKnown, task.lastRun, task.lastResultKnown, task.lastResult});

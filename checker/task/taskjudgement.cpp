@@ -67,12 +67,10 @@ std::wstring Unquoted(const std::wstring& text)
 
 std::wstring FullLongPath(const std::wstring& path)
 {
-    wchar_t full[kWideCapacity];
-    DWORD length = GetFullPathNameW(path.c_str(), kWideCapacity, full, NULL);
-    if (length == 0 || length >= kWideCapacity) return path;
+    const std::wstring full = FullPathOf(path);
     wchar_t longer[kWideCapacity];
-    const DWORD longLength = GetLongPathNameW(full, longer, kWideCapacity);
-    if (longLength == 0 || longLength >= kWideCapacity) return std::wstring(full, length);
+    const DWORD longLength = GetLongPathNameW(full.c_str(), longer, kWideCapacity);
+    if (longLength == 0 || longLength >= kWideCapacity) return full;
     return std::wstring(longer, longLength);
 }
 
@@ -192,21 +190,11 @@ void JudgeTimeLimit(const TaskDefinition& definition, const std::string& name, C
                        " (11 entries whose services are slow to stop and start, and a held log); set PT10M");
 }
 
-bool RunsLauncher(const TaskDefinition& definition, const std::wstring& launcher)
+// The command that runs the launcher, else definition's first, else "": what a report names.
+std::wstring ReportedCommand(const TaskDefinition& definition, const std::wstring& ownCommand)
 {
-    for (const std::wstring& command : definition.commands) {
-        if (TargetOf(CommandProgram(command), launcher) == CommandTarget::kThisLauncher) return true;
-    }
-    return false;
-}
-
-// The Exec command of definition that runs another copy of the launcher, or "".
-std::wstring CopyCommand(const TaskDefinition& definition, const std::wstring& launcher)
-{
-    for (const std::wstring& command : definition.commands) {
-        if (TargetOf(CommandProgram(command), launcher) == CommandTarget::kAnotherCopy) return command;
-    }
-    return std::wstring();
+    if (!ownCommand.empty() || definition.commands.empty()) return ownCommand;
+    return definition.commands[0];
 }
 
 }  // namespace
@@ -239,12 +227,12 @@ CommandTarget TargetOf(const std::wstring& program, const std::wstring& launcher
     return CommandTarget::kOtherProgram;
 }
 
-std::wstring LauncherCommand(const TaskDefinition& definition, const std::wstring& launcher)
+std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring& launcher, CommandTarget target)
 {
     for (const std::wstring& command : definition.commands) {
-        if (TargetOf(CommandProgram(command), launcher) == CommandTarget::kThisLauncher) return command;
+        if (TargetOf(CommandProgram(command), launcher) == target) return command;
     }
-    return definition.commands.empty() ? std::wstring() : definition.commands[0];
+    return std::wstring();
 }
 
 bool IsLocalSystem(const std::wstring& account)
@@ -287,13 +275,13 @@ void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituati
     const std::string launcher = Ansi(situation.launcher);
     std::vector<const FoundTask*> running;
     for (const FoundTask& task : tasks) {
-        if (RunsLauncher(task.definition, situation.launcher)) {
+        const std::wstring own = CommandRunning(task.definition, situation.launcher, CommandTarget::kThisLauncher);
+        if (!own.empty()) {
             running.push_back(&task);
-            report.Task(
-                ReportedTaskOf(task.definition, task.path, LauncherCommand(task.definition, situation.launcher), true));
+            report.Task(ReportedTaskOf(task.definition, task.path, own, true));
             continue;
         }
-        const std::wstring copy = CopyCommand(task.definition, situation.launcher);
+        const std::wstring copy = CommandRunning(task.definition, situation.launcher, CommandTarget::kAnotherCopy);
         if (copy.empty()) continue;
         report.Task(ReportedTaskOf(task.definition, task.path, copy, false));
         report.Note(
@@ -320,8 +308,9 @@ void JudgeTaskFile(const TaskDefinition& definition, const std::string& file, co
                    CheckReport& report)
 {
     const std::string name = "task definition " + file;
-    const bool runs = RunsLauncher(definition, situation.launcher);
-    report.Task(ReportedTaskOf(definition, file, LauncherCommand(definition, situation.launcher), runs));
+    const std::wstring own = CommandRunning(definition, situation.launcher, CommandTarget::kThisLauncher);
+    const bool runs = !own.empty();
+    report.Task(ReportedTaskOf(definition, file, ReportedCommand(definition, own), runs));
     if (!runs) {
         const std::string command =
             definition.commands.empty() ? "no program (no Exec action)" : Ansi(CommandProgram(definition.commands[0]));

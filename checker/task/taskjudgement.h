@@ -24,8 +24,9 @@ std::wstring CommandProgram(const std::wstring& command);
 // the launcher's, or zStartup.exe; else kOtherProgram.
 CommandTarget TargetOf(const std::wstring& program, const std::wstring& launcher);
 
-// The Exec command of definition that runs the launcher, else its first Exec command, else "".
-std::wstring LauncherCommand(const TaskDefinition& definition, const std::wstring& launcher);
+// The first Exec command of definition whose program (CommandProgram) is target for the
+// launcher (TargetOf); "" when it has none.
+std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring& launcher, CommandTarget target);
 
 // True when account (a SID string such as S-1-5-18, or an account name such as SYSTEM or
 // NT AUTHORITY\SYSTEM, in the system's language) is LocalSystem.
@@ -54,8 +55,8 @@ struct FoundTask {
     TaskDefinition definition;
 };
 
-// The report's record of a task whose definition is definition and whose Exec command
-// (LauncherCommand) is command.
+// The report's record of a task whose definition is definition and whose Exec command (the one
+// that runs the launcher, or another copy of it, or its first) is command.
 ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string& path, const std::wstring& command,
                             bool runsThisLauncher);
 
