@@ -63,11 +63,18 @@ std::string JsonTime(const FILETIME& utc)
     return iso.empty() ? "null" : JsonText(iso);
 }
 
-std::string JsonLines(const std::vector<std::string>& lines)
+// items as a JSON array, each written by write.
+template <typename Item, typename Write>
+std::string JsonArray(const std::vector<Item>& items, Write write)
 {
     std::string array = "[";
-    for (size_t i = 0; i < lines.size(); ++i) array += (i == 0 ? "" : ", ") + JsonText(lines[i]);
+    for (size_t i = 0; i < items.size(); ++i) array += (i == 0 ? "" : ", ") + write(items[i]);
     return array + "]";
+}
+
+std::string JsonLines(const std::vector<std::string>& lines)
+{
+    return JsonArray(lines, JsonText);
 }
 
 std::string JsonFinding(const Finding& finding)
@@ -75,13 +82,6 @@ std::string JsonFinding(const Finding& finding)
     return std::string("{\"severity\": \"") + SeverityName(finding.severity) + "\", \"code\": " +
            JsonText(finding.code) + ", \"subject\": " + JsonText(finding.subject) +
            ", \"message\": " + JsonText(finding.message) + "}";
-}
-
-std::string JsonFindings(const std::vector<Finding>& findings)
-{
-    std::string array = "[";
-    for (size_t i = 0; i < findings.size(); ++i) array += (i == 0 ? "" : ", ") + JsonFinding(findings[i]);
-    return array + "]";
 }
 
 const char* JsonBool(bool value)
@@ -105,13 +105,6 @@ std::string JsonTask(const ReportedTask& task, bool lastRun)
     return object + "}";
 }
 
-std::string JsonTasks(const std::vector<ReportedTask>& tasks, bool lastRun)
-{
-    std::string array = "[";
-    for (size_t i = 0; i < tasks.size(); ++i) array += (i == 0 ? "" : ", ") + JsonTask(tasks[i], lastRun);
-    return array + "]";
-}
-
 std::string JsonLog(const ReportContext& context)
 {
     if (!context.logKnown) return "null";
@@ -124,6 +117,7 @@ std::string JsonLog(const ReportContext& context)
 std::string JsonReport(const ReportContext& context, const CheckReport& report, int exitStatus)
 {
     const bool plan = context.mode == CheckMode::kPlan;
+    const auto task = [plan](const ReportedTask& reported) { return JsonTask(reported, !plan); };
     return "{\"schemaVersion\": " + std::to_string(kJsonSchemaVersion) +
            ", \"checkerVersion\": " + JsonText(context.checkerVersion) +
            ", \"computer\": " + JsonString(context.computer) + ", \"checkedAt\": " + JsonTime(context.checkedAt) +
@@ -131,7 +125,7 @@ std::string JsonReport(const ReportContext& context, const CheckReport& report, 
            ", \"launcher\": " + (context.launcherKnown ? JsonString(context.launcher) : "null") +
            ", \"mode\": \"" + (plan ? "plan" : "last-run") + "\", \"" + (plan ? "plan" : "lastRun") +
            "\": " + JsonLines(report.Lines()) + ", \"log\": " + JsonLog(context) +
-           ", \"tasks\": " + JsonTasks(report.Tasks(), !plan) +
-           ", \"findings\": " + JsonFindings(report.Findings()) + ", \"exitStatus\": " + std::to_string(exitStatus) +
+           ", \"tasks\": " + JsonArray(report.Tasks(), task) + ", \"findings\": " +
+           JsonArray(report.Findings(), JsonFinding) + ", \"exitStatus\": " + std::to_string(exitStatus) +
            "}\n";
 }
