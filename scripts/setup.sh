@@ -11,6 +11,20 @@ packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 
+# A mirror in the middle of a sync serves an index whose files do not match (apt: "File has
+# unexpected size ... Mirror sync in progress?"): try again a few times. When it still fails, the
+# install goes ahead with the indexes apt kept, and fails only if a package needs the missing one.
+update_index() {
+  local attempt
+  for attempt in 1 2 3 4 5; do
+    if $sudo apt-get update -qq; then return 0; fi
+    [ "$attempt" -lt 5 ] || break
+    echo "setup.sh: apt-get update failed (attempt $attempt of 5); trying again in 30 s" >&2
+    sleep 30
+  done
+  echo "setup.sh: apt-get update still fails; installing from the package index apt has" >&2
+}
+
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -20,8 +34,13 @@ if [ ${#missing[@]} -ne 0 ]; then
     $sudo dpkg --add-architecture i386
   fi
   export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  update_index
+  if ! $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"; then
+    echo "setup.sh: apt could not install: ${missing[*]}" >&2
+    echo "setup.sh: when apt's messages above name a mirror sync or a file of unexpected size, the package" >&2
+    echo "          index is being updated: wait a few minutes and run scripts/setup.sh again." >&2
+    exit 1
+  fi
 fi
 
 # Wine takes its ANSI code page from the locale: ja_JP.UTF-8 gives the double-byte code page 932.
