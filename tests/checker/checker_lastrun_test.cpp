@@ -6,8 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/checker/checkeroutput.h"
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
 
 namespace {
 

@@ -9,10 +9,10 @@
 #include <map>
 
 #include "tests/checker/checkeroutput.h"
-#include "tests/launcher/eventsquatter.h"
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
-#include "tests/launcher/widetext.h"
+#include "tests/harness/eventsquatter.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <sstream>
 
-#include "tests/launcher/testfolder.h"
+#include "tests/harness/testfolder.h"
 
 ProgramRun RunChecker(const std::string& arguments, const std::string& directory) {
     ProgramLaunch launch;

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/launcher/runprogram.h"
+#include "tests/harness/runprogram.h"
 
 // Runs zStartupCheck.exe (beside the test program) with arguments in directory.
 ProgramRun RunChecker(const std::string& arguments, const std::string& directory);

@@ -15,7 +15,7 @@
 #include "checker/task/taskdefinition.h"
 #include "checker/task/tasklastrun.h"
 #include "checker/task/taskjudgement.h"
-#include "tests/launcher/testfolder.h"
+#include "tests/harness/testfolder.h"
 
 namespace {
 

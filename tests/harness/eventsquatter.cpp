@@ -1,4 +1,4 @@
-#include "tests/launcher/eventsquatter.h"
+#include "tests/harness/eventsquatter.h"
 
 #include <aclapi.h>
 #include <sddl.h>

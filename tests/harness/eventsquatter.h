@@ -1,15 +1,15 @@
 // What another program can do with a service's stop-event names: create them first, own them,
 // signal them early or keep the service's own event alive across a restart. Real objects,
 // made by the test program as such a program would make them.
-#ifndef ZSTARTUP_TESTS_LAUNCHER_EVENTSQUATTER_H
-#define ZSTARTUP_TESTS_LAUNCHER_EVENTSQUATTER_H
+#ifndef ZSTARTUP_TESTS_HARNESS_EVENTSQUATTER_H
+#define ZSTARTUP_TESTS_HARNESS_EVENTSQUATTER_H
 
 #include <windows.h>
 
 #include <string>
 #include <thread>
 
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/registeredservice.h"
 #include "tests/testservice/ownusersid.h"
 
 // A manual-reset event of that name, owned (through SetSecurityInfo) by ownerSid, signalled or

@@ -1,4 +1,4 @@
-#include "tests/launcher/launcherscenario.h"
+#include "tests/harness/launcherscenario.h"
 
 ProgramRun LauncherScenario::Run(const std::string& exeName, const std::string& product) {
     if (!folder_.Exists(exeName)) folder_.CopyFromBin(product, exeName);

@@ -1,14 +1,14 @@
 // LauncherScenario: fixture for end-to-end runs of the real launcher in a fresh folder.
-#ifndef ZSTARTUP_TESTS_LAUNCHER_LAUNCHERSCENARIO_H
-#define ZSTARTUP_TESTS_LAUNCHER_LAUNCHERSCENARIO_H
+#ifndef ZSTARTUP_TESTS_HARNESS_LAUNCHERSCENARIO_H
+#define ZSTARTUP_TESTS_HARNESS_LAUNCHERSCENARIO_H
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "tests/launcher/runprogram.h"
-#include "tests/launcher/testfolder.h"
+#include "tests/harness/runprogram.h"
+#include "tests/harness/testfolder.h"
 
 using TraceLines = std::vector<std::string>;
 

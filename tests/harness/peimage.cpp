@@ -1,4 +1,4 @@
-#include "tests/launcher/peimage.h"
+#include "tests/harness/peimage.h"
 
 #include <cstring>
 #include <utility>

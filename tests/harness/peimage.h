@@ -1,7 +1,7 @@
 // PeImage: the header fields and DLL imports of a PE file (32- or 64-bit), read from its
 // bytes; nothing is loaded or run.
-#ifndef ZSTARTUP_TESTS_LAUNCHER_PEIMAGE_H
-#define ZSTARTUP_TESTS_LAUNCHER_PEIMAGE_H
+#ifndef ZSTARTUP_TESTS_HARNESS_PEIMAGE_H
+#define ZSTARTUP_TESTS_HARNESS_PEIMAGE_H
 
 #include <windows.h>
 

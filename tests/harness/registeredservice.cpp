@@ -1,8 +1,8 @@
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/registeredservice.h"
 
 #include <gtest/gtest.h>
 
-#include "tests/launcher/testfolder.h"
+#include "tests/harness/testfolder.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // RegisteredService: one instance of the test service registered with the service control
 // manager under a name unique to this process, stopped (or killed) and deleted when the object
 // goes.
-#ifndef ZSTARTUP_TESTS_LAUNCHER_REGISTEREDSERVICE_H
-#define ZSTARTUP_TESTS_LAUNCHER_REGISTEREDSERVICE_H
+#ifndef ZSTARTUP_TESTS_HARNESS_REGISTEREDSERVICE_H
+#define ZSTARTUP_TESTS_HARNESS_REGISTEREDSERVICE_H
 
 #include <windows.h>
 

@@ -1,6 +1,6 @@
-#include "tests/launcher/runprogram.h"
+#include "tests/harness/runprogram.h"
 
-#include "tests/launcher/widetext.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

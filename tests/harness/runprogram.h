@@ -1,7 +1,7 @@
 // RunProgram: starts a program with its standard output on a pipe, collects that output and
 // waits for the program to end, within a generous bound that only stops hangs.
-#ifndef ZSTARTUP_TESTS_LAUNCHER_RUNPROGRAM_H
-#define ZSTARTUP_TESTS_LAUNCHER_RUNPROGRAM_H
+#ifndef ZSTARTUP_TESTS_HARNESS_RUNPROGRAM_H
+#define ZSTARTUP_TESTS_HARNESS_RUNPROGRAM_H
 
 #include <windows.h>
 

@@ -1,10 +1,10 @@
-#include "tests/launcher/testfolder.h"
+#include "tests/harness/testfolder.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include "tests/launcher/widetext.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

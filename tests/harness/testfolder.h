@@ -1,7 +1,7 @@
 // TestFolder: a fresh, uniquely named folder under the temporary directory, removed with
 // everything in it when the object goes. Names given to its operations are relative to it.
-#ifndef ZSTARTUP_TESTS_LAUNCHER_TESTFOLDER_H
-#define ZSTARTUP_TESTS_LAUNCHER_TESTFOLDER_H
+#ifndef ZSTARTUP_TESTS_HARNESS_TESTFOLDER_H
+#define ZSTARTUP_TESTS_HARNESS_TESTFOLDER_H
 
 #include <string>
 

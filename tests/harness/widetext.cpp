@@ -1,4 +1,4 @@
-#include "tests/launcher/widetext.h"
+#include "tests/harness/widetext.h"
 
 #include <windows.h>
 

@@ -4,9 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/runprogram.h"
-#include "tests/launcher/widetext.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/runprogram.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

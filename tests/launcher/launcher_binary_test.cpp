@@ -9,8 +9,8 @@
 #include <set>
 #include <vector>
 
-#include "tests/launcher/peimage.h"
-#include "tests/launcher/testfolder.h"
+#include "tests/harness/peimage.h"
+#include "tests/harness/testfolder.h"
 
 namespace {
 

@@ -9,8 +9,8 @@
 
 #include <cstdlib>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/widetext.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

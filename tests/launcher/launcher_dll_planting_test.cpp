@@ -4,8 +4,8 @@
 // outside its known list, prefers a winmm.dll found beside the program.
 #include <gtest/gtest.h>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
 
 namespace {
 

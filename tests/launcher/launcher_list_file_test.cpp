@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/widetext.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

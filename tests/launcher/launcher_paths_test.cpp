@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/launcher/launcherscenario.h"
+#include "tests/harness/launcherscenario.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // entry does, with real services and a real Services.ini.
 #include <gtest/gtest.h>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
 
 namespace {
 

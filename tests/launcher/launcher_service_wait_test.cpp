@@ -3,9 +3,9 @@
 // and from above (no wait may last longer than the launcher promises).
 #include <gtest/gtest.h>
 
-#include "tests/launcher/eventsquatter.h"
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/eventsquatter.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
 
 namespace {
 

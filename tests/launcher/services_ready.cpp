@@ -2,7 +2,7 @@
 // times out starts for up to a minute. Service tests begin only once a probe really runs.
 #include <gtest/gtest.h>
 
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/registeredservice.h"
 
 TEST(ServicesReady, ProbeServiceReachesRunning) {
     RegisteredService probe;

@@ -2,8 +2,8 @@
 // trace library and is copied into a fresh folder for each case.
 #include <gtest/gtest.h>
 
-#include "tests/launcher/runprogram.h"
-#include "tests/launcher/testfolder.h"
+#include "tests/harness/runprogram.h"
+#include "tests/harness/testfolder.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <fstream>
 #include <iostream>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/testfolder.h"
-#include "tests/launcher/widetext.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/testfolder.h"
+#include "tests/harness/widetext.h"
 #include "tests/reliability/crlflines.h"
 #include "tests/reliability/runtogether.h"
 #include "tests/reliability/servicelistgenerator.h"

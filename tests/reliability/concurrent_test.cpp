@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <iostream>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
 #include "tests/reliability/crlflines.h"
 #include "tests/reliability/runtogether.h"
 

@@ -5,9 +5,9 @@
 
 #include <thread>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
-#include "tests/launcher/widetext.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

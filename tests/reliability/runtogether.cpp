@@ -1,7 +1,7 @@
 #include "tests/reliability/runtogether.h"
 
-#include "tests/launcher/testfolder.h"
-#include "tests/launcher/widetext.h"
+#include "tests/harness/testfolder.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 

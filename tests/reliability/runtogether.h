@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/launcher/runprogram.h"
+#include "tests/harness/runprogram.h"
 
 // Each launch's output goes to <outputFolder>\stdout-<index>.txt. All processes are created
 // suspended and resumed together; at most MAXIMUM_WAIT_OBJECTS launches. The result has one

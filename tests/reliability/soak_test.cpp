@@ -11,8 +11,8 @@
 #include <iostream>
 #include <memory>
 
-#include "tests/launcher/launcherscenario.h"
-#include "tests/launcher/registeredservice.h"
+#include "tests/harness/launcherscenario.h"
+#include "tests/harness/registeredservice.h"
 #include "tests/reliability/processnames.h"
 
 namespace {
