@@ -65,8 +65,8 @@ void ReportRefusedEvent(const std::string& where, const std::string& name, const
                        " exists but cannot be opened to wait on and read its owner (error " + error +
                        "): another program's object under the name, or the service's event without SYNCHRONIZE and "
                        "READ_CONTROL for this account; " + kPolled + ", and never tries " + event.ServiceName() +
-                       ".Event; if the event is the service's own, give those rights as the README's guide for "
-                       "service authors says");
+                       ".Event; if the event is the service's own, give those rights as the guide for service authors "
+                       "(docs/service-authors.md) says");
 }
 
 // An event that exists but proves nothing: the launcher polls the state (see StopEvent).
@@ -196,7 +196,7 @@ void ServicePlan::CheckStopEvent(const std::string& where, const std::string& na
         report.Note("service.no-stop-event", name,
                     where + ": service " + name + " has no stop event (Global\\" + eventName + " or " + eventName +
                         "), so the launcher reports it stopped as soon as it accepts the stop request, before it "
-                        "has finished; see the README's guide for service authors");
+                        "has finished; see the guide for service authors (docs/service-authors.md)");
         return;
     }
     ReportUnprovenEvent(where, name, event, report);
