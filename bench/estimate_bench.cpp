@@ -32,32 +32,28 @@ using Length = int (*)(const char* format, ...);
 template <Length length>
 void StopService(benchmark::State& state)
 {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(length("[zStartup] Success stopping service %s", "Spooler"));
+    for (auto _ : state) benchmark::DoNotOptimize(length("[zStartup] Success stopping service %s", "Spooler"));
 }
 
 template <Length length>
 void BatchFile(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(length("[zStartup] BAT file is '%s', DIR is '%s'",
-                                        "C:\\Show\\zStartup.bat", "C:\\Show"));
+        benchmark::DoNotOptimize(
+            length("[zStartup] BAT file is '%s', DIR is '%s'", "C:\\Show\\zStartup.bat", "C:\\Show"));
 }
 
 template <Length length>
 void Started(benchmark::State& state)
 {
     for (auto _ : state)
-        benchmark::DoNotOptimize(length("[%s] '%s' started with result: %d", "zStartup",
-                                        "C:\\Show\\zStartup.bat", 42));
+        benchmark::DoNotOptimize(length("[%s] '%s' started with result: %d", "zStartup", "C:\\Show\\zStartup.bat", 42));
 }
 
 template <Length length>
 void NotFound(benchmark::State& state)
 {
-    for (auto _ : state)
-        benchmark::DoNotOptimize(
-            length("[%s] '%s' Not found", "zStartup", "C:\\Show\\zStartup.bat"));
+    for (auto _ : state) benchmark::DoNotOptimize(length("[%s] '%s' Not found", "zStartup", "C:\\Show\\zStartup.bat"));
 }
 
 BENCHMARK_TEMPLATE(StopService, Estimate);

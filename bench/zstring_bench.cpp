@@ -12,8 +12,7 @@ namespace {
 // Growth allocates buffers of up to a few megabytes. glibc maps such sizes afresh and raises
 // its threshold as they are freed, so whichever benchmark runs first pays for new pages and
 // the later ones reuse the heap. Fixed thresholds give every benchmark the same steady heap.
-const bool kSteadyHeap =
-    mallopt(M_MMAP_THRESHOLD, 64 << 20) && mallopt(M_TRIM_THRESHOLD, 256 << 20);
+const bool kSteadyHeap = mallopt(M_MMAP_THRESHOLD, 64 << 20) && mallopt(M_TRIM_THRESHOLD, 256 << 20);
 
 constexpr int kChars = 1000000;
 constexpr int kPieces = 65536;
@@ -23,8 +22,7 @@ void ZStringAppendChar(benchmark::State& state)
 {
     for (auto _ : state) {
         ZString s;
-        for (int i = 0; i < kChars; ++i)
-            s.AppendChar('x');
+        for (int i = 0; i < kChars; ++i) s.AppendChar('x');
         benchmark::DoNotOptimize(s.CStr());
     }
 }
@@ -34,8 +32,7 @@ void StdStringPushBack(benchmark::State& state)
 {
     for (auto _ : state) {
         std::string s;
-        for (int i = 0; i < kChars; ++i)
-            s.push_back('x');
+        for (int i = 0; i < kChars; ++i) s.push_back('x');
         benchmark::DoNotOptimize(s.data());
     }
 }
@@ -55,8 +52,7 @@ void ZStringAppend16(benchmark::State& state)
     const char* piece = Piece();
     for (auto _ : state) {
         ZString s;
-        for (int i = 0; i < kPieces; ++i)
-            s.Append(piece);
+        for (int i = 0; i < kPieces; ++i) s.Append(piece);
         benchmark::DoNotOptimize(s.CStr());
     }
 }
@@ -67,8 +63,7 @@ void StdStringAppend16(benchmark::State& state)
     const char* piece = Piece();
     for (auto _ : state) {
         std::string s;
-        for (int i = 0; i < kPieces; ++i)
-            s.append(piece);
+        for (int i = 0; i < kPieces; ++i) s.append(piece);
         benchmark::DoNotOptimize(s.data());
     }
 }
@@ -91,8 +86,7 @@ void SnprintfStdString(benchmark::State& state)
 {
     for (auto _ : state) {
         char text[256];
-        int n = std::snprintf(text, sizeof text, kTraceFormat, "zStartup",
-                              "C:\\Show\\zStartup.bat", 42);
+        int n = std::snprintf(text, sizeof text, kTraceFormat, "zStartup", "C:\\Show\\zStartup.bat", 42);
         std::string s(text, static_cast<size_t>(n));
         benchmark::DoNotOptimize(s.data());
     }

@@ -4,10 +4,7 @@
 
 namespace {
 
-bool Is(const wchar_t* argument, const wchar_t* text)
-{
-    return lstrcmpW(argument, text) == 0;
-}
+bool Is(const wchar_t* argument, const wchar_t* text) { return lstrcmpW(argument, text) == 0; }
 
 bool AskedForHelp(const wchar_t* argument)
 {
@@ -26,10 +23,14 @@ bool Take(const wchar_t* argument, CheckOptions& options, std::string& why)
 {
     if (Is(argument, L"--last-run")) return SetOnce(options.lastRun, "--last-run", why);
     if (Is(argument, L"--json")) return SetOnce(options.json, "--json", why);
-    if (argument[0] == L'-') why = "unknown option";
-    else if (argument[0] == L'\0') why = "empty launcher path";
-    else if (options.launcher != nullptr) why = "too many arguments";
-    else options.launcher = argument;
+    if (argument[0] == L'-')
+        why = "unknown option";
+    else if (argument[0] == L'\0')
+        why = "empty launcher path";
+    else if (options.launcher != nullptr)
+        why = "too many arguments";
+    else
+        options.launcher = argument;
     return why.empty();
 }
 
@@ -37,10 +38,12 @@ bool Take(const wchar_t* argument, CheckOptions& options, std::string& why)
 // is taken for a forgotten file before the next option (write .\-name.xml for such a file).
 bool TakeTaskFile(int count, wchar_t** arguments, int& i, CheckOptions& options, std::string& why)
 {
-    if (options.taskFile != nullptr) why = "--task given twice";
+    if (options.taskFile != nullptr)
+        why = "--task given twice";
     else if (i + 1 >= count || arguments[i + 1][0] == L'\0' || arguments[i + 1][0] == L'-')
         why = "--task needs a task definition file";
-    else options.taskFile = arguments[++i];
+    else
+        options.taskFile = arguments[++i];
     return why.empty();
 }
 

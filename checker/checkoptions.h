@@ -6,8 +6,8 @@
 
 struct CheckOptions {
     bool help = false;
-    bool lastRun = false;  // --last-run: the last run from the log, instead of the next run's plan
-    bool json = false;     // --json: one JSON object on standard output
+    bool lastRun = false;               // --last-run: the last run from the log, instead of the next run's plan
+    bool json = false;                  // --json: one JSON object on standard output
     const wchar_t* launcher = nullptr;  // null: zStartup.exe beside the checker
     const wchar_t* taskFile = nullptr;  // --task FILE: that definition judged instead of the registered tasks
 };

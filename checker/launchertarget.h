@@ -12,8 +12,8 @@
 #include "runrules/runpaths.h"
 
 struct LauncherTarget {
-    std::wstring widePath;    // the full path
-    std::string displayPath;  // the same, for messages (characters the code page lacks as '?')
+    std::wstring widePath;               // the full path
+    std::string displayPath;             // the same, for messages (characters the code page lacks as '?')
     char path[sizeof(RunPaths::batch)];  // as the launcher reads its own path; "" unless kRead
     PathReading reading;
     RunPaths paths;

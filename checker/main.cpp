@@ -106,8 +106,8 @@ bool Given(int count, wchar_t** arguments, const wchar_t* option)
 
 int BadArguments(int count, wchar_t** arguments, const std::string& why)
 {
-    const bool json = arguments != NULL ? Given(count, arguments, L"--json")
-                                        : wcsstr(GetCommandLineW(), L"--json") != NULL;
+    const bool json =
+        arguments != NULL ? Given(count, arguments, L"--json") : wcsstr(GetCommandLineW(), L"--json") != NULL;
     const bool lastRun = arguments != NULL && Given(count, arguments, L"--last-run");
     return CannotRun("check.bad-arguments", "zStartupCheck", why, "see the usage on standard error", json,
                      GatherContext(lastRun ? CheckMode::kLastRun : CheckMode::kPlan));

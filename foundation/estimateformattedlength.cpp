@@ -73,8 +73,7 @@ bool ScanModifier(const char*& p, Directive& directive, int& total, va_list& arg
         ++p;
         return true;
     default:
-        if (*p < '1' || *p > '9')
-            return false;
+        if (*p < '1' || *p > '9') return false;
         int value;
         p = ReadDigits(p, &value);
         directive.TakeNumber(value);
@@ -119,10 +118,8 @@ LengthModifier ReadLength(const char* p)
     case 'L':
         return {Length::LongDouble, 1};
     case 'I':
-        if (p[1] == '3' && p[2] == '2')
-            return {Length::Int32, 3};
-        if (p[1] == '6' && p[2] == '4')
-            return {Length::Int64, 3};
+        if (p[1] == '3' && p[2] == '2') return {Length::Int32, 3};
+        if (p[1] == '6' && p[2] == '4') return {Length::Int64, 3};
         return {Length::PointerSize, 1};
     }
     return {Length::None, 0};
@@ -170,8 +167,7 @@ void TakeFloating(Length length, va_list& args)
 // limits what the formatter reads, and the text need not be terminated within it.
 int TextLength(const char* text, int bound)
 {
-    if (bound < 0)
-        return static_cast<int>(std::strlen(text));
+    if (bound < 0) return static_cast<int>(std::strlen(text));
     const void* end = std::memchr(text, 0, static_cast<std::size_t>(bound));
     return end != nullptr ? static_cast<int>(static_cast<const char*>(end) - text) : bound;
 }
@@ -179,8 +175,7 @@ int TextLength(const char* text, int bound)
 int StringCount(const Directive& directive, va_list& args)
 {
     const char* text = va_arg(args, const char*);
-    if (text == nullptr)
-        return 1;
+    if (text == nullptr) return 1;
     return AtLeast(directive.width, Sum(TextLength(text, directive.StringBound()), 1));
 }
 
@@ -221,8 +216,7 @@ int ConversionCount(Length length, char letter, const Directive& directive, va_l
     case 'e':
     case 'E':
         TakeFloating(length, args);
-        return IsShort(length) ? AtLeast(directive.width, 8)
-                               : AtLeast(Sum(directive.width, directive.precision), 12);
+        return IsShort(length) ? AtLeast(directive.width, 8) : AtLeast(Sum(directive.width, directive.precision), 12);
     case 'g':
     case 'G':
     case 'a':
@@ -251,8 +245,7 @@ int EndDirective(const char*& p, const Directive& directive, va_list& args)
 
 int EstimateFormattedLength(const char* format, va_list callerArgs)
 {
-    if (format == nullptr)
-        return 0;
+    if (format == nullptr) return 0;
     va_list args;
     va_copy(args, callerArgs);
     int total = 0;

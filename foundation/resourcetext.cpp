@@ -26,8 +26,7 @@ std::map<unsigned int, std::string>& Table()
 int LoadResourceText(ZInstance, unsigned int id, char* buffer, int size)
 {
     auto found = Table().find(id);
-    if (found == Table().end() || buffer == nullptr || size <= 0)
-        return 0;
+    if (found == Table().end() || buffer == nullptr || size <= 0) return 0;
     const std::string& text = found->second;
     int count = static_cast<int>(text.size()) < size - 1 ? static_cast<int>(text.size()) : size - 1;
     std::memcpy(buffer, text.data(), count);

@@ -13,8 +13,7 @@ const int kFormatterLimit = 1024;
 
 const char* SkipDigits(const char* p)
 {
-    while (*p >= '0' && *p <= '9')
-        ++p;
+    while (*p >= '0' && *p <= '9') ++p;
     return p;
 }
 
@@ -27,8 +26,7 @@ const char* SkipOne(const char* p, char c) { return *p == c ? p + 1 : p; }
 // it reads a zero precision as none, so %.0s would read a string to its terminator.
 const char* PastPlatformDirective(const char* p)
 {
-    if (*p == '%')
-        return p + 1;
+    if (*p == '%') return p + 1;
     p = SkipDigits(SkipOne(SkipOne(SkipOne(p, '-'), '#'), '0'));
     bool zeroPrecision = false;
     if (*p == '.') {
@@ -40,10 +38,8 @@ const char* PastPlatformDirective(const char* p)
         ++p;
     else if (std::strncmp(p, "I64", 3) == 0)
         p += 3;
-    if (*p == 0 || std::strchr("cCdiuxXsSp", *p) == nullptr)
-        return nullptr;
-    if (zeroPrecision && (*p == 's' || *p == 'S'))
-        return nullptr;
+    if (*p == 0 || std::strchr("cCdiuxXsSp", *p) == nullptr) return nullptr;
+    if (zeroPrecision && (*p == 's' || *p == 'S')) return nullptr;
     return p + 1;
 }
 
@@ -51,8 +47,7 @@ bool PlatformFormatterReads(const char* format)
 {
     for (const char* p = std::strchr(format, '%'); p != nullptr; p = std::strchr(p, '%')) {
         p = PastPlatformDirective(p + 1);
-        if (p == nullptr)
-            return false;
+        if (p == nullptr) return false;
     }
     return true;
 }
@@ -83,10 +78,7 @@ void ZFile::Init(DWORD newAccess, DWORD newShareMode, DWORD newAttributes)
     attributes = newAttributes;
 }
 
-int ZFile::EstimateFormattedLength(const char* format, va_list args)
-{
-    return ::EstimateFormattedLength(format, args);
-}
+int ZFile::EstimateFormattedLength(const char* format, va_list args) { return ::EstimateFormattedLength(format, args); }
 
 ZFile::~ZFile() { Close(); }
 
@@ -98,8 +90,7 @@ const char* ZFile::GetName() { return name.Buffer(); }
 
 bool ZFile::SetAttributes(DWORD value)
 {
-    if (IsOpen())
-        return false;
+    if (IsOpen()) return false;
     attributes = value;
     return true;
 }
@@ -108,8 +99,7 @@ DWORD ZFile::GetAttributes() { return attributes; }
 
 bool ZFile::SetShareMode(DWORD value)
 {
-    if (IsOpen())
-        return false;
+    if (IsOpen()) return false;
     shareMode = value;
     return true;
 }
@@ -118,8 +108,7 @@ DWORD ZFile::GetShareMode() { return shareMode; }
 
 bool ZFile::SetAccess(DWORD value)
 {
-    if (IsOpen())
-        return false;
+    if (IsOpen()) return false;
     access = value;
     return true;
 }
@@ -129,15 +118,13 @@ DWORD ZFile::GetAccess() { return access; }
 DWORD ZFile::Open(DWORD creationDisposition)
 {
     Close();
-    handle = CreateFileA(name.Buffer(), access, shareMode, nullptr, creationDisposition, attributes,
-                         nullptr);
+    handle = CreateFileA(name.Buffer(), access, shareMode, nullptr, creationDisposition, attributes, nullptr);
     return handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
 }
 
 void ZFile::Close()
 {
-    if (handle != INVALID_HANDLE_VALUE)
-        CloseHandle(handle);
+    if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
     handle = INVALID_HANDLE_VALUE;
 }
 
@@ -153,15 +140,13 @@ DWORD ZFile::WriteString(const char* text) { return Write(text, text ? lstrlenA(
 
 int ZFile::WriteFormatted(const char* format, ...)
 {
-    if (format == nullptr)
-        return ERROR_INVALID_PARAMETER;
+    if (format == nullptr) return ERROR_INVALID_PARAMETER;
     va_list args;
     va_start(args, format);
     int size = EstimateFormattedLength(format, args);
     // The estimate can be short, and the formatter takes no size: the buffer is never
     // smaller than what the formatter may write, so the whole formatted text reaches the file.
-    if (size < kFormatterLimit)
-        size = kFormatterLimit;
+    if (size < kFormatterLimit) size = kFormatterLimit;
     std::unique_ptr<char[]> text(new char[size]);
     FormatWithinLimit(text.get(), format, args);
     va_end(args);
@@ -207,8 +192,7 @@ DWORD ZFile::CopyTo(const char* newName, bool failIfExists)
 
 DWORD ZFile::MoveTo(const char* newName)
 {
-    if (!MoveFileA(name.Buffer(), newName))
-        return GetLastError();
+    if (!MoveFileA(name.Buffer(), newName)) return GetLastError();
     name.Assign(newName);
     return 0;
 }

@@ -75,8 +75,7 @@ public:
     virtual DWORD MoveTo(const char* newName);
     // Slots 28-29. GetFileTime / SetFileTime; any pointer may be null.
     virtual DWORD GetTime(FILETIME* creation, FILETIME* lastAccess, FILETIME* lastWrite);
-    virtual DWORD SetTime(const FILETIME* creation, const FILETIME* lastAccess,
-                          const FILETIME* lastWrite);
+    virtual DWORD SetTime(const FILETIME* creation, const FILETIME* lastAccess, const FILETIME* lastWrite);
     // Slot 30. FlushFileBuffers; nonzero on success.
     virtual BOOL Flush();
     // Slot 31. SetFilePointer; the new low 32 bits, INVALID_SET_FILE_POINTER on failure.

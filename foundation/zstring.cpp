@@ -18,16 +18,14 @@ const char kEmptyTail = 0;
 int TextLength(const char* text)
 {
     size_t n = std::strlen(text);
-    if (n >= static_cast<size_t>(INT_MAX))
-        throw std::bad_alloc();
+    if (n >= static_cast<size_t>(INT_MAX)) throw std::bad_alloc();
     return static_cast<int>(n);
 }
 
 // Growth doubles the size needed; a size that cannot be doubled cannot be allocated either.
 char* NewDoubled(int need)
 {
-    if (need > INT_MAX / 2)
-        throw std::bad_alloc();
+    if (need > INT_MAX / 2) throw std::bad_alloc();
     char* p = new char[2 * need];
     p[0] = 0;
     return p;
@@ -44,11 +42,9 @@ ZString::ZString() : buffer(nullptr), capacity(0), length(0) {}
 
 ZString::ZString(const char* bytes, int maxCount) : ZString()
 {
-    if (bytes == nullptr || maxCount <= 0)
-        return;
+    if (bytes == nullptr || maxCount <= 0) return;
     int n = TextLength(bytes);
-    if (n > maxCount)
-        n = maxCount;
+    if (n > maxCount) n = maxCount;
     char* p = new char[n + 1];
     std::memcpy(p, bytes, n);
     p[n] = 0;
@@ -59,8 +55,7 @@ ZString::ZString(const ZString& source) : ZString()
 {
     // The source's own Length decides what is copied, so a derived class's override counts.
     ZString& other = const_cast<ZString&>(source);
-    if (other.capacity == 0)
-        return;
+    if (other.capacity == 0) return;
     int n = other.Length();
     char* p = new char[n + 1];
     std::memcpy(p, other.CStr(), n);
@@ -96,8 +91,7 @@ int ZString::EstimateFormattedLength(const char* format, va_list args)
 
 void ZString::Compact()
 {
-    if (buffer == nullptr || capacity == 0)
-        return;
+    if (buffer == nullptr || capacity == 0) return;
     // Direct writes may have left no terminator: measure within the allocation only, and keep
     // every byte written.
     const void* end = std::memchr(buffer, 0, capacity);
@@ -180,16 +174,14 @@ ZString ZString::ConcatString(ZString& other)
 
 bool ZString::EqualsString(ZString& other)
 {
-    if (capacity != 0 && other.capacity != 0)
-        return std::strcmp(buffer, other.buffer) == 0;
+    if (capacity != 0 && other.capacity != 0) return std::strcmp(buffer, other.buffer) == 0;
     return Length() == 0 && other.Length() == 0;
 }
 
 bool ZString::Equals(const char* text)
 {
     bool textEmpty = text == nullptr || text[0] == 0;
-    if (capacity != 0 && !textEmpty)
-        return std::strcmp(buffer, text) == 0;
+    if (capacity != 0 && !textEmpty) return std::strcmp(buffer, text) == 0;
     return Length() == 0 && textEmpty;
 }
 
@@ -211,8 +203,7 @@ char& ZString::At(unsigned int index)
 {
     // Reset at every return, so a caller's write through it cannot leak to the next caller.
     static char fallback;
-    if (index < static_cast<unsigned int>(Length()))
-        return buffer[index];
+    if (index < static_cast<unsigned int>(Length())) return buffer[index];
     fallback = 0;
     return fallback;
 }
@@ -223,8 +214,7 @@ bool ZString::IsEmpty() { return Length() == 0; }
 
 const char* ZString::TextAt(unsigned int index)
 {
-    if (index < static_cast<unsigned int>(Length()))
-        return buffer + index;
+    if (index < static_cast<unsigned int>(Length())) return buffer + index;
     return &kEmptyTail;
 }
 
@@ -232,16 +222,14 @@ int ZString::FindChar(char ch) { return FindCharFrom(ch, 0); }
 
 int ZString::FindCharFrom(char ch, unsigned int start)
 {
-    if (start >= static_cast<unsigned int>(Length()) || ch == 0)
-        return -1;
+    if (start >= static_cast<unsigned int>(Length()) || ch == 0) return -1;
     const char* found = std::strchr(buffer + start, ch);
     return found ? static_cast<int>(found - buffer) : -1;
 }
 
 int ZString::Find(const char* text)
 {
-    if (text == nullptr || capacity == 0)
-        return -1;
+    if (text == nullptr || capacity == 0) return -1;
     const char* found = std::strstr(buffer, text);
     return found ? static_cast<int>(found - buffer) : -1;
 }
@@ -249,8 +237,7 @@ int ZString::Find(const char* text)
 void ZString::Allocate(int size)
 {
     Clear();
-    if (size <= 0)
-        return;
+    if (size <= 0) return;
     char* p = new char[size];
     p[0] = 0;
     Adopt(p, size, 0);
@@ -259,30 +246,25 @@ void ZString::Allocate(int size)
 void ZString::AppendN(const char* text, int maxCount)
 {
     int count = 0;
-    while (count < maxCount && text[count] != 0)
-        ++count;
-    if (count != 0)
-        AppendBytes(text, count);
+    while (count < maxCount && text[count] != 0) ++count;
+    if (count != 0) AppendBytes(text, count);
 }
 
 void ZString::Append(const char* text)
 {
-    if (text != nullptr)
-        AppendBytes(text, TextLength(text));
+    if (text != nullptr) AppendBytes(text, TextLength(text));
 }
 
 bool ZString::Insert(const char* text, int pos)
 {
-    if (text == nullptr || pos < 0 || pos > Length())
-        return false;
+    if (text == nullptr || pos < 0 || pos > Length()) return false;
     if (pos == Length()) {
         Append(text);
         return true;
     }
     int old = Length();
     int n = TextLength(text);
-    if (n > INT_MAX - 1 - old)
-        throw std::bad_alloc();
+    if (n > INT_MAX - 1 - old) throw std::bad_alloc();
     int size = old + n + 1;
     char* p = new char[size];
     std::memcpy(p, buffer, pos);
@@ -296,8 +278,7 @@ bool ZString::Insert(const char* text, int pos)
 
 bool ZString::Delete(int pos, int count)
 {
-    if (pos < 0 || count < 0 || capacity == 0 || Length() == 0 || pos >= Length())
-        return false;
+    if (pos < 0 || count < 0 || capacity == 0 || Length() == 0 || pos >= Length()) return false;
     int old = Length();
     if (count >= old - pos) {
         CutAt(pos);
@@ -310,8 +291,7 @@ bool ZString::Delete(int pos, int count)
 
 int ZString::MakeUpper()
 {
-    if (capacity <= 0)
-        return 0;
+    if (capacity <= 0) return 0;
     int changed = 0;
     for (int i = 0, n = Length(); i < n; ++i) {
         if (buffer[i] >= 'a' && buffer[i] <= 'z') {
@@ -324,8 +304,7 @@ int ZString::MakeUpper()
 
 int ZString::MakeLower()
 {
-    if (capacity <= 0)
-        return 0;
+    if (capacity <= 0) return 0;
     int changed = 0;
     for (int i = 0, n = Length(); i < n; ++i) {
         if (buffer[i] >= 'A' && buffer[i] <= 'Z') {
@@ -338,27 +317,21 @@ int ZString::MakeLower()
 
 int ZString::ToLong()
 {
-    if (capacity == 0 || Length() == 0)
-        return 0;
+    if (capacity == 0 || Length() == 0) return 0;
     const char* p = buffer;
-    while (*p == ' ' || (*p >= '\t' && *p <= '\r'))
-        ++p;
+    while (*p == ' ' || (*p >= '\t' && *p <= '\r')) ++p;
     bool negative = *p == '-';
-    if (*p == '-' || *p == '+')
-        ++p;
+    if (*p == '-' || *p == '+') ++p;
     // Unsigned arithmetic: the value wraps modulo 2^32 as documented, without overflow.
     unsigned int value = 0;
-    for (; *p >= '0' && *p <= '9'; ++p)
-        value = value * 10u + static_cast<unsigned int>(*p - '0');
-    if (negative)
-        value = 0u - value;
+    for (; *p >= '0' && *p <= '9'; ++p) value = value * 10u + static_cast<unsigned int>(*p - '0');
+    if (negative) value = 0u - value;
     return static_cast<int>(value);
 }
 
 double ZString::ToDouble()
 {
-    if (capacity == 0 || Length() == 0)
-        return 0.0;
+    if (capacity == 0 || Length() == 0) return 0.0;
     return std::strtod(buffer, nullptr);
 }
 
@@ -366,31 +339,23 @@ int ZString::Trim(bool spacesOnly) { return TrimLeft(spacesOnly) + TrimRight(spa
 
 int ZString::TrimLeft(bool spacesOnly) { return TrimLeftWhere(spacesOnly ? IsSpace : IsBlank, 0); }
 
-int ZString::TrimRight(bool spacesOnly)
-{
-    return TrimRightWhere(spacesOnly ? IsSpace : IsBlank, 0);
-}
+int ZString::TrimRight(bool spacesOnly) { return TrimRightWhere(spacesOnly ? IsSpace : IsBlank, 0); }
 
 int ZString::TrimChar(char ch) { return TrimLeftChar(ch) + TrimRightChar(ch); }
 
 int ZString::TrimLeftChar(char ch) { return TrimLeftWhere(IsChar, static_cast<unsigned char>(ch)); }
 
-int ZString::TrimRightChar(char ch)
-{
-    return TrimRightWhere(IsChar, static_cast<unsigned char>(ch));
-}
+int ZString::TrimRightChar(char ch) { return TrimRightWhere(IsChar, static_cast<unsigned char>(ch)); }
 
 ZString ZString::Substring(int pos, int count)
 {
-    if (pos < 0 || capacity == 0 || pos >= length)
-        return ZString();
+    if (pos < 0 || capacity == 0 || pos >= length) return ZString();
     return ZString(buffer + pos, count);
 }
 
 int ZString::Reverse()
 {
-    if (capacity == 0)
-        return 0;
+    if (capacity == 0) return 0;
     int swaps = 0;
     for (int i = 0; i < length - 1 - i; ++i, ++swaps) {
         char t = buffer[i];
@@ -420,8 +385,7 @@ int ZString::Format(const char* format, ...)
     va_list again;
     va_copy(again, args);
     int size = EstimateFormattedLength(format, args);
-    if (size < 1)
-        size = 1;  // widths beyond the int range wrap the estimate; the retry below copes
+    if (size < 1) size = 1;  // widths beyond the int range wrap the estimate; the retry below copes
     // The arguments may point into this string's text: it stays until the last pass is done.
     std::unique_ptr<char[]> text(new char[size]);
     int n = std::vsnprintf(text.get(), size, format, args);
@@ -434,8 +398,7 @@ int ZString::Format(const char* format, ...)
     va_end(again);
     va_end(args);
     Clear();
-    if (n < 0)
-        return 0;
+    if (n < 0) return 0;
     Adopt(text.release(), size, n);
     return n;
 }
@@ -471,13 +434,11 @@ void ZString::Adopt(char* newBuffer, int newCapacity, int newLength)
 void ZString::AppendBytes(const char* text, int count)
 {
     int old = Length();
-    if (count > INT_MAX - 1 - old)
-        throw std::bad_alloc();
+    if (count > INT_MAX - 1 - old) throw std::bad_alloc();
     int need = old + count + 1;
     if (need > capacity) {
         char* p = NewDoubled(need);
-        if (capacity != 0 && buffer != nullptr)
-            std::memcpy(p, buffer, old);
+        if (capacity != 0 && buffer != nullptr) std::memcpy(p, buffer, old);
         std::memcpy(p + old, text, count);
         delete[] buffer;
         buffer = p;
@@ -496,11 +457,9 @@ void ZString::CutAt(int pos)
 
 int ZString::TrimLeftWhere(BlankTest blank, unsigned char ch)
 {
-    if (capacity == 0)
-        return 0;
+    if (capacity == 0) return 0;
     int count = 0;
-    while (count < length && buffer[count] != 0 && blank(static_cast<unsigned char>(buffer[count]), ch))
-        ++count;
+    while (count < length && buffer[count] != 0 && blank(static_cast<unsigned char>(buffer[count]), ch)) ++count;
     if (count != 0) {
         std::memmove(buffer, buffer + count, length - count + 1);
         length -= count;
@@ -510,11 +469,9 @@ int ZString::TrimLeftWhere(BlankTest blank, unsigned char ch)
 
 int ZString::TrimRightWhere(BlankTest blank, unsigned char ch)
 {
-    if (capacity == 0 || length == 0)
-        return 0;
+    if (capacity == 0 || length == 0) return 0;
     int end = length;
-    while (end > 0 && blank(static_cast<unsigned char>(buffer[end - 1]), ch))
-        --end;
+    while (end > 0 && blank(static_cast<unsigned char>(buffer[end - 1]), ch)) --end;
     int removed = length - end;
     CutAt(end);
     return removed;

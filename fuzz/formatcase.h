@@ -31,10 +31,9 @@ namespace formatcase {
 
 enum class Kind { Int, Long, LongLong, Size, Text, Double, LongDouble };
 
-constexpr Kind kPattern[] = {Kind::Int,    Kind::Text,   Kind::LongLong,   Kind::Double,
-                             Kind::Size,   Kind::Text,   Kind::LongDouble, Kind::Int,
-                             Kind::Long,   Kind::Text,   Kind::Double,     Kind::LongLong,
-                             Kind::Int,    Kind::Text};
+constexpr Kind kPattern[] = {Kind::Int,    Kind::Text,       Kind::LongLong, Kind::Double, Kind::Size,
+                             Kind::Text,   Kind::LongDouble, Kind::Int,      Kind::Long,   Kind::Text,
+                             Kind::Double, Kind::LongLong,   Kind::Int,      Kind::Text};
 constexpr size_t kSlots = sizeof kPattern / sizeof kPattern[0];
 
 struct Slots {
@@ -91,8 +90,7 @@ inline std::vector<std::string> Modifiers(Kind kind, char letter)
 {
     switch (kind) {
     case Kind::Int:
-        if (letter == 'c')
-            return {""};
+        if (letter == 'c') return {""};
 #ifdef _WIN32
         return {"", "h", "hh", "I32"};
 #else
@@ -149,17 +147,13 @@ public:
         const size_t count = static_cast<size_t>(choices.Range(0, static_cast<int>(kSlots)));
         for (size_t i = 0; i < count; ++i) {
             const bool star = kPattern[i] == Kind::Int && i + 1 < count && choices.Range(0, 3) == 0;
-            if (star)
-                out.slots.ints[i++] = choices.Range(-30, 60);
+            if (star) out.slots.ints[i++] = choices.Range(-30, 60);
             out.format += Directive(i, star ? &out.slots.ints[i - 1] : nullptr) + Literal();
         }
     }
 
 private:
-    char Pick(const char* set)
-    {
-        return set[choices.Range(0, static_cast<int>(std::strlen(set)) - 1)];
-    }
+    char Pick(const char* set) { return set[choices.Range(0, static_cast<int>(std::strlen(set)) - 1)]; }
 
     // Literal text: any bytes but NUL, a '%' doubled.
     std::string Literal()
@@ -176,17 +170,12 @@ private:
     std::string Flags(char letter)
     {
         std::string flags = "-";
-        if (In(letter, "dieEfgG"))
-            flags += "+ ";
-        if (In(letter, "diufgG"))
-            flags += "'";
-        if (In(letter, "xXoeEfgG"))
-            flags += "#";
-        if (letter != 'c' && letter != 's')
-            flags += "0";
+        if (In(letter, "dieEfgG")) flags += "+ ";
+        if (In(letter, "diufgG")) flags += "'";
+        if (In(letter, "xXoeEfgG")) flags += "#";
+        if (letter != 'c' && letter != 's') flags += "0";
         std::string chosen;
-        for (int n = choices.Range(0, 3); n > 0; --n)
-            chosen += Pick(flags.c_str());
+        for (int n = choices.Range(0, 3); n > 0; --n) chosen += Pick(flags.c_str());
         return chosen;
     }
 
@@ -222,13 +211,27 @@ private:
         double d;
         std::memcpy(&d, &bits, sizeof d);
         switch (kind) {
-        case Kind::Int: out.slots.ints[i] = static_cast<int>(bits); break;
-        case Kind::Long: out.slots.longs[i] = static_cast<long>(bits); break;
-        case Kind::LongLong: out.slots.longLongs[i] = static_cast<long long>(bits); break;
-        case Kind::Size: out.slots.sizes[i] = static_cast<size_t>(bits); break;
-        case Kind::Double: out.slots.doubles[i] = d; break;
-        case Kind::LongDouble: out.slots.longDoubles[i] = d; break;
-        case Kind::Text: out.slots.texts[i] = Text(precision); break;
+        case Kind::Int:
+            out.slots.ints[i] = static_cast<int>(bits);
+            break;
+        case Kind::Long:
+            out.slots.longs[i] = static_cast<long>(bits);
+            break;
+        case Kind::LongLong:
+            out.slots.longLongs[i] = static_cast<long long>(bits);
+            break;
+        case Kind::Size:
+            out.slots.sizes[i] = static_cast<size_t>(bits);
+            break;
+        case Kind::Double:
+            out.slots.doubles[i] = d;
+            break;
+        case Kind::LongDouble:
+            out.slots.longDoubles[i] = d;
+            break;
+        case Kind::Text:
+            out.slots.texts[i] = Text(precision);
+            break;
         }
     }
 
@@ -239,10 +242,8 @@ private:
         const int length = choices.Range(0, 300);
         const bool terminated = precision <= 0 || precision > length;
         std::unique_ptr<char[]> text(new char[static_cast<size_t>(length) + (terminated ? 1 : 0)]);
-        for (int n = 0; n < length; ++n)
-            text[static_cast<size_t>(n)] = static_cast<char>(choices.Range(1, 255));
-        if (terminated)
-            text[static_cast<size_t>(length)] = 0;
+        for (int n = 0; n < length; ++n) text[static_cast<size_t>(n)] = static_cast<char>(choices.Range(1, 255));
+        if (terminated) text[static_cast<size_t>(length)] = 0;
         return text;
     }
 
@@ -260,8 +261,7 @@ class Probe : public ZString {
 public:
     bool Sound() const
     {
-        if (buffer == nullptr)
-            return capacity == 0 && length == 0;
+        if (buffer == nullptr) return capacity == 0 && length == 0;
         return capacity > 0 && length >= 0 && length < capacity && buffer[length] == 0;
     }
 };
@@ -271,22 +271,17 @@ public:
 inline const char* Check(const FormatCase& c)
 {
     const char* f = c.format.c_str();
-    const int expectedLength =
-        Apply([f](auto... a) { return std::snprintf(nullptr, 0, f, a...); }, c.slots);
-    if (expectedLength < 0)
-        return "snprintf failed";
+    const int expectedLength = Apply([f](auto... a) { return std::snprintf(nullptr, 0, f, a...); }, c.slots);
+    if (expectedLength < 0) return "snprintf failed";
     std::string expected(static_cast<size_t>(expectedLength) + 1, '\0');
     Apply([&](auto... a) { return std::snprintf(&expected[0], expected.size(), f, a...); }, c.slots);
     expected.resize(static_cast<size_t>(expectedLength));
 
     Probe z;
     const int result = Apply([&](auto... a) { return z.Format(f, a...); }, c.slots);
-    if (result != expectedLength || z.Length() != expectedLength)
-        return "wrong length";
-    if (std::memcmp(z.CStr(), expected.data(), expected.size()) != 0)
-        return "wrong text";
-    if (!z.Sound())
-        return "broken invariants";
+    if (result != expectedLength || z.Length() != expectedLength) return "wrong length";
+    if (std::memcmp(z.CStr(), expected.data(), expected.size()) != 0) return "wrong text";
+    if (!z.Sound()) return "broken invariants";
     return nullptr;
 }
 

@@ -52,8 +52,7 @@ bool In(const char* set, char c) { return c != 0 && std::strchr(set, c) != nullp
 std::string Modifier(const char* p)
 {
     for (const char* two : {"hh", "ll", "I32", "I64"}) {
-        if (std::strncmp(p, two, std::strlen(two)) == 0)
-            return two;
+        if (std::strncmp(p, two, std::strlen(two)) == 0) return two;
     }
     return In("hljztLI", *p) ? std::string(1, *p) : std::string();
 }
@@ -66,13 +65,15 @@ Kind IntegerKind(const std::string& modifier)
         const char* modifier;
         size_t bytes;
     };
-    static const Size kSizes[] = {{"l", sizeof(long)},       {"ll", 8},
-                                  {"I64", 8},                {"j", sizeof(intmax_t)},
-                                  {"z", sizeof(size_t)},     {"t", sizeof(ptrdiff_t)},
+    static const Size kSizes[] = {{"l", sizeof(long)},
+                                  {"ll", 8},
+                                  {"I64", 8},
+                                  {"j", sizeof(intmax_t)},
+                                  {"z", sizeof(size_t)},
+                                  {"t", sizeof(ptrdiff_t)},
                                   {"I", sizeof(ptrdiff_t)}};
     for (const Size& size : kSizes) {
-        if (modifier == size.modifier)
-            return size.bytes == 8 ? Kind::Int64 : Kind::Int;
+        if (modifier == size.modifier) return size.bytes == 8 ? Kind::Int64 : Kind::Int;
     }
     return Kind::Int;
 }
@@ -99,15 +100,13 @@ const char kFlags[] = "-+ #0'";
 // where such a directive ends and what it takes.
 bool Unclear(const char* percent, const char* letter)
 {
-    return In(kFlags, *letter) || In("0123456789.*hljztLI", *letter) ||
-           (*letter == '%' && letter != percent + 1);
+    return In(kFlags, *letter) || In("0123456789.*hljztLI", *letter) || (*letter == '%' && letter != percent + 1);
 }
 
 // A width or precision at p, '*' (taking an int) or digits; returns the position after it.
 const char* Field(const char* p, std::vector<Kind>& kinds)
 {
-    if (*p != '*')
-        return p + std::strspn(p, "0123456789");
+    if (*p != '*') return p + std::strspn(p, "0123456789");
     kinds.push_back(Kind::Int);
     return p + 1;
 }
@@ -131,24 +130,21 @@ Plan Classify(const std::string& format)
         if (*p == '.') {
             const char* digits = p + 1;
             p = Field(digits, plan.kinds);
-            if (*digits != '*' && p - digits <= 4)
-                precision = p == digits ? 0 : std::stoi(std::string(digits, p));
+            if (*digits != '*' && p - digits <= 4) precision = p == digits ? 0 : std::stoi(std::string(digits, p));
         }
         const std::string modifier = Modifier(p);
         p += modifier.size();
         const size_t conversion = plan.kinds.size();
         TakeArgument(modifier, *p, plan.kinds);
         plan.bounds.resize(plan.kinds.size(), -1);
-        if (plan.kinds.size() > conversion && plan.kinds.back() == Kind::Pointer)
-            plan.bounds.back() = precision;
+        if (plan.kinds.size() > conversion && plan.kinds.back() == Kind::Pointer) plan.bounds.back() = precision;
         if (Unclear(percent, p) || plan.kinds.size() > kMaxArgs) {
             plan.kinds.resize(before);
             plan.bounds.resize(before);
             plan.keep = static_cast<size_t>(percent - text);
             break;
         }
-        if (*p != 0)
-            ++p;
+        if (*p != 0) ++p;
     }
     return plan;
 }
@@ -162,8 +158,7 @@ public:
     T Take()
     {
         uint8_t bytes[sizeof(T)] = {};
-        for (uint8_t& b : bytes)
-            b = next < size ? data[next++] : 0;
+        for (uint8_t& b : bytes) b = next < size ? data[next++] : 0;
         T value;
         std::memcpy(&value, bytes, sizeof value);
         return value;
@@ -183,8 +178,7 @@ public:
     {
         texts.emplace_back(new char[length + (terminated ? 1 : 0)]);
         std::memset(texts.back().get(), fill, length);
-        if (terminated)
-            texts.back()[length] = 0;
+        if (terminated) texts.back()[length] = 0;
         return texts.back().get();
     }
 
@@ -262,8 +256,7 @@ int EstimateThenReadBack(const char* format, ...)
             const double d = va_arg(args, double);
             same = std::memcmp(&d, &expected.d, sizeof d) == 0;
         }
-        if (!same)
-            Fail("the caller's argument list was advanced by the estimate");
+        if (!same) Fail("the caller's argument list was advanced by the estimate");
     }
     va_end(args);
     return estimate;
@@ -293,8 +286,8 @@ int CallEstimate(const char* format, std::vector<Arg>& args)
         }
     }
     ffi_cif cif;
-    if (ffi_prep_cif_var(&cif, FFI_DEFAULT_ABI, 1, static_cast<unsigned>(types.size()),
-                         &ffi_type_sint, types.data()) != FFI_OK)
+    if (ffi_prep_cif_var(&cif, FFI_DEFAULT_ABI, 1, static_cast<unsigned>(types.size()), &ffi_type_sint, types.data()) !=
+        FFI_OK)
         Fail("libffi refused the call");
     ffi_arg result = 0;
     ffi_call(&cif, FFI_FN(EstimateThenReadBack), &result, values.data());
@@ -323,11 +316,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int guardNumbers[2] = {1000, 2000};
     for (int run = 0; run < 2; ++run) {
         std::vector<Arg> args = named;
-        for (const Arg& guard : Guards(guardNumbers[run], texts.Make(500u * (run + 1), 'g')))
-            args.push_back(guard);
+        for (const Arg& guard : Guards(guardNumbers[run], texts.Make(500u * (run + 1), 'g'))) args.push_back(guard);
         estimates[run] = CallEstimate(format.get(), args);
     }
-    if (estimates[0] != estimates[1])
-        Fail("the estimate took an argument the format does not name");
+    if (estimates[0] != estimates[1]) Fail("the estimate took an argument the format does not name");
     return 0;
 }

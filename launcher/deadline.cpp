@@ -4,7 +4,4 @@
 
 Deadline::Deadline(DWORD timeout) : clock(), start(clock.Now()), timeout(timeout) {}
 
-bool Deadline::Passed() const
-{
-    return timeout != kNoTimeout && clock.Now() - start >= timeout;
-}
+bool Deadline::Passed() const { return timeout != kNoTimeout && clock.Now() - start >= timeout; }

@@ -30,7 +30,4 @@ MillisecondClock::~MillisecondClock()
     if (winmm != NULL) FreeLibrary(winmm);
 }
 
-DWORD MillisecondClock::Now() const
-{
-    return clock();
-}
+DWORD MillisecondClock::Now() const { return clock(); }

@@ -11,9 +11,6 @@
 
 namespace __gnu_cxx {
 
-void __verbose_terminate_handler()
-{
-    std::_Exit(3);
-}
+void __verbose_terminate_handler() { std::_Exit(3); }
 
 }  // namespace __gnu_cxx

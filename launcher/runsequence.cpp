@@ -35,8 +35,9 @@ void WorkThroughServiceList(const RunPaths& paths)
                      "[zStartup] Warning: service list begins with a UTF-8 byte order mark; save it as ANSI or UTF-16");
     }
     if (list.utf16BigEndian) {
-        TraceMessage(kTraceEverywhere, "[zStartup] Warning: service list begins with a UTF-16 big-endian byte order "
-                                       "mark; save it as ANSI or UTF-16 LE");
+        TraceMessage(kTraceEverywhere,
+                     "[zStartup] Warning: service list begins with a UTF-16 big-endian byte order "
+                     "mark; save it as ANSI or UTF-16 LE");
     }
     ScanServiceList(paths.serviceList);
 }

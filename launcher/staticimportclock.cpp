@@ -9,7 +9,4 @@ MillisecondClock::MillisecondClock() : winmm(NULL), clock(timeGetTime) {}
 
 MillisecondClock::~MillisecondClock() {}
 
-DWORD MillisecondClock::Now() const
-{
-    return clock();
-}
+DWORD MillisecondClock::Now() const { return clock(); }

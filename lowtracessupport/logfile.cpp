@@ -6,14 +6,9 @@ const DWORD kLongestPauseMs = 64;
 
 }  // namespace
 
-bool LogHeldByAnother(DWORD error)
-{
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
-}
+bool LogHeldByAnother(DWORD error) { return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION; }
 
-LogWait::LogWait(DWORD& budgetMs) : budgetMs(budgetMs), initialBudgetMs(budgetMs), start(GetTickCount()), pauseMs(1)
-{
-}
+LogWait::LogWait(DWORD& budgetMs) : budgetMs(budgetMs), initialBudgetMs(budgetMs), start(GetTickCount()), pauseMs(1) {}
 
 bool LogWait::PauseAfter(DWORD error)
 {

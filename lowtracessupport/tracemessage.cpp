@@ -44,8 +44,7 @@ DWORD WriteAtEnd(ZFile& file, const char* text, int length)
 {
     LONG high = 0;
     SetLastError(NO_ERROR);
-    if (file.Seek(0, &high, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR)
-        return GetLastError();
+    if (file.Seek(0, &high, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return GetLastError();
     if (file.Write(text, static_cast<DWORD>(length)) == static_cast<DWORD>(length)) return 0;
     const DWORD error = GetLastError();
     return error != NO_ERROR ? error : ERROR_WRITE_FAULT;
@@ -77,8 +76,10 @@ void AppendLogLine(const char* message)
 
     char text[kLogTextCapacity];
     const int length = LogText(message, text);
-    if (AppendToLog(logPath, text, length)) g_logRun.linesLost = 0;
-    else ++g_logRun.linesLost;
+    if (AppendToLog(logPath, text, length))
+        g_logRun.linesLost = 0;
+    else
+        ++g_logRun.linesLost;
 }
 
 }  // namespace

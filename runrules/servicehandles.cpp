@@ -2,10 +2,7 @@
 
 ServiceHandles::ServiceHandles() : manager(NULL), service(NULL) {}
 
-ServiceHandles::~ServiceHandles()
-{
-    Close();
-}
+ServiceHandles::~ServiceHandles() { Close(); }
 
 DWORD ServiceHandles::Open(const char* serviceName, DWORD access)
 {
@@ -21,10 +18,7 @@ DWORD ServiceHandles::Open(const char* serviceName, DWORD access)
     return 0;
 }
 
-SC_HANDLE ServiceHandles::Service() const
-{
-    return service;
-}
+SC_HANDLE ServiceHandles::Service() const { return service; }
 
 void ServiceHandles::Close()
 {

@@ -44,7 +44,7 @@ ServiceListFile ProbeServiceList(const char* path)
     if (!read) return {ListFileState::kUnreadable, error, false, "", false};
     ServiceListFile list = {ListFileState::kReadable, 0, false, "", false};
     list.utf8MarkHidesFirstSection = SectionAfterUtf8Mark(start, count, list.hiddenSection);
-    list.utf16BigEndian = count >= 2 && static_cast<unsigned char>(start[0]) == 0xFE &&
-                          static_cast<unsigned char>(start[1]) == 0xFF;
+    list.utf16BigEndian =
+        count >= 2 && static_cast<unsigned char>(start[0]) == 0xFE && static_cast<unsigned char>(start[1]) == 0xFF;
     return list;
 }

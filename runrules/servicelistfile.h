@@ -5,7 +5,7 @@
 #include <windows.h>
 
 enum class ListFileState {
-    kAbsent,      // no such file or folder: nothing to do
+    kAbsent,  // no such file or folder: nothing to do
     kReadable,
     kUnreadable,  // it is there but cannot be read: a folder of that name, access denied...
 };

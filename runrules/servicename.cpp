@@ -25,7 +25,4 @@ int CompareServiceNames(const char* a, const char* b, UINT codePage)
     return CompareStringOrdinal(wideA, -1, wideB, -1, TRUE) - CSTR_EQUAL;
 }
 
-bool SameServiceName(const char* a, const char* b, UINT codePage)
-{
-    return CompareServiceNames(a, b, codePage) == 0;
-}
+bool SameServiceName(const char* a, const char* b, UINT codePage) { return CompareServiceNames(a, b, codePage) == 0; }

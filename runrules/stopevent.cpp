@@ -10,10 +10,7 @@ const char kPlainFormat[] = "%s.Event";
 // Waiting on it, and reading its owner.
 const DWORD kEventAccess = SYNCHRONIZE | READ_CONTROL;
 
-bool NotFound(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
+bool NotFound(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 // The key name the manager registered the service under, through its display name: the only
 // calls that give the spelling with no right on the service itself. False when either fails.
@@ -59,8 +56,10 @@ bool StopEvent::Find(const char* format, SC_HANDLE manager)
         return true;
     }
     state = Examine(opened, manager);
-    if (state == StopEventState::kWaitable) handle = opened;
-    else CloseHandle(opened);
+    if (state == StopEventState::kWaitable)
+        handle = opened;
+    else
+        CloseHandle(opened);
     return true;
 }
 

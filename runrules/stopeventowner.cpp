@@ -83,8 +83,8 @@ bool ReadConfiguredAccount(SC_HANDLE manager, const char* serviceName, SidBuffer
 bool OwnerMayAnnounceStop(PSID owner, PSID configuredAccount, PSID launcherAccount)
 {
     if (owner == NULL || !IsValidSid(owner)) return false;
-    const WELL_KNOWN_SID_TYPE kServiceAccounts[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid,
-                                                    WinLocalServiceSid, WinNetworkServiceSid};
+    const WELL_KNOWN_SID_TYPE kServiceAccounts[] = {WinLocalSystemSid, WinBuiltinAdministratorsSid, WinLocalServiceSid,
+                                                    WinNetworkServiceSid};
     for (const WELL_KNOWN_SID_TYPE type : kServiceAccounts) {
         if (IsWellKnownSid(owner, type)) return true;
     }
@@ -100,5 +100,5 @@ EventOwner ExamineEventOwner(HANDLE event, SC_HANDLE manager, const char* servic
     SidBuffer configured;
     const bool known = manager != NULL && ReadConfiguredAccount(manager, serviceName, configured);
     return known && OwnerMayAnnounceStop(owner, configured, launcherAccount) ? EventOwner::kService
-                                                                              : EventOwner::kForeign;
+                                                                             : EventOwner::kForeign;
 }

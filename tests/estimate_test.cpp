@@ -51,6 +51,7 @@ struct Row {
 };
 
 // Each row calls the estimator with its own argument types, as a caller of a variadic would.
+// clang-format off
 const Row kWorkedRows[] = {
     {"empty", [](Estimator e) { return e(""); }, 1},
     {"plain_text", [](Estimator e) { return e("abc"); }, 4},
@@ -83,11 +84,13 @@ const Row kWorkedRows[] = {
     {"star_string", [](Estimator e) { return e("%*s", 10, "abc"); }, 11},
     {"percent_after_width", [](Estimator e) { return e("%5%"); }, 2},
 };
+// clang-format on
 
 // Every length modifier and the grouping flag, each followed by a string conversion: an
 // argument taken at the wrong size, or not taken, puts that conversion on the wrong bytes.
 // 64-bit values have a high half that is no pointer.
 const long long kHighHalfOne = 0x100000001LL;
+// clang-format off
 const Row kModifierRows[] = {
     {"char_decimal", [](Estimator e) { return e("%hhd|%s", 300, "abcdef"); }, 15},
     {"long_long_decimal", [](Estimator e) { return e("%lld|%s", kHighHalfOne, "abcdef"); }, 17},
@@ -103,6 +106,7 @@ const Row kModifierRows[] = {
     {"modifier_then_unknown", [](Estimator e) { return e("%llq|%s", "abcdef"); }, 18},
     {"grouping_flag", [](Estimator e) { return e("%'d|%s", 1234567, "abcdef"); }, 16},
 };
+// clang-format on
 
 class WorkedEstimates : public testing::TestWithParam<Row> {};
 
@@ -199,8 +203,7 @@ private:
 
     void Literal()
     {
-        for (int n = Pick(0, 5); n > 0; --n)
-            format += static_cast<char>(Pick('a', 'z'));
+        for (int n = Pick(0, 5); n > 0; --n) format += static_cast<char>(Pick('a', 'z'));
     }
 
     // The '%' of a conversion, then its flags and width.
@@ -208,32 +211,64 @@ private:
     {
         format += '%';
         static const char kFlags[] = "-+ 0'";
-        for (int n = Pick(0, 2); n > 0; --n)
-            format += kFlags[Pick(0, 4)];
-        if (alternate && Pick(0, 1))
-            format += '#';
-        if (Pick(0, 2) == 0)
-            format += std::to_string(Pick(1, 30));
+        for (int n = Pick(0, 2); n > 0; --n) format += kFlags[Pick(0, 4)];
+        if (alternate && Pick(0, 1)) format += '#';
+        if (Pick(0, 2) == 0) format += std::to_string(Pick(1, 30));
     }
 
     void Conversion()
     {
         switch (Pick(0, 6)) {
-        case 0: Flags(false); format += "d"; Int(Pick(-999999, 9999999)); break;
-        case 1: Flags(false); format += "u"; Int(Pick(0, 9999999)); break;
-        case 2: Flags(true); format += Pick(0, 1) ? "x" : "X"; Int(Pick(-2000000000, 2000000000)); break;
-        case 3: Flags(false); format += "c"; Int(Pick('a', 'z')); break;
-        case 4: Flags(false); if (Pick(0, 1)) format += "." + std::to_string(Pick(0, 8)); format += "s";
-                texts.push_back(std::string(Pick(0, 20), 'w')); kinds.push_back('s'); break;
-        case 5: Flags(false); format += "." + std::to_string(Pick(0, 6)) + "f";
-                Double(Pick(-999000, 999000) / 1000.0); break;
-        default: Flags(false); format += "." + std::to_string(Pick(0, 6)) + "e";
-                 Double(Pick(0, 999000) / 7.0); break;
+        case 0:
+            Flags(false);
+            format += "d";
+            Int(Pick(-999999, 9999999));
+            break;
+        case 1:
+            Flags(false);
+            format += "u";
+            Int(Pick(0, 9999999));
+            break;
+        case 2:
+            Flags(true);
+            format += Pick(0, 1) ? "x" : "X";
+            Int(Pick(-2000000000, 2000000000));
+            break;
+        case 3:
+            Flags(false);
+            format += "c";
+            Int(Pick('a', 'z'));
+            break;
+        case 4:
+            Flags(false);
+            if (Pick(0, 1)) format += "." + std::to_string(Pick(0, 8));
+            format += "s";
+            texts.push_back(std::string(Pick(0, 20), 'w'));
+            kinds.push_back('s');
+            break;
+        case 5:
+            Flags(false);
+            format += "." + std::to_string(Pick(0, 6)) + "f";
+            Double(Pick(-999000, 999000) / 1000.0);
+            break;
+        default:
+            Flags(false);
+            format += "." + std::to_string(Pick(0, 6)) + "e";
+            Double(Pick(0, 999000) / 7.0);
+            break;
         }
     }
 
-    void Int(int v) { ints.push_back(v); kinds.push_back('i'); }
-    void Double(double v) { doubles.push_back(v); kinds.push_back('f'); }
+    void Int(int v)
+    {
+        ints.push_back(v);
+        kinds.push_back('i');
+    }
+    void Double(double v)
+    {
+        doubles.push_back(v);
+        kinds.push_back('f');
+    }
 
     // Up to four conversions of three kinds: pass the arguments in their generated order.
     int Compare()
@@ -269,9 +304,12 @@ private:
         if constexpr (sizeof...(Ts) < 4) {
             if (index < count) {
                 switch (a[index].kind) {
-                case 'i': return Expand(a, count, index + 1, values..., a[index].i);
-                case 'f': return Expand(a, count, index + 1, values..., a[index].d);
-                default: return Expand(a, count, index + 1, values..., a[index].s);
+                case 'i':
+                    return Expand(a, count, index + 1, values..., a[index].i);
+                case 'f':
+                    return Expand(a, count, index + 1, values..., a[index].d);
+                default:
+                    return Expand(a, count, index + 1, values..., a[index].s);
                 }
             }
         }

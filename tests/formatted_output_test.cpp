@@ -48,6 +48,7 @@ struct WrittenRow {
 
 // Inside the platform formatter's subset (I64) and beyond it: modifiers, '+', '*', floating
 // point, a zero string precision.
+// clang-format off
 const WrittenRow kWrittenRows[] = {
     {"size_then_string",
      [](ZFile& f) { return f.WriteFormatted("%zu items in %s", size_t{3}, "box"); },
@@ -61,6 +62,7 @@ const WrittenRow kWrittenRows[] = {
      "2.50|0.25|ab"},
     {"zero_precision", [](ZFile& f) { return f.WriteFormatted("<%.0s>", "ab"); }, "<>"},
 };
+// clang-format on
 
 TEST(WriteFormatted, WritesWhatTheCLibraryFormatsForEveryModifier)
 {

@@ -14,8 +14,7 @@ namespace {
 // The whole file, read with every sharing flag so the reader never disturbs the test.
 std::string ReadBytes(const std::string& path)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         ADD_FAILURE() << "cannot read " << path << ": error " << GetLastError();
@@ -24,16 +23,14 @@ std::string ReadBytes(const std::string& path)
     std::string bytes;
     char chunk[4096];
     DWORD got = 0;
-    while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0)
-        bytes.append(chunk, got);
+    while (ReadFile(h, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
     CloseHandle(h);
     return bytes;
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE) << path << ": error " << GetLastError();
     DWORD put = 0;
     EXPECT_TRUE(WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &put, nullptr));
@@ -41,10 +38,7 @@ void WriteBytes(const std::string& path, const std::string& bytes)
     CloseHandle(h);
 }
 
-bool Exists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 // Each test gets its own empty folder. Tear-down removes it, which fails when a test left a
 // handle open in it: a leak shows up as a failure.
@@ -67,8 +61,7 @@ protected:
         HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             do {
-                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                    continue;
+                if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
                 std::string path = Path(found.cFileName);
                 SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
                 EXPECT_TRUE(DeleteFileA(path.c_str())) << path << " still in use";
@@ -110,8 +103,8 @@ TEST_F(ZFileStateTest, NewObjectIsClosedWithDefaultsAndItsOwnCopyOfTheName)
 TEST_F(ZFileStateTest, NullNameHasNoTextAndOpenFailsWithThePlatformsError)
 {
     SetLastError(0);
-    HANDLE direct = CreateFileA(nullptr, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE direct =
+        CreateFileA(nullptr, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     DWORD platformError = GetLastError();
     ASSERT_EQ(direct, INVALID_HANDLE_VALUE);
     ASSERT_NE(platformError, 0u);
@@ -147,11 +140,13 @@ struct SetterRow {
     DWORD value;
 };
 
+// clang-format off
 const SetterRow kSetters[] = {
     {"access", &ZFile::SetAccess, &ZFile::GetAccess, GENERIC_READ},
     {"share_mode", &ZFile::SetShareMode, &ZFile::GetShareMode, FILE_SHARE_READ},
     {"attributes", &ZFile::SetAttributes, &ZFile::GetAttributes, FILE_ATTRIBUTE_READONLY},
 };
+// clang-format on
 
 TEST_F(ZFileStateTest, SettersAreRefusedWhileOpenAndStoreWhenClosed)
 {
@@ -256,6 +251,7 @@ struct WriteRow {
     std::string bytes;  // the file afterwards; its size is also the expected result
 };
 
+// clang-format off
 const WriteRow kWrites[] = {
     {"int32_513", [](ZFile& f) { return f.WriteInt32(513); }, std::string("\x01\x02\x00\x00", 4)},
     {"int16_513", [](ZFile& f) { return f.WriteInt16(513); }, "\x01\x02"},
@@ -264,6 +260,7 @@ const WriteRow kWrites[] = {
     {"string_null", [](ZFile& f) { return f.WriteString(nullptr); }, ""},
     {"bytes_with_zero", [](ZFile& f) { return f.Write("a\0b", 3); }, std::string("a\0b", 3)},
 };
+// clang-format on
 
 TEST_F(ZFileDataTest, WritesPutTheirBytesInLittleEndianOrder)
 {
@@ -311,6 +308,7 @@ DWORD ReadInt8(ZFile& f, unsigned& value)
     return n;
 }
 
+// clang-format off
 const ReadRow kReads[] = {
     {"int32_whole", std::string("\x01\x02\x00\x00", 4), ReadInt32, 4, 513},
     {"int32_one_byte_left", "\xC3", ReadInt32, 1, 0xC3},
@@ -318,6 +316,7 @@ const ReadRow kReads[] = {
     {"int16_one_byte_left", "\xC3", ReadInt16, 1, 0xC3},
     {"int8_at_end", "", ReadInt8, 0, 0},
 };
+// clang-format on
 
 TEST_F(ZFileDataTest, ReadsZeroTheDestinationAndFillItsLowBytes)
 {
@@ -409,8 +408,7 @@ TEST_F(ZFileNamesTest, MoveToTakesTheNewNameOnlyWhenItSucceeds)
     EXPECT_FALSE(Exists(from));
     EXPECT_EQ(ReadBytes(to), "F");
 
-    EXPECT_EQ(file.MoveTo(Path("no_such_dir\\x").c_str()),
-              static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
+    EXPECT_EQ(file.MoveTo(Path("no_such_dir\\x").c_str()), static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
     EXPECT_STREQ(file.GetName(), to.c_str());
 }
 
@@ -464,6 +462,7 @@ struct ClosedRow {
 
 const FILETIME kSomeTime = {1, 1};
 
+// clang-format off
 const ClosedRow kClosedCalls[] = {
     {"write", [](ZFile& f) { return f.Write("x", 1); }, 0},
     {"write_string", [](ZFile& f) { return f.WriteString("x"); }, 0},
@@ -478,6 +477,7 @@ const ClosedRow kClosedCalls[] = {
      ERROR_INVALID_HANDLE},
     {"write_formatted", [](ZFile& f) { return static_cast<DWORD>(f.WriteFormatted("x%d", 1)); }, 0},
 };
+// clang-format on
 
 TEST_F(ZFileClosedTest, HandleOperationsReturnThePlatformsFailureAndCreateNothing)
 {
@@ -518,6 +518,7 @@ const wchar_t kWide[] = L"wide text";
 
 // The estimate is short for every row from "negative_ten_digits" on; the file must still get
 // the whole text.
+// clang-format off
 const FormattedRow kFormatted[] = {
     {"plain_text", [](ZFile& f) { return f.WriteFormatted("plain text\r\n"); }, "plain text\r\n"},
     {"decimal_then_string", [](ZFile& f) { return f.WriteFormatted("%d-%s", 12, "ab"); }, "12-ab"},
@@ -534,6 +535,7 @@ const FormattedRow kFormatted[] = {
      [](ZFile& f) { return f.WriteFormatted("%s", kTooLongText.c_str()); },
      kTooLongText.substr(0, 1023)},
 };
+// clang-format on
 
 TEST_F(ZFileFormattedTest, WritesTheWholeFormattedTextAndReturnsItsLength)
 {
@@ -554,8 +556,7 @@ bool HeapsIntact()
     HANDLE heaps[64];
     DWORD count = GetProcessHeaps(64, heaps);
     for (DWORD i = 0; i < count && i < 64; ++i) {
-        if (!HeapValidate(heaps[i], 0, nullptr))
-            return false;
+        if (!HeapValidate(heaps[i], 0, nullptr)) return false;
     }
     return count > 0;
 }

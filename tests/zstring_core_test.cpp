@@ -39,16 +39,15 @@ TEST_P(ZStringByteConstructor, TakesAtMostMaxCountInAnExactFit)
     s.ExpectInvariants();
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ZStringByteConstructor,
-    testing::Values(ByteConstructorRow{"prefix", "abcdef", 3, "abc", 4},
-                    ByteConstructorRow{"whole", "abcdef", 100, "abcdef", 7},
-                    ByteConstructorRow{"exact", "abcdef", 6, "abcdef", 7},
-                    ByteConstructorRow{"empty_text", "", 5, "", 1},
-                    ByteConstructorRow{"null", nullptr, 5, nullptr, 0},
-                    ByteConstructorRow{"zero_count", "abc", 0, nullptr, 0},
-                    ByteConstructorRow{"negative_count", "abc", -1, nullptr, 0}),
-    [](const testing::TestParamInfo<ByteConstructorRow>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, ZStringByteConstructor,
+                         testing::Values(ByteConstructorRow{"prefix", "abcdef", 3, "abc", 4},
+                                         ByteConstructorRow{"whole", "abcdef", 100, "abcdef", 7},
+                                         ByteConstructorRow{"exact", "abcdef", 6, "abcdef", 7},
+                                         ByteConstructorRow{"empty_text", "", 5, "", 1},
+                                         ByteConstructorRow{"null", nullptr, 5, nullptr, 0},
+                                         ByteConstructorRow{"zero_count", "abc", 0, nullptr, 0},
+                                         ByteConstructorRow{"negative_count", "abc", -1, nullptr, 0}),
+                         [](const testing::TestParamInfo<ByteConstructorRow>& info) { return info.param.name; });
 
 TEST(ZStringCore, CopyConstructorKeepsTheEmptyForm)
 {

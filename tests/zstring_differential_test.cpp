@@ -19,38 +19,116 @@ public:
     std::string Step()
     {
         switch (Pick(0, 18)) {
-        case 0: { std::string t = Text(); s.Append(t.c_str()); model += t; return "Append " + t; }
-        case 1: { std::string t = Text(); int n = Pick(-2, 8); s.AppendN(t.c_str(), n);
-                  model += t.substr(0, std::max(n, 0)); return "AppendN"; }
-        case 2: { char c = static_cast<char>(Pick('a', 'z')); s.AppendChar(c); model += c; return "AppendChar"; }
-        case 3: { std::string t = Text(); s.Assign(t.c_str()); model = t; return "Assign " + t; }
-        case 4: { int n = Pick(0, 40); s.Allocate(n); model.clear(); return "Allocate"; }
-        case 5: s.Compact(); return "Compact";
-        case 6: return Format();
-        case 7: { int from = Pick(0, 6); s.Append(s.TextAt(from));
-                  model += from < static_cast<int>(model.size()) ? model.substr(from) : ""; return "Append self"; }
-        case 8: { std::string t = Text(); int pos = Pick(-1, 12); bool ok = s.Insert(t.c_str(), pos);
-                  bool expect = pos >= 0 && pos <= static_cast<int>(model.size());
-                  EXPECT_EQ(ok, expect); if (expect) model.insert(pos, t); return "Insert"; }
-        case 9: { int pos = Pick(-1, 12), count = Pick(-1, 6); bool ok = s.Delete(pos, count);
-                  bool expect = pos >= 0 && count >= 0 && pos < static_cast<int>(model.size());
-                  EXPECT_EQ(ok, expect); if (expect) model.erase(pos, count); return "Delete"; }
-        case 10: { int pos = Pick(-1, 12), count = Pick(-1, 8);
-                   ZStringProbe part(s.Substring(pos, count));
-                   std::string expect = pos >= 0 && pos < static_cast<int>(model.size()) && count > 0
-                                            ? model.substr(pos, count) : "";
-                   EXPECT_EQ(std::string(part.CStr()), expect); part.ExpectInvariants(); return "Substring"; }
-        case 11: s.Reverse(); std::reverse(model.begin(), model.end()); return "Reverse";
-        case 12: s.MakeUpper(); for (char& c : model) if (c >= 'a' && c <= 'z') c -= 0x20; return "MakeUpper";
-        case 13: s.MakeLower(); for (char& c : model) if (c >= 'A' && c <= 'Z') c += 0x20; return "MakeLower";
-        case 14: { bool spacesOnly = Pick(0, 1) == 1; s.Trim(spacesOnly); TrimModel(spacesOnly ? " " : " \t");
-                   return "Trim"; }
-        case 15: { char c = Pick(0, 1) ? ' ' : 'a'; s.TrimChar(c); TrimModel(std::string(1, c)); return "TrimChar"; }
-        case 16: { ZStringProbe other(Text().c_str(), 100); std::string t = other.CStr();
-                   ZStringProbe joined(s.Concat(t.c_str())); EXPECT_EQ(std::string(joined.CStr()), model + t);
-                   return "Concat"; }
-        case 17: { ZStringProbe copy(s); s.AssignString(copy); return "AssignString"; }
-        default: s.Clear(); model.clear(); return "Clear";
+        case 0: {
+            std::string t = Text();
+            s.Append(t.c_str());
+            model += t;
+            return "Append " + t;
+        }
+        case 1: {
+            std::string t = Text();
+            int n = Pick(-2, 8);
+            s.AppendN(t.c_str(), n);
+            model += t.substr(0, std::max(n, 0));
+            return "AppendN";
+        }
+        case 2: {
+            char c = static_cast<char>(Pick('a', 'z'));
+            s.AppendChar(c);
+            model += c;
+            return "AppendChar";
+        }
+        case 3: {
+            std::string t = Text();
+            s.Assign(t.c_str());
+            model = t;
+            return "Assign " + t;
+        }
+        case 4: {
+            int n = Pick(0, 40);
+            s.Allocate(n);
+            model.clear();
+            return "Allocate";
+        }
+        case 5:
+            s.Compact();
+            return "Compact";
+        case 6:
+            return Format();
+        case 7: {
+            int from = Pick(0, 6);
+            s.Append(s.TextAt(from));
+            model += from < static_cast<int>(model.size()) ? model.substr(from) : "";
+            return "Append self";
+        }
+        case 8: {
+            std::string t = Text();
+            int pos = Pick(-1, 12);
+            bool ok = s.Insert(t.c_str(), pos);
+            bool expect = pos >= 0 && pos <= static_cast<int>(model.size());
+            EXPECT_EQ(ok, expect);
+            if (expect) model.insert(pos, t);
+            return "Insert";
+        }
+        case 9: {
+            int pos = Pick(-1, 12), count = Pick(-1, 6);
+            bool ok = s.Delete(pos, count);
+            bool expect = pos >= 0 && count >= 0 && pos < static_cast<int>(model.size());
+            EXPECT_EQ(ok, expect);
+            if (expect) model.erase(pos, count);
+            return "Delete";
+        }
+        case 10: {
+            int pos = Pick(-1, 12), count = Pick(-1, 8);
+            ZStringProbe part(s.Substring(pos, count));
+            std::string expect =
+                pos >= 0 && pos < static_cast<int>(model.size()) && count > 0 ? model.substr(pos, count) : "";
+            EXPECT_EQ(std::string(part.CStr()), expect);
+            part.ExpectInvariants();
+            return "Substring";
+        }
+        case 11:
+            s.Reverse();
+            std::reverse(model.begin(), model.end());
+            return "Reverse";
+        case 12:
+            s.MakeUpper();
+            for (char& c : model)
+                if (c >= 'a' && c <= 'z') c -= 0x20;
+            return "MakeUpper";
+        case 13:
+            s.MakeLower();
+            for (char& c : model)
+                if (c >= 'A' && c <= 'Z') c += 0x20;
+            return "MakeLower";
+        case 14: {
+            bool spacesOnly = Pick(0, 1) == 1;
+            s.Trim(spacesOnly);
+            TrimModel(spacesOnly ? " " : " \t");
+            return "Trim";
+        }
+        case 15: {
+            char c = Pick(0, 1) ? ' ' : 'a';
+            s.TrimChar(c);
+            TrimModel(std::string(1, c));
+            return "TrimChar";
+        }
+        case 16: {
+            ZStringProbe other(Text().c_str(), 100);
+            std::string t = other.CStr();
+            ZStringProbe joined(s.Concat(t.c_str()));
+            EXPECT_EQ(std::string(joined.CStr()), model + t);
+            return "Concat";
+        }
+        case 17: {
+            ZStringProbe copy(s);
+            s.AssignString(copy);
+            return "AssignString";
+        }
+        default:
+            s.Clear();
+            model.clear();
+            return "Clear";
         }
     }
 
@@ -64,8 +142,7 @@ private:
     {
         static const char kBytes[] = "ab xyzAB\t";
         std::string t;
-        for (int n = Pick(0, 7); n > 0; --n)
-            t += kBytes[Pick(0, 8)];
+        for (int n = Pick(0, 7); n > 0; --n) t += kBytes[Pick(0, 8)];
         return t;
     }
 
@@ -104,8 +181,7 @@ TEST(ZStringDifferential, AgreesWithStdString)
             ASSERT_EQ(std::string(d.s.CStr()), d.model) << "seed " << seed << ": " << trail;
             ASSERT_EQ(d.s.Length(), static_cast<int>(d.model.size()));
             d.s.ExpectInvariants();
-            if (testing::Test::HasFailure())
-                FAIL() << "seed " << seed << ": " << trail;
+            if (testing::Test::HasFailure()) FAIL() << "seed " << seed << ": " << trail;
         }
     }
 }

@@ -10,10 +10,7 @@
 namespace {
 
 // A string built from a row: null means no buffer, otherwise an exact-fit copy.
-ZStringProbe Make(const char* text)
-{
-    return text ? ZStringProbe(text, 0x7FFFFFFF) : ZStringProbe();
-}
+ZStringProbe Make(const char* text) { return text ? ZStringProbe(text, 0x7FFFFFFF) : ZStringProbe(); }
 
 struct OrderRow {
     const char* name;
@@ -41,15 +38,11 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ZStringOrder,
     testing::Values(OrderRow{"last_byte", "abc", "abd", -1}, OrderRow{"prefix", "ab", "abc", -1},
                     OrderRow{"longer", "abc", "ab", 1}, OrderRow{"same", "abc", "abc", 0},
-                    OrderRow{"high_byte_after_z", "\xE9", "z", 1},
-                    OrderRow{"case_differs", "ABC", "abc", -1},
+                    OrderRow{"high_byte_after_z", "\xE9", "z", 1}, OrderRow{"case_differs", "ABC", "abc", -1},
                     // A string without a buffer orders as the empty text does.
-                    OrderRow{"none_before_text", nullptr, "a", -1},
-                    OrderRow{"text_after_none", "a", nullptr, 1},
-                    OrderRow{"none_equals_empty", nullptr, "", 0},
-                    OrderRow{"empty_equals_none", "", nullptr, 0},
-                    OrderRow{"none_equals_none", nullptr, nullptr, 0},
-                    OrderRow{"empty_before_text", "", "a", -1}),
+                    OrderRow{"none_before_text", nullptr, "a", -1}, OrderRow{"text_after_none", "a", nullptr, 1},
+                    OrderRow{"none_equals_empty", nullptr, "", 0}, OrderRow{"empty_equals_none", "", nullptr, 0},
+                    OrderRow{"none_equals_none", nullptr, nullptr, 0}, OrderRow{"empty_before_text", "", "a", -1}),
     [](const testing::TestParamInfo<OrderRow>& info) { return info.param.name; });
 
 TEST(ZStringOrder, SortsConsistentlyWithBothEmptyForms)
@@ -58,8 +51,7 @@ TEST(ZStringOrder, SortsConsistentlyWithBothEmptyForms)
     std::vector<ZStringProbe*> items = {&b, &empty, &a, &none, &ab};
     std::sort(items.begin(), items.end(), [](ZStringProbe* x, ZStringProbe* y) { return x->LessThan(*y); });
     std::string order;
-    for (ZStringProbe* s : items)
-        order += std::string("[") + s->CStr() + "]";
+    for (ZStringProbe* s : items) order += std::string("[") + s->CStr() + "]";
     EXPECT_EQ(order, "[][][a][ab][b]");
 }
 
@@ -129,20 +121,19 @@ TEST_P(ZStringFind, Position)
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ZStringFind,
-    testing::Values(
-        FindRow{"char_first", "abcabc", [](ZStringProbe& s) { return s.FindChar('c'); }, 2},
-        FindRow{"char_missing", "abc", [](ZStringProbe& s) { return s.FindChar('z'); }, -1},
-        FindRow{"char_zero", "abc", [](ZStringProbe& s) { return s.FindChar(0); }, -1},
-        FindRow{"char_no_buffer", nullptr, [](ZStringProbe& s) { return s.FindChar('a'); }, -1},
-        FindRow{"from_start", "abcabc", [](ZStringProbe& s) { return s.FindCharFrom('a', 1); }, 3},
-        FindRow{"from_length", "abc", [](ZStringProbe& s) { return s.FindCharFrom('a', 3); }, -1},
-        FindRow{"from_negative", "abc", [](ZStringProbe& s) { return s.FindCharFrom('a', -1u); }, -1},
-        FindRow{"text", "hello world", [](ZStringProbe& s) { return s.Find("wor"); }, 6},
-        FindRow{"text_missing", "hello", [](ZStringProbe& s) { return s.Find("xyz"); }, -1},
-        FindRow{"text_null", "hello", [](ZStringProbe& s) { return s.Find(nullptr); }, -1},
-        FindRow{"empty_text", "hello", [](ZStringProbe& s) { return s.Find(""); }, 0},
-        FindRow{"empty_in_empty", "", [](ZStringProbe& s) { return s.Find(""); }, 0},
-        FindRow{"empty_no_buffer", nullptr, [](ZStringProbe& s) { return s.Find(""); }, -1}),
+    testing::Values(FindRow{"char_first", "abcabc", [](ZStringProbe& s) { return s.FindChar('c'); }, 2},
+                    FindRow{"char_missing", "abc", [](ZStringProbe& s) { return s.FindChar('z'); }, -1},
+                    FindRow{"char_zero", "abc", [](ZStringProbe& s) { return s.FindChar(0); }, -1},
+                    FindRow{"char_no_buffer", nullptr, [](ZStringProbe& s) { return s.FindChar('a'); }, -1},
+                    FindRow{"from_start", "abcabc", [](ZStringProbe& s) { return s.FindCharFrom('a', 1); }, 3},
+                    FindRow{"from_length", "abc", [](ZStringProbe& s) { return s.FindCharFrom('a', 3); }, -1},
+                    FindRow{"from_negative", "abc", [](ZStringProbe& s) { return s.FindCharFrom('a', -1u); }, -1},
+                    FindRow{"text", "hello world", [](ZStringProbe& s) { return s.Find("wor"); }, 6},
+                    FindRow{"text_missing", "hello", [](ZStringProbe& s) { return s.Find("xyz"); }, -1},
+                    FindRow{"text_null", "hello", [](ZStringProbe& s) { return s.Find(nullptr); }, -1},
+                    FindRow{"empty_text", "hello", [](ZStringProbe& s) { return s.Find(""); }, 0},
+                    FindRow{"empty_in_empty", "", [](ZStringProbe& s) { return s.Find(""); }, 0},
+                    FindRow{"empty_no_buffer", nullptr, [](ZStringProbe& s) { return s.Find(""); }, -1}),
     [](const testing::TestParamInfo<FindRow>& info) { return info.param.name; });
 
 struct EditRow {
@@ -171,14 +162,16 @@ TEST_P(ZStringEdit, ResultTextAndCapacity)
 INSTANTIATE_TEST_SUITE_P(
     Rows, ZStringEdit,
     testing::Values(
-        EditRow{"insert_at_end_appends", "abcdef", [](ZStringProbe& s) { return s.Insert("XY", 6); }, true, "abcdefXY", 18},
+        EditRow{"insert_at_end_appends", "abcdef", [](ZStringProbe& s) { return s.Insert("XY", 6); }, true, "abcdefXY",
+                18},
         EditRow{"insert_past_end", "abcdef", [](ZStringProbe& s) { return s.Insert("XY", 7); }, false, "abcdef", 7},
         EditRow{"insert_negative", "abcdef", [](ZStringProbe& s) { return s.Insert("XY", -1); }, false, "abcdef", 7},
         EditRow{"insert_inside", "abcdef", [](ZStringProbe& s) { return s.Insert("XY", 2); }, true, "abXYcdef", 9},
         EditRow{"insert_front", "abc", [](ZStringProbe& s) { return s.Insert("X", 0); }, true, "Xabc", 5},
         EditRow{"insert_null", "abc", [](ZStringProbe& s) { return s.Insert(nullptr, 0); }, false, "abc", 4},
         EditRow{"insert_empty_refits", "abc", [](ZStringProbe& s) { return s.Insert("", 1); }, true, "abc", 4},
-        EditRow{"insert_own_text", "abcd", [](ZStringProbe& s) { return s.Insert(s.CStr() + 2, 1); }, true, "acdbcd", 7},
+        EditRow{"insert_own_text", "abcd", [](ZStringProbe& s) { return s.Insert(s.CStr() + 2, 1); }, true, "acdbcd",
+                7},
         EditRow{"insert_into_none", nullptr, [](ZStringProbe& s) { return s.Insert("ab", 0); }, true, "ab", 6},
         EditRow{"delete_to_end", "abcdef", [](ZStringProbe& s) { return s.Delete(2, 100); }, true, "ab", 7},
         EditRow{"delete_middle", "abcdef", [](ZStringProbe& s) { return s.Delete(1, 2); }, true, "adef", 7},
@@ -214,13 +207,14 @@ TEST_P(ZStringSubstring, OfAbcdef)
     EXPECT_STREQ(s.CStr(), "abcdef");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ZStringSubstring,
-    testing::Values(SubstringRow{"middle", 2, 3, "cde"}, SubstringRow{"past_end", 4, 10, "ef"},
-                    SubstringRow{"at_length", 6, 1, nullptr}, SubstringRow{"zero_count", 1, 0, nullptr},
-                    SubstringRow{"negative_count", 1, -2, nullptr},
-                    SubstringRow{"negative_pos", -1, 3, nullptr}, SubstringRow{"whole", 0, 6, "abcdef"}),
-    [](const testing::TestParamInfo<SubstringRow>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, ZStringSubstring,
+                         testing::Values(SubstringRow{"middle", 2, 3, "cde"}, SubstringRow{"past_end", 4, 10, "ef"},
+                                         SubstringRow{"at_length", 6, 1, nullptr},
+                                         SubstringRow{"zero_count", 1, 0, nullptr},
+                                         SubstringRow{"negative_count", 1, -2, nullptr},
+                                         SubstringRow{"negative_pos", -1, 3, nullptr},
+                                         SubstringRow{"whole", 0, 6, "abcdef"}),
+                         [](const testing::TestParamInfo<SubstringRow>& info) { return info.param.name; });
 
 TEST(ZStringEdit, ReverseCountsSwaps)
 {
@@ -261,17 +255,16 @@ TEST_P(ZStringNumber, LeadingValue)
     EXPECT_DOUBLE_EQ(s.ToDouble(), GetParam().asDouble);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, ZStringNumber,
-    testing::Values(NumberRow{"signed_with_tail", "  -42abc", -42, -42.0},
-                    NumberRow{"plus", "\t+17", 17, 17.0},
-                    // 12345678901 mod 2^32 = 3755744309, read as signed.
-                    NumberRow{"wraps_modulo_2_32", "12345678901", -539222987, 12345678901.0},
-                    NumberRow{"exponent", "3.5e2", 3, 350.0},
-                    NumberRow{"no_digits", "abc", 0, 0.0}, NumberRow{"empty", "", 0, 0.0},
-                    NumberRow{"no_buffer", nullptr, 0, 0.0},
-                    NumberRow{"int_min", "-2147483648", -2147483647 - 1, -2147483648.0}),
-    [](const testing::TestParamInfo<NumberRow>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Rows, ZStringNumber,
+                         testing::Values(NumberRow{"signed_with_tail", "  -42abc", -42, -42.0},
+                                         NumberRow{"plus", "\t+17", 17, 17.0},
+                                         // 12345678901 mod 2^32 = 3755744309, read as signed.
+                                         NumberRow{"wraps_modulo_2_32", "12345678901", -539222987, 12345678901.0},
+                                         NumberRow{"exponent", "3.5e2", 3, 350.0},
+                                         NumberRow{"no_digits", "abc", 0, 0.0}, NumberRow{"empty", "", 0, 0.0},
+                                         NumberRow{"no_buffer", nullptr, 0, 0.0},
+                                         NumberRow{"int_min", "-2147483648", -2147483647 - 1, -2147483648.0}),
+                         [](const testing::TestParamInfo<NumberRow>& info) { return info.param.name; });
 
 struct TrimRow {
     const char* name;
@@ -298,7 +291,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rows, ZStringTrim,
     testing::Values(
         // Bytes from 0x80 up are letters in ANSI code pages and never blank.
-        TrimRow{"left_keeps_high_bytes", "\t\x85 abc", [](ZStringProbe& s) { return s.TrimLeft(false); }, 1, "\x85 abc"},
+        TrimRow{"left_keeps_high_bytes", "\t\x85 abc", [](ZStringProbe& s) { return s.TrimLeft(false); }, 1,
+                "\x85 abc"},
         TrimRow{"right_keeps_high_bytes", "caf\xE9", [](ZStringProbe& s) { return s.Trim(false); }, 0, "caf\xE9"},
         TrimRow{"left_spaces_only", "  \tabc", [](ZStringProbe& s) { return s.TrimLeft(true); }, 2, "\tabc"},
         TrimRow{"right_controls", "abc \r\n", [](ZStringProbe& s) { return s.TrimRight(false); }, 3, "abc"},
@@ -344,9 +338,9 @@ public:
 TEST(ZStringEdit, EditsCallTheirPeersThroughTheTable)
 {
     ShortLength s("abcdef", 100);
-    EXPECT_FALSE(s.Delete(3, 1));      // out of the overridden length
+    EXPECT_FALSE(s.Delete(3, 1));  // out of the overridden length
     EXPECT_FALSE(s.Insert("X", 3));
-    EXPECT_TRUE(s.Insert("X", 1));     // copies Length() bytes around the insert
+    EXPECT_TRUE(s.Insert("X", 1));  // copies Length() bytes around the insert
     EXPECT_STREQ(s.CStr(), "aXb");
 
     CountingAppend c("ab", 2);

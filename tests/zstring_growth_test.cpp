@@ -20,10 +20,8 @@ int newArraysBeforeFailure = -1;
 
 void* operator new[](std::size_t size)
 {
-    if (newArraysBeforeFailure >= 0 && newArraysBeforeFailure-- == 0)
-        throw std::bad_alloc();
-    if (void* p = std::malloc(size != 0 ? size : 1))
-        return p;
+    if (newArraysBeforeFailure >= 0 && newArraysBeforeFailure-- == 0) throw std::bad_alloc();
+    if (void* p = std::malloc(size != 0 ? size : 1)) return p;
     throw std::bad_alloc();
 }
 

@@ -19,8 +19,7 @@ std::string Pattern(int n, int seed)
 {
     static const char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::string t;
-    for (int i = 0; i < n; ++i)
-        t += kAlphabet[(i * seed) % 62];
+    for (int i = 0; i < n; ++i) t += kAlphabet[(i * seed) % 62];
     return t;
 }
 

@@ -6,10 +6,7 @@ namespace {
 
 const ULONGLONG kTicksPerMs = 10000;
 
-FILETIME FileTimeOf(ULONGLONG ticks)
-{
-    return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-}
+FILETIME FileTimeOf(ULONGLONG ticks) { return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}; }
 
 // Cast through the generic function type: FARPROC's declared signature is not the real one.
 template <typename Function>

@@ -60,8 +60,9 @@ bool ListReadable(const char* path, CheckReport& report)
     }
     if (list.utf16BigEndian) {
         report.Error("list.utf16be-mark", path,
-                     name + " begins with the UTF-16 big-endian byte order mark (FE FF): Windows reads such a file "
-                            "as empty, so the launcher stops and starts nothing; save it as ANSI or UTF-16 LE");
+                     name +
+                         " begins with the UTF-16 big-endian byte order mark (FE FF): Windows reads such a file "
+                         "as empty, so the launcher stops and starts nothing; save it as ANSI or UTF-16 LE");
         return false;
     }
     if (list.utf8MarkHidesFirstSection) {
@@ -103,10 +104,7 @@ std::string KeyList(const std::vector<std::string>& keys)
     return text;
 }
 
-std::string Verb(const std::vector<std::string>& keys)
-{
-    return keys.size() == 1 ? " is" : " are";
-}
+std::string Verb(const std::vector<std::string>& keys) { return keys.size() == 1 ? " is" : " are"; }
 
 std::string KeyName(unsigned int code)
 {
@@ -135,10 +133,14 @@ void CheckUnreadKeys(const char* path, const ProfileSection& section, unsigned i
     for (const ProfileKey& key : section.keys) {
         if (key.value.empty()) continue;
         const unsigned char code = static_cast<unsigned char>(key.name.empty() ? 0 : key.name[0]);
-        if (key.name.size() != 1) notOneCharacter.push_back(key.name.empty() ? "(empty)" : key.name);
-        else if (code < kFirstListKey) belowZero.push_back(key.name);
-        else if (code > ':') pastColon.push_back(key.name);
-        else if (code >= endCode) afterGap.push_back(key.name);
+        if (key.name.size() != 1)
+            notOneCharacter.push_back(key.name.empty() ? "(empty)" : key.name);
+        else if (code < kFirstListKey)
+            belowZero.push_back(key.name);
+        else if (code > ':')
+            pastColon.push_back(key.name);
+        else if (code >= endCode)
+            afterGap.push_back(key.name);
     }
     const std::string& where = section.name;
     ReportKeys("list.key-not-one-character", path, where, notOneCharacter,
@@ -212,8 +214,8 @@ void CheckRepeatedSection(const char* path, const WrittenSection& first, const W
     const std::string keys = KeysWithValues(again);
     if (keys.empty()) return;
     report.Error("list.section-repeated", "[" + again.name + "] line " + std::to_string(again.line),
-                 std::string("service list ") + path + ", [" + again.name + "] on line " +
-                     std::to_string(again.line) + " repeats the section of line " + std::to_string(first.line) +
+                 std::string("service list ") + path + ", [" + again.name + "] on line " + std::to_string(again.line) +
+                     " repeats the section of line " + std::to_string(first.line) +
                      ": the profile reader reads only the first, so its " + keys +
                      " never read; move them into the first [" + first.name + "]");
 }
@@ -228,11 +230,10 @@ void CheckRepeatedKeys(const char* path, const WrittenSection& section, CheckRep
             continue;
         }
         report.Error("list.key-repeated", "[" + section.name + "] key " + again.name,
-                     std::string("service list ") + path + ", [" + section.name + "] key " + again.name +
-                         " on line " + std::to_string(again.line) + " repeats the key of line " +
-                         std::to_string(first->line) + ": the profile reader reads only the first value (" +
-                         first->value + "), so " + (again.value.empty() ? "the empty one" : again.value) +
-                         " is never read; remove one of them");
+                     std::string("service list ") + path + ", [" + section.name + "] key " + again.name + " on line " +
+                         std::to_string(again.line) + " repeats the key of line " + std::to_string(first->line) +
+                         ": the profile reader reads only the first value (" + first->value + "), so " +
+                         (again.value.empty() ? "the empty one" : again.value) + " is never read; remove one of them");
     }
 }
 

@@ -32,10 +32,7 @@ std::string AnsiOfUtf16(const std::string& bytes)
     return text;
 }
 
-bool StartsWith(const std::string& text, const char* prefix)
-{
-    return text.compare(0, lstrlenA(prefix), prefix) == 0;
-}
+bool StartsWith(const std::string& text, const char* prefix) { return text.compare(0, lstrlenA(prefix), prefix) == 0; }
 
 // The file's text in the ANSI code page, without its byte order mark.
 std::string ProfileText(const char* path)
@@ -52,8 +49,8 @@ void TakeLine(const std::string& line, int number, std::vector<WrittenSection>& 
 {
     if (line[0] == '[') {
         const size_t close = line.find(']');
-        sections.push_back({Trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)),
-                            number, {}});
+        sections.push_back(
+            {Trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)), number, {}});
         return;
     }
     if (sections.empty()) return;

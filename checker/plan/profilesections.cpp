@@ -30,9 +30,8 @@ std::string GrowingRead(const std::function<DWORD(char*, DWORD)>& read)
 // What GetPrivateProfileStringA gives for section and key; a null section lists the sections.
 std::string ProfileText(const char* section, const char* key, const char* path)
 {
-    return GrowingRead([&](char* buffer, DWORD size) {
-        return GetPrivateProfileStringA(section, key, "", buffer, size, path);
-    });
+    return GrowingRead(
+        [&](char* buffer, DWORD size) { return GetPrivateProfileStringA(section, key, "", buffer, size, path); });
 }
 
 // The sections, each once, in order: a repeated section reads as its first.
@@ -57,9 +56,8 @@ std::vector<std::string> NameList(const char* path)
 // without '=' and keys without a name are no keys.
 std::vector<ProfileKey> SectionKeys(const char* section, const char* path)
 {
-    const std::string lines = GrowingRead([&](char* buffer, DWORD size) {
-        return GetPrivateProfileSectionA(section, buffer, size, path);
-    });
+    const std::string lines =
+        GrowingRead([&](char* buffer, DWORD size) { return GetPrivateProfileSectionA(section, buffer, size, path); });
     std::vector<ProfileKey> keys;
     std::set<std::string> seen;
     for (size_t at = 0; at < lines.size();) {
@@ -73,7 +71,7 @@ std::vector<ProfileKey> SectionKeys(const char* section, const char* path)
         if (equals == std::string::npos || name.empty() || !seen.insert(FoldedName(name)).second) continue;
         // The launcher's own keys, single characters, exactly as it reads them.
         keys.push_back({name, name.size() == 1 ? ProfileText(section, name.c_str(), path)
-                                                : Unquoted(Trimmed(line.substr(equals + 1)))});
+                                               : Unquoted(Trimmed(line.substr(equals + 1)))});
     }
     return keys;
 }

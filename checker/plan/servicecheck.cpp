@@ -12,16 +12,10 @@
 
 namespace {
 
-bool Runs(DWORD state)
-{
-    return state != SERVICE_STOPPED && state != SERVICE_STOP_PENDING;
-}
+bool Runs(DWORD state) { return state != SERVICE_STOPPED && state != SERVICE_STOP_PENDING; }
 
 // A dependent in any state but stopped makes Windows refuse its service's stop.
-bool Active(DWORD state)
-{
-    return state != SERVICE_STOPPED;
-}
+bool Active(DWORD state) { return state != SERVICE_STOPPED; }
 
 // One key per service, however the list spells it.
 struct ByServiceName {
@@ -49,8 +43,7 @@ const char kPolled[] = "so the launcher reads the service's state until it has s
 
 // A name that exists but cannot be opened as the launcher opens it. Only a Global\ name that
 // does not exist lets the plain one be tried, so a refused Global\ name is a warning of its own.
-void ReportRefusedEvent(const std::string& where, const std::string& name, const StopEvent& event,
-                        CheckReport& report)
+void ReportRefusedEvent(const std::string& where, const std::string& name, const StopEvent& event, CheckReport& report)
 {
     const std::string error = std::to_string(event.Error());
     if (!IsGlobalName(event.EventName())) {
@@ -64,14 +57,14 @@ void ReportRefusedEvent(const std::string& where, const std::string& name, const
                    where + ": service " + name + ": " + event.EventName() +
                        " exists but cannot be opened to wait on and read its owner (error " + error +
                        "): another program's object under the name, or the service's event without SYNCHRONIZE and "
-                       "READ_CONTROL for this account; " + kPolled + ", and never tries " + event.ServiceName() +
+                       "READ_CONTROL for this account; " +
+                       kPolled + ", and never tries " + event.ServiceName() +
                        ".Event; if the event is the service's own, give those rights as the guide for service authors "
                        "(docs/service-authors.md) says");
 }
 
 // An event that exists but proves nothing: the launcher polls the state (see StopEvent).
-void ReportUnprovenEvent(const std::string& where, const std::string& name, const StopEvent& event,
-                         CheckReport& report)
+void ReportUnprovenEvent(const std::string& where, const std::string& name, const StopEvent& event, CheckReport& report)
 {
     const std::string subject = where + ": service " + name + " has its stop event " + event.EventName();
     switch (event.State()) {
@@ -80,8 +73,9 @@ void ReportUnprovenEvent(const std::string& where, const std::string& name, cons
         break;
     case StopEventState::kSignalled:
         report.Warning("service.stop-event-signalled", name,
-                       subject + ", but it is signalled already, before any stop, so it cannot announce one (another "
-                                 "program keeps it alive from an earlier run, or the service never resets it); " +
+                       subject +
+                           ", but it is signalled already, before any stop, so it cannot announce one (another "
+                           "program keeps it alive from an earlier run, or the service never resets it); " +
                            kPolled + "; the service should reset its event when CreateEvent finds it existing");
         break;
     case StopEventState::kForeignOwner:
@@ -225,8 +219,9 @@ void ServicePlan::Stop(const std::string& key, const std::string& name)
     if (!Usable(where, name, Facts(name).stopError, "stop")) return;
     if (StartsNow(name)) {
         report.Error("service.start-pending", name,
-                     where + ": service " + name + " is still starting, and Windows refuses to stop a service "
-                             "before it runs (error 1061), so the launcher reports \"Error stopping service " +
+                     where + ": service " + name +
+                         " is still starting, and Windows refuses to stop a service "
+                         "before it runs (error 1061), so the launcher reports \"Error stopping service " +
                          name + "\"; check again once it runs: a service that stays starting hangs in its start-up");
     } else if (!WillRun(name)) {
         report.Error("service.not-running", name,

@@ -55,7 +55,8 @@ DWORD ReadConfiguration(const char* name, ServiceFacts& facts)
 // Whether a REG_MULTI_SZ list of service names holds name, as the service manager compares names.
 bool ListsName(const std::vector<char>& list, const char* name)
 {
-    for (const char* item = list.data(); item < list.data() + list.size() && *item != '\0'; item += lstrlenA(item) + 1) {
+    for (const char* item = list.data(); item < list.data() + list.size() && *item != '\0';
+         item += lstrlenA(item) + 1) {
         if (SameServiceName(item, name)) return true;
     }
     return false;
@@ -98,8 +99,7 @@ std::vector<std::string> DependentServices(const char* name)
 {
     std::vector<std::string> dependents;
     HKEY services = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServicesKey, 0, KEY_READ, &services) != ERROR_SUCCESS)
-        return dependents;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServicesKey, 0, KEY_READ, &services) != ERROR_SUCCESS) return dependents;
     char candidate[257];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof candidate;

@@ -43,10 +43,7 @@ const char* SeverityName(Severity severity)
     return "note";
 }
 
-void CheckReport::Line(const std::string& line)
-{
-    lines.push_back(line);
-}
+void CheckReport::Line(const std::string& line) { lines.push_back(line); }
 
 void CheckReport::Add(Severity severity, const char* code, const std::string& subject, const std::string& message)
 {

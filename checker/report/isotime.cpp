@@ -21,8 +21,8 @@ std::string IsoTime(const SYSTEMTIME& local, long offsetMinutes)
     const long offset = std::labs(offsetMinutes);
     char text[40];
     std::snprintf(text, sizeof text, "%04u-%02u-%02uT%02u:%02u:%02u%c%02ld:%02ld", local.wYear, local.wMonth,
-                  local.wDay, local.wHour, local.wMinute, local.wSecond, offsetMinutes < 0 ? '-' : '+',
-                  offset / 60, offset % 60);
+                  local.wDay, local.wHour, local.wMinute, local.wSecond, offsetMinutes < 0 ? '-' : '+', offset / 60,
+                  offset % 60);
     return text;
 }
 

@@ -52,10 +52,7 @@ std::string JsonString(const std::wstring& text)
     return quoted + "\"";
 }
 
-std::string JsonText(const std::string& ansi)
-{
-    return JsonString(WideOfAnsi(ansi));
-}
+std::string JsonText(const std::string& ansi) { return JsonString(WideOfAnsi(ansi)); }
 
 std::string JsonTime(const FILETIME& utc)
 {
@@ -72,31 +69,25 @@ std::string JsonArray(const std::vector<Item>& items, Write write)
     return array + "]";
 }
 
-std::string JsonLines(const std::vector<std::string>& lines)
-{
-    return JsonArray(lines, JsonText);
-}
+std::string JsonLines(const std::vector<std::string>& lines) { return JsonArray(lines, JsonText); }
 
 std::string JsonFinding(const Finding& finding)
 {
-    return std::string("{\"severity\": \"") + SeverityName(finding.severity) + "\", \"code\": " +
-           JsonText(finding.code) + ", \"subject\": " + JsonText(finding.subject) +
+    return std::string("{\"severity\": \"") + SeverityName(finding.severity) +
+           "\", \"code\": " + JsonText(finding.code) + ", \"subject\": " + JsonText(finding.subject) +
            ", \"message\": " + JsonText(finding.message) + "}";
 }
 
-const char* JsonBool(bool value)
-{
-    return value ? "true" : "false";
-}
+const char* JsonBool(bool value) { return value ? "true" : "false"; }
 
 // The task's last run and result are the Task Scheduler's, asked in last-run mode only.
 std::string JsonTask(const ReportedTask& task, bool lastRun)
 {
-    std::string object = "{\"path\": " + JsonText(task.path) + ", \"command\": " + JsonText(task.command) +
-                         ", \"runsThisLauncher\": " + JsonBool(task.runsThisLauncher) +
-                         ", \"enabled\": " + JsonBool(task.enabled) +
-                         ", \"startTriggers\": " + JsonLines(task.startTriggers) + ", \"account\": " +
-                         JsonText(task.account) + ", \"highestAvailable\": " + JsonBool(task.highestAvailable);
+    std::string object =
+        "{\"path\": " + JsonText(task.path) + ", \"command\": " + JsonText(task.command) +
+        ", \"runsThisLauncher\": " + JsonBool(task.runsThisLauncher) + ", \"enabled\": " + JsonBool(task.enabled) +
+        ", \"startTriggers\": " + JsonLines(task.startTriggers) + ", \"account\": " + JsonText(task.account) +
+        ", \"highestAvailable\": " + JsonBool(task.highestAvailable);
     if (lastRun) {
         object += std::string(", \"lastRunTime\": ") + (task.lastRunKnown ? JsonTime(task.lastRun) : "null") +
                   ", \"lastResult\": " +
@@ -122,10 +113,9 @@ std::string JsonReport(const ReportContext& context, const CheckReport& report, 
            ", \"checkerVersion\": " + JsonText(context.checkerVersion) +
            ", \"computer\": " + JsonString(context.computer) + ", \"checkedAt\": " + JsonTime(context.checkedAt) +
            ", \"bootTime\": " + JsonTime(context.bootTime) +
-           ", \"launcher\": " + (context.launcherKnown ? JsonString(context.launcher) : "null") +
-           ", \"mode\": \"" + (plan ? "plan" : "last-run") + "\", \"" + (plan ? "plan" : "lastRun") +
-           "\": " + JsonLines(report.Lines()) + ", \"log\": " + JsonLog(context) +
-           ", \"tasks\": " + JsonArray(report.Tasks(), task) + ", \"findings\": " +
-           JsonArray(report.Findings(), JsonFinding) + ", \"exitStatus\": " + std::to_string(exitStatus) +
-           "}\n";
+           ", \"launcher\": " + (context.launcherKnown ? JsonString(context.launcher) : "null") + ", \"mode\": \"" +
+           (plan ? "plan" : "last-run") + "\", \"" + (plan ? "plan" : "lastRun") + "\": " + JsonLines(report.Lines()) +
+           ", \"log\": " + JsonLog(context) + ", \"tasks\": " + JsonArray(report.Tasks(), task) +
+           ", \"findings\": " + JsonArray(report.Findings(), JsonFinding) +
+           ", \"exitStatus\": " + std::to_string(exitStatus) + "}\n";
 }

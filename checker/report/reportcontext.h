@@ -22,7 +22,7 @@ struct ReportContext {
     bool logKnown;               // false when there is no launcher to derive it from: log is null
     std::string logPath;         // the log's full path, ANSI
     bool logExists;
-    FILETIME logLastWritten;     // UTC, when logExists
+    FILETIME logLastWritten;  // UTC, when logExists
 };
 
 // The context of a check in mode, read now, with no launcher yet.

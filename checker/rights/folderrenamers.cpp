@@ -32,10 +32,7 @@ bool EveryUserNamed(const std::set<std::string>& named)
 }
 
 // An account that may change the permissions or take ownership can give itself any right.
-DWORD Usable(DWORD rights)
-{
-    return (rights & (WRITE_DAC | WRITE_OWNER)) != 0 ? kChangingRights : rights;
-}
+DWORD Usable(DWORD rights) { return (rights & (WRITE_DAC | WRITE_OWNER)) != 0 ? kChangingRights : rights; }
 
 // Each account's rights that count for renaming the folder, the folder's writers first.
 std::vector<RenameRight> RenameRights(const std::vector<UntrustedWriter>& folder,
@@ -47,8 +44,10 @@ std::vector<RenameRight> RenameRights(const std::vector<UntrustedWriter>& folder
         const DWORD onParent = Usable(writer.rights) & (FILE_DELETE_CHILD | FILE_ADD_SUBDIRECTORY);
         auto same = std::find_if(rights.begin(), rights.end(),
                                  [&](const RenameRight& right) { return right.sid == writer.sid; });
-        if (same != rights.end()) same->onParent = onParent;
-        else rights.push_back({writer.sid, 0, onParent});
+        if (same != rights.end())
+            same->onParent = onParent;
+        else
+            rights.push_back({writer.sid, 0, onParent});
     }
     return rights;
 }
@@ -98,8 +97,10 @@ std::vector<Renamer> Renamers(const std::vector<RenameRight>& rights, const std:
 void Name(const std::vector<Renamer>& renamers, std::set<std::string>& named)
 {
     for (const Renamer& renamer : renamers) {
-        if (renamer.account.empty()) named.insert(std::begin(kSignedInGroups), std::end(kSignedInGroups));
-        else named.insert(renamer.account);
+        if (renamer.account.empty())
+            named.insert(std::begin(kSignedInGroups), std::end(kSignedInGroups));
+        else
+            named.insert(renamer.account);
     }
 }
 

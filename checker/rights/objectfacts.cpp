@@ -26,10 +26,7 @@ struct MountPointData {
     WCHAR pathBuffer[1];
 };
 
-bool Missing(DWORD error)
-{
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-}
+bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
 struct HandleCloser {
     void operator()(void* handle) const { CloseHandle(handle); }
@@ -39,8 +36,8 @@ typedef std::unique_ptr<void, HandleCloser> Handle;
 // Null, with error set, when path cannot be opened.
 Handle Open(const std::string& path, DWORD access, DWORD flags, DWORD& error)
 {
-    HANDLE handle = CreateFileA(path.c_str(), access, kShareAll, NULL, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | flags, NULL);
+    HANDLE handle =
+        CreateFileA(path.c_str(), access, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, NULL);
     error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
     return Handle(handle == INVALID_HANDLE_VALUE ? NULL : handle);
 }
@@ -111,8 +108,8 @@ ObjectFacts ReadObjectFacts(const std::string& path)
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         const DWORD tag = ReparseTag(own.get());
-        facts.link = LinkKindOf(attributes, tag, own && tag == IO_REPARSE_TAG_MOUNT_POINT ? SubstituteName(own.get())
-                                                                                           : std::wstring());
+        facts.link = LinkKindOf(attributes, tag,
+                                own && tag == IO_REPARSE_TAG_MOUNT_POINT ? SubstituteName(own.get()) : std::wstring());
     }
     ReadResolved(path, facts);
     return facts;

@@ -11,10 +11,10 @@
 
 enum class LinkKind {
     kNone,
-    kJunction,      // a mount-point reparse point naming a folder
-    kMountPoint,    // a mount-point reparse point naming a volume (\??\Volume{...}\)
+    kJunction,    // a mount-point reparse point naming a folder
+    kMountPoint,  // a mount-point reparse point naming a volume (\??\Volume{...}\)
     kSymbolicLink,
-    kOtherLink,     // another name surrogate, or a reparse point of unknown kind (Wine gives no tag)
+    kOtherLink,  // another name surrogate, or a reparse point of unknown kind (Wine gives no tag)
 };
 
 struct ObjectFacts {

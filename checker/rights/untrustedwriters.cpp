@@ -24,8 +24,7 @@ const char* const kTrusted[] = {
 // "Security identifiers" says it never includes Guest; Users holds INTERACTIVE, and so a Guest
 // signed in at the console.
 const char* const kMayLackAuthenticatedUsers[] = {
-    kEveryone,
-    kAnonymous,
+    kEveryone,      kAnonymous,
     "S-1-5-32-546",  // Guests
     "S-1-5-32-545",  // Users
     "S-1-5-4",       // INTERACTIVE
@@ -187,8 +186,10 @@ bool WalkDacl(PACL dacl, Scope scope, const std::string& owner, DWORD ofInterest
             entry.sid = owner;
         }
         const DWORD rights = ChangingRightsOf(entry.mask, ofInterest);
-        if (entry.allow) walk.Allow(entry.sid, rights, !entry.evaluated);
-        else walk.Deny(entry.sid, rights);
+        if (entry.allow)
+            walk.Allow(entry.sid, rights, !entry.evaluated);
+        else
+            walk.Deny(entry.sid, rights);
     }
     return ownerRightsSeen;
 }

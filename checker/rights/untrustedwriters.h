@@ -11,8 +11,7 @@
 // (for a folder: add files or subfolders), delete files in a folder, delete (or, with the
 // right to add it elsewhere, move) the object itself, change the permissions or take
 // ownership.
-const DWORD kChangingRights =
-    FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
+const DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_CHILD | DELETE | WRITE_DAC | WRITE_OWNER;
 // A junction, symbolic link or mount point is pointed elsewhere by whoever may set its reparse
 // data, which takes write data or write attributes on the link itself (MS-FSA,
 // FSCTL_SET_REPARSE_POINT).

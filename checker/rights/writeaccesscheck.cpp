@@ -105,8 +105,7 @@ private:
     bool Readable(const std::string& path, const ObjectFacts& facts, bool aboveTheFolder);
     void NoteUnevaluated(const std::string& path, const std::vector<UntrustedWriter>& writers);
     void ReportFolderWriters(const std::string& folder, const std::vector<UntrustedWriter>& writers);
-    void ReportRenames(const std::vector<std::string>& folders,
-                       const std::vector<std::vector<UntrustedWriter>>& chain);
+    void ReportRenames(const std::vector<std::string>& folders, const std::vector<std::vector<UntrustedWriter>>& chain);
     void ReportLink(const std::string& path, const ObjectFacts& facts, bool folder);
     void ReportUnresolved(const std::string& path, const std::string& what, DWORD error);
     void ReportFileWriters(FileRole role, const std::string& path, const std::set<std::string>& named);
@@ -118,7 +117,7 @@ private:
     const ObjectReader& read;
     CheckReport& report;
     std::map<std::string, ObjectFacts> facts;
-    std::map<std::string, std::string> homes;                  // by folder checked: where it leads
+    std::map<std::string, std::string> homes;                   // by folder checked: where it leads
     std::map<std::string, std::set<std::string>> namedWriters;  // by folder: the accounts named for it
     std::set<std::string> reported;                             // code and subject
 };
@@ -144,13 +143,15 @@ bool WriteAccessWalk::Readable(const std::string& path, const ObjectFacts& facts
         "cannot read the permissions of " + path + " (error " + std::to_string(facts.error) + ")";
     if (elevated) {
         Add(Severity::kError, "permissions.unreadable", path,
-            cannot + ", though this check runs elevated: an account other than the administrators controls it "
-                     "and may change it; take ownership of it as an administrator and check who may change it, or " +
+            cannot +
+                ", though this check runs elevated: an account other than the administrators controls it "
+                "and may change it; take ownership of it as an administrator and check who may change it, or " +
                 kMoveAdvice);
     } else if (aboveTheFolder) {
         Add(Severity::kWarning, "permissions.unreadable", path,
-            cannot + ", above the launcher's folder; check by hand that only administrators may rename it or the "
-                     "folders in it");
+            cannot +
+                ", above the launcher's folder; check by hand that only administrators may rename it or the "
+                "folders in it");
     } else {
         Add(Severity::kWarning, "permissions.unreadable", path,
             cannot + "; check by hand that only administrators may change it");
@@ -189,7 +190,8 @@ void WriteAccessWalk::ReportRenames(const std::vector<std::string>& folders,
             "folder " + folder + " may be renamed by " +
                 DescribeRenamers(renamed.renamers, folders[renamed.index + 1]) +
                 ": they could move it aside and put their own launcher, list and batch file in its place for the "
-                "next elevated start to run; remove those rights, or " + kMoveAdvice);
+                "next elevated start to run; remove those rights, or " +
+                kMoveAdvice);
     }
 }
 
@@ -207,7 +209,8 @@ void WriteAccessWalk::ReportLink(const std::string& path, const ObjectFacts& fac
             Add(Severity::kError, "link.untrusted-writer", path,
                 "the " + kind + " " + path + " may be changed or removed by " + Describe(writers, folder) +
                     ": they could point it elsewhere, or put their own in its place, for the next elevated start to "
-                    "use; remove their access to the " + kind + ", or replace it with the real folder or file");
+                    "use; remove their access to the " +
+                    kind + ", or replace it with the real folder or file");
             NoteUnevaluated(path, writers);
         }
     }
@@ -241,7 +244,7 @@ std::string WriteAccessWalk::CheckFolders(const std::string& folder, size_t link
     for (size_t i = 0; i < folders.size(); ++i) {
         const ObjectFacts& found = Facts(folders[i]);
         chain.push_back(Readable(folders[i], found, i > 0) ? UntrustedWriters(found.descriptor.get())
-                                                            : std::vector<UntrustedWriter>());
+                                                           : std::vector<UntrustedWriter>());
         if (found.link == LinkKind::kNone) continue;
         linked = true;
         ReportLink(folders[i], found, true);
@@ -290,9 +293,8 @@ void WriteAccessWalk::ReportNewFile(FileRole role, const std::string& path, cons
     const std::vector<UntrustedWriter> writers = Beyond(UntrustedWritersOfNewFile(Facts(home).descriptor.get()), named);
     if (writers.empty()) return;
     const std::string created = role == FileRole::kLog ? "once the launcher creates it" : "once created";
-    const std::string harm = role == FileRole::kLog
-                                 ? "could then forge the lines zStartupCheck --last-run reports"
-                                 : "could then make the next elevated start run its commands";
+    const std::string harm = role == FileRole::kLog ? "could then forge the lines zStartupCheck --last-run reports"
+                                                    : "could then make the next elevated start run its commands";
     Add(Severity::kError, role == FileRole::kLog ? "log.new-file-writer" : "file.new-file-writer", path,
         path + " does not exist yet, but " + created + " it may be changed by " + Describe(writers, false) +
             ", whose rights on " + home + " pass to new files: any program running as them " + harm +

@@ -27,10 +27,7 @@ std::string Unread(const RegisteredTasks& registered, unsigned unparsedTasks)
     return unread;
 }
 
-TaskSituation SituationOf(const LauncherTarget& target)
-{
-    return {target.widePath, FastStartupOn()};
-}
+TaskSituation SituationOf(const LauncherTarget& target) { return {target.widePath, FastStartupOn()}; }
 
 }  // namespace
 

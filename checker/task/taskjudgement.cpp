@@ -86,10 +86,7 @@ std::wstring FolderOf(const std::wstring& path)
     return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
-std::string Ansi(const std::wstring& text)
-{
-    return AnsiForDisplay(text);
-}
+std::string Ansi(const std::wstring& text) { return AnsiForDisplay(text); }
 
 std::string Seconds(long long seconds)
 {
@@ -202,8 +199,8 @@ std::wstring ReportedCommand(const TaskDefinition& definition, const std::wstrin
 ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string& path, const std::wstring& command,
                             bool runsThisLauncher)
 {
-    ReportedTask task = {path, Ansi(command), runsThisLauncher, definition.enabled, {}, "", false, false, {0, 0},
-                         false, 0};
+    ReportedTask task = {path, Ansi(command), runsThisLauncher, definition.enabled, {}, "", false, false, {0, 0}, false,
+                         0};
     for (const TaskTrigger& trigger : definition.triggers) {
         if (!trigger.enabled || trigger.kind == TriggerKind::kOther) continue;
         task.startTriggers.push_back(trigger.kind == TriggerKind::kBoot ? "boot" : "logon");
@@ -292,7 +289,8 @@ void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituati
         report.Warning("task.none", launcher,
                        "no scheduled task runs " + launcher + (unread.empty() ? "" : " (" + unread + ")") +
                            ", so nothing starts it: register the package's task, schtasks /Create /TN zStartup "
-                           "/XML \"" + Ansi(FolderOf(situation.launcher)) + "\\zStartup.task.xml\" /F");
+                           "/XML \"" +
+                           Ansi(FolderOf(situation.launcher)) + "\\zStartup.task.xml\" /F");
     } else if (running.size() > 1) {
         std::string names;
         for (const FoundTask* task : running) names += (names.empty() ? "" : ", ") + task->path;

@@ -47,8 +47,8 @@ void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite,
         const bool sinceStart = Ticks(run.run) >= Ticks(windowsStarted);
         report.Error("last-run.silent", name,
                      name + " last started the launcher at " + TimeText(run.run) +
-                         (sinceStart ? ", since Windows last started" : ", before Windows last started (at " +
-                                                                             TimeText(windowsStarted) + ")") +
+                         (sinceStart ? ", since Windows last started"
+                                     : ", before Windows last started (at " + TimeText(windowsStarted) + ")") +
                          ", after its log was last written (" + TimeText(logLastWrite) +
                          "): that start wrote no line (the log was held for the whole run, or the launcher could "
                          "not start); see the task's history");

@@ -16,9 +16,9 @@ struct LastRunCase {
     std::string list;            // {A}: the test service; "": no list
     const char* serviceOptions;  // the test service's
     bool serviceRunning;
-    int runs;                    // whole launcher runs
-    bool cutOff;                 // then one more, ended while it waits
-    bool logFromBeforeBoot;      // the log's last write moved to 2001 afterwards
+    int runs;                // whole launcher runs
+    bool cutOff;             // then one more, ended while it waits
+    bool logFromBeforeBoot;  // the log's last write moved to 2001 afterwards
     DWORD exitStatus;
     std::vector<std::string> findings;  // beginnings of the errors and warnings (and notes), each exactly once
     std::string logBefore;              // the log's bytes before the runs
@@ -28,9 +28,10 @@ const char kMissing[] = "zstNoSuchLastRun";
 
 // What a power cut leaves: a failed run's last line cut short and padded with NUL bytes, which
 // the next start's line follows on the same line.
-const std::string kCutByPowerLoss = std::string("[zStartup] started\r\n[zStartup] Error starting service ") +
-                                    kMissing + "\r\n[zStartup] BAT fi" + std::string(6, '\0');
+const std::string kCutByPowerLoss = std::string("[zStartup] started\r\n[zStartup] Error starting service ") + kMissing +
+                                    "\r\n[zStartup] BAT fi" + std::string(6, '\0');
 
+// clang-format off
 const LastRunCase kCases[] = {
     {"CleanRunIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0, {}, ""},
     {"FailedStartNamedOnceAfterEarlierFailures", std::string("[START]\r\n0=") + kMissing + "\r\n", "", false, 3,
@@ -46,11 +47,13 @@ const LastRunCase kCases[] = {
     {"ServiceNamedLikeTheStartIsNoStart", "[STOP]\r\n0=[zStartup] started\r\n", "", false, 1, false, false, 2,
      {"error: last run: \"[zStartup] Error stopping service [zStartup] started\""}, ""},
 };
+// clang-format on
 
 class LastRun : public LauncherScenario, public ::testing::WithParamInterface<LastRunCase> {
 protected:
     // Starts the launcher without waiting for it, and ends it once it has logged its start.
-    void RunCutOff() {
+    void RunCutOff()
+    {
         STARTUPINFOA startup = {};
         startup.cb = sizeof startup;
         PROCESS_INFORMATION process = {};
@@ -64,7 +67,8 @@ protected:
         CloseHandle(process.hProcess);
     }
 
-    void MoveLogToBeforeBoot() {
+    void MoveLogToBeforeBoot()
+    {
         HANDLE log = CreateFileA(folder_.PathOf("zStartup_LT.log").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(log, INVALID_HANDLE_VALUE);
@@ -76,7 +80,8 @@ protected:
     }
 };
 
-TEST_P(LastRun, ReportsTheLastRunOnly) {
+TEST_P(LastRun, ReportsTheLastRunOnly)
+{
     const LastRunCase& row = GetParam();
     RegisteredService service(row.serviceOptions);
     if (row.serviceRunning) {
@@ -102,8 +107,7 @@ TEST_P(LastRun, ReportsTheLastRunOnly) {
     EXPECT_EQ(check.exitCode, row.exitStatus) << check.output;
 
     std::vector<std::string> lines, findings;
-    for (const std::string& line : Lines(check.output))
-        (IsFinding(line) ? findings : lines).push_back(line);
+    for (const std::string& line : Lines(check.output)) (IsFinding(line) ? findings : lines).push_back(line);
     if (row.runs > 0 && !row.cutOff) {
         std::vector<std::string> printed;
         for (const std::string& line : Lines(last.output)) printed.push_back(line.substr(sizeof "[LLT] " - 1));
@@ -128,7 +132,8 @@ INSTANTIATE_TEST_SUITE_P(Checker, LastRun, ::testing::ValuesIn(kCases),
 // code of its own, so that a fleet tool can tell it from a warning about the list.
 class LastRunLog : public LauncherScenario {};
 
-TEST_F(LastRunLog, LostLinesAreAWarningOfTheirOwn) {
+TEST_F(LastRunLog, LostLinesAreAWarningOfTheirOwn)
+{
     const std::string warning = "[zStartup] Warning: 3 lines could not be written to the log";
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("zStartup_LT.log", "[zStartup] started\r\n" + warning + "\r\n[zStartup] stopped\r\n");

@@ -52,6 +52,7 @@ const char kNoTaskFinding[] = "warning: no scheduled task runs ";
 const std::string kLongValue(300, 'z');
 const std::string kLongValueCut(256, 'z');
 
+// clang-format off
 const CheckCase kCases[] = {
     {"NoList", "", {}, {}, false, true, {"then: open "}, {"note: no service list {LIST}: nothing"}},
     {"RestartWithStopEventHasNoServiceFinding", "[STOP]\r\n0={A}\r\n[START]\r\n0={A}\r\n",
@@ -133,12 +134,15 @@ const CheckCase kCases[] = {
      {"error: service list {LIST}, [START] key 3 is never read", "error: [START] key 0: \"{D}\" is the display name",
       "error: [START] key 1: no service zstNoSuchChecked"}},
 };
+// clang-format on
 
 class CheckerRun : public LauncherScenario, public ::testing::WithParamInterface<CheckCase> {
 protected:
-    std::string Fill(std::string text) const {
+    std::string Fill(std::string text) const
+    {
         for (const auto& entry : values_) {
-            for (size_t at; (at = text.find(entry.first)) != std::string::npos;) text.replace(at, entry.first.size(), entry.second);
+            for (size_t at; (at = text.find(entry.first)) != std::string::npos;)
+                text.replace(at, entry.first.size(), entry.second);
         }
         return text;
     }
@@ -146,7 +150,8 @@ protected:
     std::map<std::string, std::string> values_;
 };
 
-void Prepare(RegisteredService& service, const ServiceSetup& setup) {
+void Prepare(RegisteredService& service, const ServiceSetup& setup)
+{
     if (setup.disabled) service.Configure(SERVICE_DISABLED);
     if (setup.state == SERVICE_STOPPED) return;
     if (setup.state == SERVICE_START_PENDING) {
@@ -161,19 +166,24 @@ void Prepare(RegisteredService& service, const ServiceSetup& setup) {
 }
 
 // The list's bytes: as written, or UTF-16 big-endian after kBigEndian.
-std::string ListBytes(const std::string& list) {
+std::string ListBytes(const std::string& list)
+{
     if (list.compare(0, sizeof kBigEndian - 1, kBigEndian) != 0) return list;
     std::string bytes = "\xFE\xFF";
     for (size_t i = sizeof kBigEndian - 1; i < list.size(); ++i) bytes += std::string(1, '\0') + list[i];
     return bytes;
 }
 
-TEST_P(CheckerRun, ShowsPlanAndFindings) {
+TEST_P(CheckerRun, ShowsPlanAndFindings)
+{
     const CheckCase& row = GetParam();
     RegisteredService a(row.a.options), b(row.b.options);
     std::string upper = a.Name();
     CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
-    values_ = {{"{AU}", upper}, {"{A}", a.Name()}, {"{B}", b.Name()}, {"{D}", "zst display " + a.Name()},
+    values_ = {{"{AU}", upper},
+               {"{A}", a.Name()},
+               {"{B}", b.Name()},
+               {"{D}", "zst display " + a.Name()},
                {"{LIST}", folder_.PathOf("Services.ini")}};
     a.Configure(SERVICE_NO_CHANGE, values_["{D}"]);
     if (row.bDependsOnA) b.Configure(SERVICE_NO_CHANGE, "", a.Name());
@@ -226,6 +236,7 @@ struct SquatFindingCase {
     std::string finding;  // {A}: the service
 };
 
+// clang-format off
 const SquatFindingCase kSquatFindings[] = {
     {"ForeignOwnedGlobalEvent", "", EventSquat::kForeignGlobalEvent,
      "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it belongs to S-1-5-21-1-2-3-1001"},
@@ -235,10 +246,12 @@ const SquatFindingCase kSquatFindings[] = {
     {"SignalledSinceTheLastStop", "--event=global --keep-existing-event", EventSquat::kKeptAlive,
      "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it is signalled already"},
 };
+// clang-format on
 
 class CheckerStopEventSquat : public LauncherScenario, public ::testing::WithParamInterface<SquatFindingCase> {};
 
-TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt) {
+TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt)
+{
     const SquatFindingCase& row = GetParam();
     RegisteredService service(row.options);
     const std::string globalName = "Global\\" + service.Name() + ".Event";
@@ -272,6 +285,7 @@ struct CannotRunCase {
     const char* why;
 };
 
+// clang-format off
 const CannotRunCase kCannotRun[] = {
     {"TooManyArguments", "a b", "zStartupCheck: too many arguments\r\n"},
     {"NoLauncherThere", "C:\\zstNoSuchFolder\\zStartup.exe",
@@ -286,10 +300,12 @@ const CannotRunCase kCannotRun[] = {
     {"TaskFileMissing", "--task C:\\zstNoSuchFolder\\zStartup.task.xml zStartup.exe",
      "zStartupCheck: task definition C:\\zstNoSuchFolder\\zStartup.task.xml cannot be opened (error 3)\r\n"},
 };
+// clang-format on
 
 class CheckerCannotRun : public ::testing::TestWithParam<CannotRunCase> {};
 
-TEST_P(CheckerCannotRun, ExitsThreeSayingWhy) {
+TEST_P(CheckerCannotRun, ExitsThreeSayingWhy)
+{
     ProgramRun run = RunChecker(GetParam().arguments, BesideThisProgram(""));
     EXPECT_EQ(run.exitCode, 3u);
     EXPECT_TRUE(StartsWith(run.output, GetParam().why)) << run.output;
@@ -299,7 +315,8 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerCannotRun, ::testing::ValuesIn(kCannotR
                          [](const ::testing::TestParamInfo<CannotRunCase>& info) { return info.param.name; });
 
 // Names, sizes and times of everything in a folder but "." and "..", which other tests change.
-std::string Snapshot(const std::string& folder) {
+std::string Snapshot(const std::string& folder)
+{
     std::string snapshot;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
@@ -318,7 +335,8 @@ class CheckerFolder : public LauncherScenario {};
 
 // Found through its own wide path, as the checker takes its argument; the launcher there
 // would read its path through the ANSI code page.
-TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError) {
+TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError)
+{
     if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
     const std::wstring directory = Wide(folder_.Path()) + L"\\\u041F\u043E\u043A\u0430\u0437";
     ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
@@ -336,7 +354,8 @@ TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError) {
     EXPECT_NE(run.output.find("warning: log: default_LT.log"), std::string::npos) << run.output;
 }
 
-TEST_F(CheckerFolder, ListThatIsAFolderIsAnError) {
+TEST_F(CheckerFolder, ListThatIsAFolderIsAnError)
+{
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.MakeFolder("Services.ini");
     ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
@@ -348,7 +367,8 @@ TEST_F(CheckerFolder, ListThatIsAFolderIsAnError) {
 
 // The log held by another program, as the launcher would meet it: a viewer's read access,
 // shared for writing, leaves it writable; another writer, or a reader sharing nothing, does not.
-TEST_F(CheckerFolder, LogHeldByAnotherProgram) {
+TEST_F(CheckerFolder, LogHeldByAnotherProgram)
+{
     const struct {
         DWORD access;
         DWORD share;
@@ -359,8 +379,8 @@ TEST_F(CheckerFolder, LogHeldByAnotherProgram) {
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("zStartup_LT.log", "earlier line\r\n");
     for (const auto& holder : kHolders) {
-        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access, holder.share,
-                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access, holder.share, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
         ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
         CloseHandle(held);
@@ -371,7 +391,8 @@ TEST_F(CheckerFolder, LogHeldByAnotherProgram) {
 
 // A folder in the log's place refuses the launcher with error 5, as a file it may not write
 // would: the advice must be to remove the folder, not to grant rights.
-TEST_F(CheckerFolder, LogThatIsAFolderIsNamedSo) {
+TEST_F(CheckerFolder, LogThatIsAFolderIsNamedSo)
+{
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.MakeFolder("zStartup_LT.log");
     ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
@@ -380,13 +401,16 @@ TEST_F(CheckerFolder, LogThatIsAFolderIsNamedSo) {
     EXPECT_EQ(run.output.find("write access"), std::string::npos) << run.output;
 }
 
-TEST_F(CheckerFolder, IsLeftAsItWas) {
+TEST_F(CheckerFolder, IsLeftAsItWas)
+{
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("Services.ini", "[STOP]\r\n0=zstNoSuchChecked\r\n");
     folder_.Write("zStartup.bat", "@echo off\r\n");
     for (bool withLog : {true, false}) {
-        if (withLog) folder_.Write("zStartup_LT.log", "earlier line\r\n");
-        else DeleteFileA(folder_.PathOf("zStartup_LT.log").c_str());
+        if (withLog)
+            folder_.Write("zStartup_LT.log", "earlier line\r\n");
+        else
+            DeleteFileA(folder_.PathOf("zStartup_LT.log").c_str());
         const std::string before = Snapshot(folder_.Path());
         RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
         EXPECT_EQ(Snapshot(folder_.Path()), before) << (withLog ? "with a log" : "without a log");

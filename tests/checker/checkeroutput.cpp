@@ -6,7 +6,8 @@
 
 #include "tests/harness/testfolder.h"
 
-ProgramRun RunChecker(const std::string& arguments, const std::string& directory) {
+ProgramRun RunChecker(const std::string& arguments, const std::string& directory)
+{
     ProgramLaunch launch;
     launch.path = BesideThisProgram("zStartupCheck.exe");
     launch.arguments = arguments;
@@ -16,7 +17,8 @@ ProgramRun RunChecker(const std::string& arguments, const std::string& directory
     return run;
 }
 
-std::vector<std::string> Lines(const std::string& text) {
+std::vector<std::string> Lines(const std::string& text)
+{
     std::vector<std::string> lines;
     std::istringstream stream(text);
     for (std::string line; std::getline(stream, line);) {
@@ -26,8 +28,12 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
 
-bool IsFinding(const std::string& line) {
+bool IsFinding(const std::string& line)
+{
     return StartsWith(line, "error: ") || StartsWith(line, "warning: ") || StartsWith(line, "note: ");
 }

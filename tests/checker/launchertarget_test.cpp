@@ -17,14 +17,17 @@ struct DisplayCase {
     std::string shown;
 };
 
+// clang-format off
 const DisplayCase kCases[] = {
     {"LettersOutsideTheCodePageBecomeQuestionMarks", L"C:\\t\\\u0141\u00f3d\u017a", "C:\\t\\?\xf3" "d?"},
     {"LettersOfTheCodePageStay", L"C:\\Caf\u00e9", "C:\\Caf\xe9"},
 };
+// clang-format on
 
 class AnsiForDisplayOf : public ::testing::TestWithParam<DisplayCase> {};
 
-TEST_P(AnsiForDisplayOf, Path) {
+TEST_P(AnsiForDisplayOf, Path)
+{
     if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
     EXPECT_EQ(AnsiForDisplay(GetParam().wide), GetParam().shown);
 }
@@ -42,16 +45,19 @@ struct BesideCase {
     std::wstring launcher;
 };
 
+// clang-format off
 const BesideCase kBesideCases[] = {
     {"ReadWhole", L"C:\\Tools\\zStartupCheck.exe", 26, 2048, L"C:\\Tools\\zStartup.exe"},
     {"CutAtTheBuffer", L"C:\\Tools\\zStartupCheck.exe", 2048, 2048, L""},
     {"NotRead", L"", 0, 2048, L""},
     {"NoFolder", L"zStartupCheck.exe", 17, 2048, L""},
 };
+// clang-format on
 
 class LauncherBesideOf : public ::testing::TestWithParam<BesideCase> {};
 
-TEST_P(LauncherBesideOf, OwnPath) {
+TEST_P(LauncherBesideOf, OwnPath)
+{
     std::wstring self = GetParam().self;
     self.resize(GetParam().capacity, L'x');  // what lies past the length is never read
     EXPECT_EQ(LauncherBeside(self.c_str(), GetParam().length, GetParam().capacity), GetParam().launcher);

@@ -37,7 +37,8 @@ struct Parts {
     std::wstring context;  // Actions' Context attribute, "" for none
 };
 
-std::wstring TaskXml(const Parts& parts) {
+std::wstring TaskXml(const Parts& parts)
+{
     return L"<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
            L"<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">"
            L"<Triggers>" +
@@ -54,7 +55,8 @@ std::wstring TaskXml(const Parts& parts) {
            L"</Actions></Task>";
 }
 
-std::vector<std::string> Codes(const CheckReport& report) {
+std::vector<std::string> Codes(const CheckReport& report)
+{
     std::vector<std::string> codes;
     for (const Finding& finding : report.Findings()) codes.push_back(finding.code);
     return codes;
@@ -74,18 +76,21 @@ struct DefinitionCase {
     std::vector<std::string> codes;  // in the order the checker reports them
 };
 
-Parts With(std::wstring Parts::*part, const std::wstring& value) {
+Parts With(std::wstring Parts::*part, const std::wstring& value)
+{
     Parts parts;
     parts.*part = value;
     return parts;
 }
 
-Parts WithSetting(const std::wstring& setting) {
+Parts WithSetting(const std::wstring& setting)
+{
     return With(&Parts::settings, std::wstring(kBatteriesAllowed) + setting);
 }
 
 const std::wstring kUser = L"<Principal id=\"Author\"><UserId>S-1-5-21-1-2-3-1001</UserId>";
 
+// clang-format off
 const DefinitionCase kDefinitionCases[] = {
     {"PackageSettingsGiveNothing", Parts(), false, {}},
     {"NoSettingsMeansBatteriesStopIt", With(&Parts::settings, L""), false, {"task.battery"}},
@@ -176,10 +181,12 @@ const DefinitionCase kDefinitionCases[] = {
      {"task.disabled", "task.no-start-trigger", "task.not-elevated", "task.battery", "task.instances",
       "task.time-limit"}},
 };
+// clang-format on
 
 class DefinitionJudgement : public TaskTest, public ::testing::WithParamInterface<DefinitionCase> {};
 
-TEST_P(DefinitionJudgement, GivesTheDocumentedFindings) {
+TEST_P(DefinitionJudgement, GivesTheDocumentedFindings)
+{
     const DefinitionCase& row = GetParam();
     TaskDefinition definition;
     std::string why;
@@ -203,15 +210,18 @@ struct ContextCase {
     std::vector<std::string> codes;
 };
 
+// clang-format off
 const ContextCase kContextCases[] = {
     {"ContextNamesTheSystemPrincipal", L"System", {}},
     {"ContextNamesTheUserPrincipal", L"User", {"task.not-elevated"}},
     {"NoContextTakesTheFirst", L"", {"task.not-elevated"}},
 };
+// clang-format on
 
 class ActionsContext : public TaskTest, public ::testing::WithParamInterface<ContextCase> {};
 
-TEST_P(ActionsContext, PicksThePrincipal) {
+TEST_P(ActionsContext, PicksThePrincipal)
+{
     Parts parts;
     parts.principals =
         L"<Principal id=\"User\"><UserId>S-1-5-21-1-2-3-1001</UserId></Principal>"
@@ -237,6 +247,7 @@ struct CommandCase {
     bool runsLauncher;
 };
 
+// clang-format off
 const CommandCase kCommandCases[] = {
     {"VariableExpanded", kRunsLauncher, true},
     {"FullPathQuoted", L"<Exec><Command>\"C:\\Program Files\\zStartup\\zStartup.exe\"</Command></Exec>", true},
@@ -250,10 +261,12 @@ const CommandCase kCommandCases[] = {
     {"NoExecAction", L"<ComHandler><ClassId>{00000000-0000-0000-0000-000000000000}</ClassId></ComHandler>", false},
     {"UnsetVariable", L"<Exec><Command>%zStartupNoSuchFolder%\\zStartup.exe</Command></Exec>", false},
 };
+// clang-format on
 
 class CommandMatch : public TaskTest, public ::testing::WithParamInterface<CommandCase> {};
 
-TEST_P(CommandMatch, RunsThisLauncherOrIsAnotherLauncher) {
+TEST_P(CommandMatch, RunsThisLauncherOrIsAnotherLauncher)
+{
     TaskDefinition definition;
     std::string why;
     ASSERT_TRUE(ParseTaskDefinition(TaskXml(With(&Parts::actions, GetParam().actions)), definition, why)) << why;
@@ -273,7 +286,8 @@ INSTANTIATE_TEST_SUITE_P(Schema, CommandMatch, ::testing::ValuesIn(kCommandCases
 
 // A 32-bit checker on 64-bit Windows sees its own %ProgramFiles% (the 32-bit folder); the Task
 // Scheduler expands the native one, which ProgramW6432 names in every process there.
-TEST_F(TaskTest, ProgramFilesIsExpandedAsTheTaskSchedulerExpandsIt) {
+TEST_F(TaskTest, ProgramFilesIsExpandedAsTheTaskSchedulerExpandsIt)
+{
     wchar_t native[MAX_PATH];
     DWORD length = GetEnvironmentVariableW(L"ProgramW6432", native, MAX_PATH);
     if (length == 0) length = GetEnvironmentVariableW(L"ProgramFiles", native, MAX_PATH);
@@ -293,6 +307,7 @@ struct RegisteredCase {
     size_t reported;  // tasks in the report: those running the launcher or a copy
 };
 
+// clang-format off
 const RegisteredCase kRegisteredCases[] = {
     {"NoTaskIsWarned", {}, {"task.none"}, 0},
     {"OnlyOtherProgramsIsWarned", {L"C:\\Windows\\System32\\cmd.exe"}, {"task.none"}, 0},
@@ -301,10 +316,12 @@ const RegisteredCase kRegisteredCases[] = {
     {"OnlyAnotherCopy", {L"D:\\Show\\zStartup.exe"}, {"task.other-launcher", "task.none"}, 1},
     {"TwoTasksAreSeveral", {kLauncher, L"\"%ProgramFiles%\\zStartup\\zStartup.exe\""}, {"task.several"}, 2},
 };
+// clang-format on
 
 class RegisteredTasksJudgement : public TaskTest, public ::testing::WithParamInterface<RegisteredCase> {};
 
-TEST_P(RegisteredTasksJudgement, FindsTheLaunchersTasks) {
+TEST_P(RegisteredTasksJudgement, FindsTheLaunchersTasks)
+{
     std::vector<FoundTask> tasks;
     for (size_t i = 0; i < GetParam().commands.size(); ++i) {
         FoundTask task = {"\\Task" + std::to_string(i), TaskDefinition()};
@@ -327,7 +344,8 @@ std::string RegisteredName(const ::testing::TestParamInfo<RegisteredCase>& info)
 
 INSTANTIATE_TEST_SUITE_P(Schema, RegisteredTasksJudgement, ::testing::ValuesIn(kRegisteredCases), RegisteredName);
 
-TEST_F(TaskTest, EachRegisteredTaskIsJudged) {
+TEST_F(TaskTest, EachRegisteredTaskIsJudged)
+{
     std::vector<FoundTask> tasks(2);
     std::string why;
     ASSERT_TRUE(ParseTaskDefinition(TaskXml(Parts()), tasks[0].definition, why)) << why;
@@ -348,6 +366,7 @@ struct RefusedCase {
     const char* reason;  // a part of why
 };
 
+// clang-format off
 const RefusedCase kRefusedCases[] = {
     {"NotXml", L"<Task><Settings>", "not well-formed XML"},
     {"NotATask", L"<Job xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"/>", "no <Task> root element"},
@@ -376,10 +395,12 @@ const RefusedCase kRefusedCases[] = {
      L"<!DOCTYPE Task [<!ENTITY a \"aaaaaaaaaa\"><!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">]><Task>&b;</Task>",
      "DTD"},
 };
+// clang-format on
 
 class RefusedDefinition : public TaskTest, public ::testing::WithParamInterface<RefusedCase> {};
 
-TEST_P(RefusedDefinition, IsNamedNotJudged) {
+TEST_P(RefusedDefinition, IsNamedNotJudged)
+{
     TaskDefinition definition;
     std::string why;
     EXPECT_FALSE(ParseTaskDefinition(GetParam().xml, definition, why));
@@ -398,6 +419,7 @@ struct DurationCase {
 };
 
 // xs:duration, as the schema's ExecutionTimeLimit takes it (PnYnMnDTnHnMnS).
+// clang-format off
 const DurationCase kDurationCases[] = {
     {"TenMinutes", L"PT10M", true, 600},
     {"DayAndHours", L"P1DT2H", true, 93600},
@@ -414,10 +436,12 @@ const DurationCase kDurationCases[] = {
     {"TrailingText", L"PT1Mx", false, 0},
     {"DotWithoutDigits", L"PT.S", false, 0},
 };
+// clang-format on
 
 class TaskDuration : public ::testing::TestWithParam<DurationCase> {};
 
-TEST_P(TaskDuration, ParsesAsTheSchemaDefinesIt) {
+TEST_P(TaskDuration, ParsesAsTheSchemaDefinesIt)
+{
     long long seconds = -1;
     EXPECT_EQ(ParseTaskDuration(GetParam().text, seconds), GetParam().valid);
     if (GetParam().valid) {
@@ -436,7 +460,8 @@ struct EncodingCase {
     std::string bytes;  // the file
 };
 
-std::string Utf16LeWithMark(const std::wstring& text) {
+std::string Utf16LeWithMark(const std::wstring& text)
+{
     std::string bytes = "\xFF\xFE";
     for (wchar_t c : text) {
         bytes += static_cast<char>(c & 0xFF);
@@ -445,7 +470,8 @@ std::string Utf16LeWithMark(const std::wstring& text) {
     return bytes;
 }
 
-std::string Utf8(const std::wstring& text) {
+std::string Utf8(const std::wstring& text)
+{
     const int length =
         WideCharToMultiByte(CP_UTF8, 0, text.c_str(), static_cast<int>(text.size()), nullptr, 0, nullptr, nullptr);
     std::string bytes(static_cast<size_t>(length), '\0');
@@ -453,31 +479,36 @@ std::string Utf8(const std::wstring& text) {
     return bytes;
 }
 
-std::wstring WithDeclaration(const char* encoding) {
+std::wstring WithDeclaration(const char* encoding)
+{
     std::wstring xml =
         TaskXml(With(&Parts::settings, L"<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"));
     const std::wstring utf16 = L"encoding=\"UTF-16\"";
     return xml.replace(xml.find(utf16), utf16.size(), std::wstring(encoding, encoding + strlen(encoding)));
 }
 
-std::wstring WithoutDeclaration() {
+std::wstring WithoutDeclaration()
+{
     const std::wstring xml = WithDeclaration("");
     return xml.substr(xml.find(L"?>") + 2);
 }
 
+// clang-format off
 const EncodingCase kEncodingCases[] = {
     {"Utf16LeWithMark", Utf16LeWithMark(WithDeclaration("encoding=\"UTF-16\""))},
     {"Utf8WithMark", "\xEF\xBB\xBF" + Utf8(WithDeclaration("encoding=\"UTF-8\""))},
     {"Utf8WithoutMark", Utf8(WithDeclaration("encoding=\"UTF-8\""))},
     {"Utf8WithoutDeclaration", Utf8(WithoutDeclaration())},
 };
+// clang-format on
 
 class DefinitionFile : public TaskTest, public ::testing::WithParamInterface<EncodingCase> {
 protected:
     TestFolder folder_;
 };
 
-TEST_P(DefinitionFile, IsReadInEitherEncoding) {
+TEST_P(DefinitionFile, IsReadInEitherEncoding)
+{
     folder_.Write("zStartup.task.xml", GetParam().bytes);
     const std::string path = folder_.PathOf("zStartup.task.xml");
     TaskDefinition definition;
@@ -493,7 +524,8 @@ std::string EncodingName(const ::testing::TestParamInfo<EncodingCase>& info) { r
 
 INSTANTIATE_TEST_SUITE_P(Files, DefinitionFile, ::testing::ValuesIn(kEncodingCases), EncodingName);
 
-TEST_F(TaskTest, FileLargerThanAnyDefinitionIsRefused) {
+TEST_F(TaskTest, FileLargerThanAnyDefinitionIsRefused)
+{
     TestFolder folder;
     folder.Write("big.xml", std::string(kMaxTaskFileBytes + 1, ' '));
     const std::string path = folder.PathOf("big.xml");
@@ -503,7 +535,8 @@ TEST_F(TaskTest, FileLargerThanAnyDefinitionIsRefused) {
     EXPECT_NE(why.find("larger than"), std::string::npos) << why;
 }
 
-TEST_F(TaskTest, MissingFileIsRefused) {
+TEST_F(TaskTest, MissingFileIsRefused)
+{
     TestFolder folder;
     const std::string path = folder.PathOf("none.xml");
     TaskDefinition definition;
@@ -514,7 +547,8 @@ TEST_F(TaskTest, MissingFileIsRefused) {
 
 // -- what the Task Scheduler says of the last start, against the log's last write
 
-FILETIME At(int hour, int minute, int second) {
+FILETIME At(int hour, int minute, int second)
+{
     const SYSTEMTIME time = {
         2026, 3, 0, 9, static_cast<WORD>(hour), static_cast<WORD>(minute), static_cast<WORD>(second), 0};
     FILETIME utc;
@@ -534,6 +568,7 @@ struct RunCase {
 const FILETIME kLogWrite = At(8, 0, 10);
 const FILETIME kStarted = At(7, 0, 0);  // when Windows last started
 
+// clang-format off
 const RunCase kRunCases[] = {
     {"RunBeforeTheLastWrite", true, At(8, 0, 0), true, 0, {}},
     {"RunWithinTheSlack", true, At(8, 0, 12), true, 0, {}},
@@ -552,10 +587,12 @@ const RunCase kRunCases[] = {
      {"last-run.silent", "last-run.task-result"}},
     {"ResultUnknown", true, At(8, 0, 0), false, 1, {}},
 };
+// clang-format on
 
 class TaskRunJudgement : public ::testing::TestWithParam<RunCase> {};
 
-TEST_P(TaskRunJudgement, ComparesTheTaskWithTheLog) {
+TEST_P(TaskRunJudgement, ComparesTheTaskWithTheLog)
+{
     const RunCase& row = GetParam();
     CheckReport report;
     report.Task({"\\zStartup", "zStartup.exe", true, true, {"boot"}, "S-1-5-18", true, false, {0, 0}, false, 0});
@@ -571,7 +608,8 @@ std::string RunName(const ::testing::TestParamInfo<RunCase>& info) { return info
 
 INSTANTIATE_TEST_SUITE_P(Times, TaskRunJudgement, ::testing::ValuesIn(kRunCases), RunName);
 
-TEST(TaskRunJudgementMessage, NamesTheResultInHex) {
+TEST(TaskRunJudgementMessage, NamesTheResultInHex)
+{
     CheckReport report;
     JudgeTaskRuns({{"\\zStartup", true, At(8, 0, 0), true, static_cast<LONG>(0x80070002)}}, false, kLogWrite, kStarted,
                   report);
@@ -579,7 +617,8 @@ TEST(TaskRunJudgementMessage, NamesTheResultInHex) {
     EXPECT_NE(report.Findings()[0].message.find("0x80070002"), std::string::npos) << report.Findings()[0].message;
 }
 
-TEST(TaskRunJudgementMessage, NoLogMeansNoSilentRun) {
+TEST(TaskRunJudgementMessage, NoLogMeansNoSilentRun)
+{
     CheckReport report;
     JudgeTaskRuns({{"\\zStartup", true, At(9, 0, 0), true, 0}}, false, kLogWrite, kStarted, report);
     EXPECT_TRUE(report.Findings().empty());
@@ -587,7 +626,8 @@ TEST(TaskRunJudgementMessage, NoLogMeansNoSilentRun) {
 
 // Windows' last start (a Fast Startup power-on counting) tells whether the silent start was
 // this one's.
-TEST(TaskRunJudgementMessage, SaysWhetherTheSilentStartWasSinceWindowsStarted) {
+TEST(TaskRunJudgementMessage, SaysWhetherTheSilentStartWasSinceWindowsStarted)
+{
     CheckReport since;
     JudgeTaskRuns({{"\\zStartup", true, At(8, 5, 0), true, 0}}, true, kLogWrite, At(8, 4, 0), since);
     ASSERT_EQ(since.Findings().size(), 1u);

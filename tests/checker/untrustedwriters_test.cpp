@@ -10,23 +10,30 @@
 #include "checker/rights/untrustedwriters.h"
 #include "tests/checker/builtdescriptor.h"
 
-bool operator==(const UntrustedWriter& a, const UntrustedWriter& b) {
+bool operator==(const UntrustedWriter& a, const UntrustedWriter& b)
+{
     return a.sid == b.sid && a.rights == b.rights && a.unevaluated == b.unevaluated;
 }
 
-void PrintTo(const UntrustedWriter& writer, std::ostream* out) {
+void PrintTo(const UntrustedWriter& writer, std::ostream* out)
+{
     *out << writer.sid << " 0x" << std::hex << writer.rights << (writer.unevaluated ? " unevaluated" : "");
 }
 
-bool operator==(const RenameRight& a, const RenameRight& b) {
+bool operator==(const RenameRight& a, const RenameRight& b)
+{
     return a.sid == b.sid && a.onFolder == b.onFolder && a.onParent == b.onParent;
 }
 
 bool operator==(const Renamer& a, const Renamer& b) { return a.account == b.account && a.through == b.through; }
 
-bool operator==(const RenamedFolder& a, const RenamedFolder& b) { return a.index == b.index && a.renamers == b.renamers; }
+bool operator==(const RenamedFolder& a, const RenamedFolder& b)
+{
+    return a.index == b.index && a.renamers == b.renamers;
+}
 
-void PrintTo(const RenamedFolder& folder, std::ostream* out) {
+void PrintTo(const RenamedFolder& folder, std::ostream* out)
+{
     *out << "folder " << folder.index << ":";
     for (const Renamer& renamer : folder.renamers) {
         *out << " [" << (renamer.account.empty() ? "every user" : renamer.account) << " through";
@@ -50,6 +57,7 @@ struct DescriptorCase {
 
 const std::string kTrustedInstaller = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
 
+// clang-format off
 const DescriptorCase kCases[] = {
     {"ProgramFilesIsAdministratorsOnly",
      "O:" + kTrustedInstaller + "D:P(A;CI;FA;;;" + kTrustedInstaller +
@@ -83,8 +91,9 @@ const DescriptorCase kCases[] = {
     {"DenyForAuthenticatedUsersLeavesUsers", "O:BAD:(D;;FA;;;AU)(A;;SD;;;BU)", {{"S-1-5-32-545", DELETE}}},
     {"DenyForAuthenticatedUsersCoversAUser", std::string("O:BAD:(D;;FA;;;AU)(A;;FA;;;") + kUser + ")", {}},
 };
+// clang-format on
 
-
+// clang-format off
 const DescriptorCase kNewFileCases[] = {
     {"InheritOnlyEntryForFilesPasses", "O:BAD:P(A;OICI;FA;;;BA)(A;OIIO;0x1301bf;;;BU)",
      {{"S-1-5-32-545", FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE}}},
@@ -93,6 +102,7 @@ const DescriptorCase kNewFileCases[] = {
     {"CreatorNotFolderOwnerOwnsIt", std::string("O:") + kUser + "D:(A;OICIIO;FA;;;CO)(A;OI;SD;;;AU)",
      {{"S-1-5-11", DELETE}}},
 };
+// clang-format on
 
 struct BuiltCase {
     const char* name;
@@ -103,6 +113,7 @@ struct BuiltCase {
 const DWORD kModify = 0x1301bf;
 const DWORD kModifyChanging = FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE;
 
+// clang-format off
 const BuiltCase kBuiltCases[] = {
     {"ConditionalAllowGrantsItsRights", {CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true)},
      {{"S-1-5-32-545", kAll, true}}},
@@ -124,6 +135,7 @@ const BuiltCase kBuiltCases[] = {
       CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true)},
      {}},
 };
+// clang-format on
 
 const char kAU[] = "S-1-5-11";
 const char kBU[] = "S-1-5-32-545";
@@ -144,6 +156,7 @@ struct ChainCase {
     std::vector<RenamedFolder> renamed;
 };
 
+// clang-format off
 const ChainCase kChainCases[] = {
     {"FolderMadeInDefaultDriveC", {kAdministratorsOnly, kMadeInDriveC, kDefaultDriveC},
      {{1, {{"", {{kAU, DELETE, FILE_ADD_SUBDIRECTORY}}}}}}},
@@ -168,6 +181,7 @@ const ChainCase kChainCases[] = {
       std::string("O:BAD:(A;;FA;;;") + kUser + ")(A;;FA;;;" + kOther + ")", kAdministratorsOnly},
      {{0, {{kOther, {{kOther, 0, FILE_DELETE_CHILD}}}}}}},
 };
+// clang-format on
 
 struct PathCase {
     const char* name;
@@ -175,13 +189,16 @@ struct PathCase {
     std::vector<std::string> upToRoot;
 };
 
+// clang-format off
 const PathCase kPathCases[] = {
     {"DriveRootEnds", "C:\\Tools\\Show", {"C:\\Tools\\Show", "C:\\Tools", "C:\\"}},
     {"ShareRootEnds", "\\\\server\\share\\Show", {"\\\\server\\share\\Show", "\\\\server\\share\\"}},
 };
+// clang-format on
 
 // Null, with a failure, when Wine's parser does not take sddl.
-PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl) {
+PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl)
+{
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl.c_str(), SDDL_REVISION_1, &descriptor, nullptr))
         ADD_FAILURE() << sddl << ": " << GetLastError();
@@ -190,7 +207,8 @@ PSECURITY_DESCRIPTOR FromSddl(const std::string& sddl) {
 
 class UntrustedWritersOf : public ::testing::TestWithParam<DescriptorCase> {};
 
-TEST_P(UntrustedWritersOf, Descriptor) {
+TEST_P(UntrustedWritersOf, Descriptor)
+{
     if (GetParam().sddl.empty()) {
         SECURITY_DESCRIPTOR nullDacl;
         InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
@@ -209,7 +227,8 @@ INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOf, ::testing::ValuesIn(kCases
 
 class UntrustedWritersOfNewFileIn : public ::testing::TestWithParam<DescriptorCase> {};
 
-TEST_P(UntrustedWritersOfNewFileIn, Folder) {
+TEST_P(UntrustedWritersOfNewFileIn, Folder)
+{
     PSECURITY_DESCRIPTOR folder = FromSddl(GetParam().sddl);
     ASSERT_NE(folder, nullptr);
     EXPECT_EQ(UntrustedWritersOfNewFile(folder), GetParam().writers);
@@ -221,7 +240,8 @@ INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOfNewFileIn, ::testing::Values
 
 class UntrustedWritersOfBuilt : public ::testing::TestWithParam<BuiltCase> {};
 
-TEST_P(UntrustedWritersOfBuilt, Descriptor) {
+TEST_P(UntrustedWritersOfBuilt, Descriptor)
+{
     BuiltDescriptor descriptor(GetParam().aces);
     EXPECT_EQ(UntrustedWriters(descriptor.Get()), GetParam().writers);
 }
@@ -231,7 +251,8 @@ INSTANTIATE_TEST_SUITE_P(Checker, UntrustedWritersOfBuilt, ::testing::ValuesIn(k
 
 class RenamersAlong : public ::testing::TestWithParam<ChainCase> {};
 
-TEST_P(RenamersAlong, Chain) {
+TEST_P(RenamersAlong, Chain)
+{
     std::vector<std::vector<UntrustedWriter>> chain;
     for (const std::string& sddl : GetParam().chain) {
         PSECURITY_DESCRIPTOR descriptor = FromSddl(sddl);

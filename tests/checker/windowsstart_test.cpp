@@ -9,7 +9,8 @@
 
 namespace {
 
-ULONGLONG At(WORD day, WORD hour) {
+ULONGLONG At(WORD day, WORD hour)
+{
     const SYSTEMTIME time = {2026, 12, 0, day, hour, 0, 0, 0};
     FILETIME file;
     EXPECT_TRUE(SystemTimeToFileTime(&time, &file));
@@ -26,6 +27,7 @@ struct StartCase {
 };
 
 // Now is 9 December, 12:00 UTC throughout.
+// clang-format off
 const StartCase kCases[] = {
     {"NoLoaderStartIsTheFullBoot", 50 * kHourMs, 0, At(7, 10)},
     {"FastStartupPowerOnAfterTheFullBoot", 50 * kHourMs, At(9, 8), At(9, 8)},
@@ -33,10 +35,12 @@ const StartCase kCases[] = {
     {"LoaderStartOfAnEarlierBootIsOlderThanTheTicks", 2 * kHourMs, At(8, 22), At(9, 10)},
     {"LoaderStartAfterNowIsIgnored", 2 * kHourMs, At(9, 13), At(9, 10)},
 };
+// clang-format on
 
 class WindowsStart : public ::testing::TestWithParam<StartCase> {};
 
-TEST_P(WindowsStart, IsTheLaterOfBootAndLoaderStart) {
+TEST_P(WindowsStart, IsTheLaterOfBootAndLoaderStart)
+{
     const StartCase& row = GetParam();
     EXPECT_EQ(LaterStart(At(9, 12), row.sinceBootMs, row.loaderStart), row.expected);
 }

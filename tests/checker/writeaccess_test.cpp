@@ -38,36 +38,42 @@ struct Object {
     std::vector<std::string> builtAces;  // instead of sddl when not empty
 };
 
-Object Sddl(const std::string& path, const std::string& sddl) {
+Object Sddl(const std::string& path, const std::string& sddl)
+{
     Object object;
     object.path = path;
     object.sddl = sddl;
     return object;
 }
-Object Unreadable(const std::string& path) {
+Object Unreadable(const std::string& path)
+{
     Object object = Sddl(path, "");
     object.error = ERROR_ACCESS_DENIED;
     return object;
 }
-Object Missing(const std::string& path) {
+Object Missing(const std::string& path)
+{
     Object object = Sddl(path, "");
     object.error = ERROR_FILE_NOT_FOUND;
     object.missing = true;
     return object;
 }
 Object Link(const std::string& path, LinkKind kind, const std::string& resolved,
-            const std::string& sddl = kAdministratorsOnly) {
+            const std::string& sddl = kAdministratorsOnly)
+{
     Object object = Sddl(path, sddl);
     object.link = kind;
     object.resolved = resolved;
     return object;
 }
-Object Unresolvable(const std::string& path) {
+Object Unresolvable(const std::string& path)
+{
     Object object = Sddl(path, kAdministratorsOnly);
     object.unresolvable = true;
     return object;
 }
-Object Built(const std::string& path, const std::vector<std::string>& aces) {
+Object Built(const std::string& path, const std::vector<std::string>& aces)
+{
     Object object = Sddl(path, "");
     object.builtAces = aces;
     return object;
@@ -91,6 +97,7 @@ const char kList[] = "C:\\Show\\Services.ini";
 const char kBatch[] = "C:\\Show\\zStartup.bat";
 const char kLog[] = "C:\\Show\\zStartup_LT.log";
 
+// clang-format off
 const WalkCase kCases[] = {
     {"AdministratorsOnlyIsClean", true, kExe, {}, {}},
     // Whoever may write the log decides what --last-run reports.
@@ -138,8 +145,10 @@ const WalkCase kCases[] = {
                      CallbackAce(ACCESS_ALLOWED_CALLBACK_ACE_TYPE, FILE_ALL_ACCESS, "BU", true)})},
      {{E, "file.untrusted-writer", kBatch}, {N, "permissions.entry-not-evaluated", kBatch}}},
 };
+// clang-format on
 
-ObjectFacts FactsOf(const Object& object) {
+ObjectFacts FactsOf(const Object& object)
+{
     ObjectFacts facts;
     facts.missing = object.missing;
     facts.error = object.error;
@@ -160,12 +169,14 @@ ObjectFacts FactsOf(const Object& object) {
     return facts;
 }
 
-std::string Upper(std::string path) {
+std::string Upper(std::string path)
+{
     CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
     return path;
 }
 
-LauncherTarget TargetOf(const std::string& launcher) {
+LauncherTarget TargetOf(const std::string& launcher)
+{
     LauncherTarget target = {};
     lstrcpynA(target.path, launcher.c_str(), sizeof target.path);
     target.reading = PathReading::kRead;
@@ -176,7 +187,8 @@ LauncherTarget TargetOf(const std::string& launcher) {
 
 class WriteAccessOf : public ::testing::TestWithParam<WalkCase> {};
 
-TEST_P(WriteAccessOf, Facts) {
+TEST_P(WriteAccessOf, Facts)
+{
     std::map<std::string, Object> objects;
     for (const Object& object : GetParam().objects) objects[Upper(object.path)] = object;
     const ObjectReader read = [&](const std::string& path) {
@@ -203,6 +215,7 @@ struct KindCase {
     LinkKind kind;
 };
 
+// clang-format off
 const KindCase kKindCases[] = {
     {"NoReparsePoint", FILE_ATTRIBUTE_DIRECTORY, 0, L"", LinkKind::kNone},
     {"SymbolicLink", FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_SYMLINK, L"", LinkKind::kSymbolicLink},
@@ -213,17 +226,20 @@ const KindCase kKindCases[] = {
     {"NoTagAsWineShows", FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY, 0, L"", LinkKind::kOtherLink},
     {"DeduplicatedFileKeepsItsName", FILE_ATTRIBUTE_REPARSE_POINT, IO_REPARSE_TAG_DEDUP, L"", LinkKind::kNone},
 };
+// clang-format on
 
 class LinkKindFrom : public ::testing::TestWithParam<KindCase> {};
 
-TEST_P(LinkKindFrom, Attributes) {
+TEST_P(LinkKindFrom, Attributes)
+{
     EXPECT_EQ(LinkKindOf(GetParam().attributes, GetParam().tag, GetParam().substitute), GetParam().kind);
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, LinkKindFrom, ::testing::ValuesIn(kKindCases),
                          [](const ::testing::TestParamInfo<KindCase>& info) { return info.param.name; });
 
-TEST(FinalPath, LosesItsPrefix) {
+TEST(FinalPath, LosesItsPrefix)
+{
     EXPECT_EQ(WithoutFinalPathPrefix(L"\\\\?\\C:\\Show"), L"C:\\Show");
     EXPECT_EQ(WithoutFinalPathPrefix(L"\\\\?\\UNC\\server\\share\\Show"), L"\\\\server\\share\\Show");
     EXPECT_EQ(WithoutFinalPathPrefix(L"\\\\?\\Volume{1}\\Show"), L"\\\\?\\Volume{1}\\Show");

@@ -5,7 +5,8 @@
 
 #include <gtest/gtest.h>
 
-HANDLE CreateOwnedEvent(const std::string& name, const std::string& ownerSid, bool signalled) {
+HANDLE CreateOwnedEvent(const std::string& name, const std::string& ownerSid, bool signalled)
+{
     HANDLE event = CreateEventA(nullptr, TRUE, signalled, name.c_str());
     if (event == nullptr) {
         ADD_FAILURE() << "CreateEvent " << name << " failed: " << GetLastError();
@@ -14,15 +15,15 @@ HANDLE CreateOwnedEvent(const std::string& name, const std::string& ownerSid, bo
     PSID owner = nullptr;
     DWORD error = ConvertStringSidToSidA(ownerSid.c_str(), &owner) ? 0 : GetLastError();
     if (error == 0) {
-        error = SetSecurityInfo(event, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr,
-                                nullptr);
+        error = SetSecurityInfo(event, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, owner, nullptr, nullptr, nullptr);
     }
     LocalFree(owner);
     if (error != 0) ADD_FAILURE() << "owner " << ownerSid << " for " << name << ": error " << error;
     return event;
 }
 
-HANDLE KeepEventAcrossRestart(RegisteredService& service, const std::string& eventName) {
+HANDLE KeepEventAcrossRestart(RegisteredService& service, const std::string& eventName)
+{
     HANDLE kept = OpenEventA(SYNCHRONIZE, FALSE, eventName.c_str());
     if (kept == nullptr) {
         ADD_FAILURE() << "OpenEvent " << eventName << " failed: " << GetLastError();
@@ -45,6 +46,8 @@ SignalWhenStopPending::SignalWhenStopPending(RegisteredService& service, HANDLE 
     : thread_([&service, event] {
           service.WaitForState(SERVICE_STOP_PENDING, 10000);
           SetEvent(event);
-      }) {}
+      })
+{
+}
 
 SignalWhenStopPending::~SignalWhenStopPending() { thread_.join(); }

@@ -1,6 +1,7 @@
 #include "tests/harness/launcherscenario.h"
 
-ProgramRun LauncherScenario::Run(const std::string& exeName, const std::string& product) {
+ProgramRun LauncherScenario::Run(const std::string& exeName, const std::string& product)
+{
     if (!folder_.Exists(exeName)) folder_.CopyFromBin(product, exeName);
     if (!folder_.Exists("elsewhere")) folder_.MakeFolder("elsewhere");
     ProgramLaunch launch;
@@ -12,18 +13,20 @@ ProgramRun LauncherScenario::Run(const std::string& exeName, const std::string& 
     return run;
 }
 
-TraceLines LauncherScenario::Frame(const TraceLines& serviceLines, const std::string& exeBase) const {
+TraceLines LauncherScenario::Frame(const TraceLines& serviceLines, const std::string& exeBase) const
+{
     return RunLines(folder_.Path(), exeBase, serviceLines);
 }
 
-void LauncherScenario::ExpectTrace(const ProgramRun& run, const TraceLines& lines,
-                                   const std::string& logName) const {
+void LauncherScenario::ExpectTrace(const ProgramRun& run, const TraceLines& lines, const std::string& logName) const
+{
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(folder_.Read(logName), LogText(lines));
     EXPECT_EQ(run.output, OutputText(lines));
 }
 
-TraceLines RunLines(const std::string& directory, const std::string& exeBase, const TraceLines& serviceLines) {
+TraceLines RunLines(const std::string& directory, const std::string& exeBase, const TraceLines& serviceLines)
+{
     std::string batch = directory + "\\" + exeBase + ".bat";
     TraceLines lines = {"[zStartup] started"};
     lines.insert(lines.end(), serviceLines.begin(), serviceLines.end());
@@ -33,13 +36,15 @@ TraceLines RunLines(const std::string& directory, const std::string& exeBase, co
     return lines;
 }
 
-std::string LogText(const TraceLines& lines) {
+std::string LogText(const TraceLines& lines)
+{
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
 }
 
-std::string OutputText(const TraceLines& lines) {
+std::string OutputText(const TraceLines& lines)
+{
     std::string text;
     for (const std::string& line : lines) text += "[LLT] " + line + "\r\n";
     return text;

@@ -7,7 +7,8 @@ namespace {
 
 // The optional header's fields this class reads, for either layout.
 template <typename OptionalHeader>
-void ReadOptional(const char* at, WORD* subsystem, const IMAGE_DATA_DIRECTORY** directories, DWORD* count) {
+void ReadOptional(const char* at, WORD* subsystem, const IMAGE_DATA_DIRECTORY** directories, DWORD* count)
+{
     const auto* optional = reinterpret_cast<const OptionalHeader*>(at);
     *subsystem = optional->Subsystem;
     *directories = optional->DataDirectory;
@@ -17,7 +18,8 @@ void ReadOptional(const char* at, WORD* subsystem, const IMAGE_DATA_DIRECTORY** 
 
 }  // namespace
 
-PeImage::PeImage(std::string bytes) : bytes_(std::move(bytes)) {
+PeImage::PeImage(std::string bytes) : bytes_(std::move(bytes))
+{
     if (bytes_.size() < sizeof(IMAGE_DOS_HEADER)) return;
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(bytes_.data());
     const size_t fileHeaderAt = static_cast<size_t>(dos->e_lfanew) + sizeof(DWORD);
@@ -44,7 +46,8 @@ PeImage::PeImage(std::string bytes) : bytes_(std::move(bytes)) {
     file_ = file;
 }
 
-const char* PeImage::AtRva(DWORD rva, DWORD size) const {
+const char* PeImage::AtRva(DWORD rva, DWORD size) const
+{
     const IMAGE_SECTION_HEADER* section = sections_;
     for (WORD i = 0; i < file_->NumberOfSections; ++i, ++section) {
         DWORD begin = section->VirtualAddress;
@@ -58,7 +61,8 @@ const char* PeImage::AtRva(DWORD rva, DWORD size) const {
 }
 
 void PeImage::AppendNames(DWORD directory, DWORD descriptorSize, DWORD nameOffset,
-                          std::vector<std::string>* names) const {
+                          std::vector<std::string>* names) const
+{
     if (directory >= directoryCount_) return;
     DWORD rva = directories_[directory].VirtualAddress;
     if (rva == 0) return;
@@ -81,16 +85,18 @@ void PeImage::AppendNames(DWORD directory, DWORD descriptorSize, DWORD nameOffse
     }
 }
 
-std::vector<std::string> PeImage::ImportedDlls() const {
+std::vector<std::string> PeImage::ImportedDlls() const
+{
     std::vector<std::string> names;
-    AppendNames(IMAGE_DIRECTORY_ENTRY_IMPORT, sizeof(IMAGE_IMPORT_DESCRIPTOR),
-                offsetof(IMAGE_IMPORT_DESCRIPTOR, Name), &names);
+    AppendNames(IMAGE_DIRECTORY_ENTRY_IMPORT, sizeof(IMAGE_IMPORT_DESCRIPTOR), offsetof(IMAGE_IMPORT_DESCRIPTOR, Name),
+                &names);
     // Delay-load descriptors: attributes, then the name's address.
     AppendNames(IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT, 32, 4, &names);
     return names;
 }
 
-std::vector<std::string> PeImage::ImportedFunctions(const std::string& dll) const {
+std::vector<std::string> PeImage::ImportedFunctions(const std::string& dll) const
+{
     std::vector<std::string> functions;
     if (IMAGE_DIRECTORY_ENTRY_IMPORT >= directoryCount_) return functions;
     const DWORD thunkSize = pe64_ ? 8 : 4;

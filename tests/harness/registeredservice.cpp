@@ -8,7 +8,8 @@ namespace {
 
 const DWORD kPollMs = 50;
 
-std::string UniqueName() {
+std::string UniqueName()
+{
     static int counter = 0;
     return "zst" + std::to_string(GetCurrentProcessId()) + "x" + std::to_string(++counter);
 }
@@ -17,7 +18,8 @@ std::string UniqueName() {
 
 RegisteredService::RegisteredService(const std::string& arguments) : RegisteredService(arguments, UniqueName()) {}
 
-RegisteredService::RegisteredService(const std::string& arguments, const std::string& name) : name_(name) {
+RegisteredService::RegisteredService(const std::string& arguments, const std::string& name) : name_(name)
+{
     std::string binary = "\"" + BesideThisProgram("zstartup_testservice.exe") + "\"";
     if (!arguments.empty()) binary += " " + arguments;
     manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
@@ -25,13 +27,14 @@ RegisteredService::RegisteredService(const std::string& arguments, const std::st
         ADD_FAILURE() << "OpenSCManager failed: " << GetLastError();
         return;
     }
-    service_ = CreateServiceA(manager_, name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS,
-                              SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
-                              binary.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr);
+    service_ = CreateServiceA(manager_, name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
+                              SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr,
+                              nullptr, nullptr);
     if (service_ == nullptr) ADD_FAILURE() << "CreateService " << name_ << " failed: " << GetLastError();
 }
 
-RegisteredService::~RegisteredService() {
+RegisteredService::~RegisteredService()
+{
     if (service_ != nullptr) {
         StopOrKill();
         DeleteService(service_);
@@ -40,7 +43,8 @@ RegisteredService::~RegisteredService() {
     if (manager_ != nullptr) CloseServiceHandle(manager_);
 }
 
-void RegisteredService::Configure(DWORD startType, const std::string& displayName, const std::string& dependsOn) {
+void RegisteredService::Configure(DWORD startType, const std::string& displayName, const std::string& dependsOn)
+{
     const std::string dependencies = dependsOn + '\0';  // a list: names, then an empty one
     if (!ChangeServiceConfigA(service_, SERVICE_NO_CHANGE, startType, SERVICE_NO_CHANGE, nullptr, nullptr, nullptr,
                               dependsOn.empty() ? nullptr : dependencies.c_str(), nullptr, nullptr,
@@ -48,27 +52,29 @@ void RegisteredService::Configure(DWORD startType, const std::string& displayNam
         ADD_FAILURE() << "ChangeServiceConfig " << name_ << " failed: " << GetLastError();
 }
 
-DWORD RegisteredService::StartAndWaitRunning() {
+DWORD RegisteredService::StartAndWaitRunning()
+{
     const DWORD error = Start();
     if (error != 0) return error;
     return WaitForState(SERVICE_RUNNING, 20000) ? 0 : WAIT_TIMEOUT;
 }
 
-DWORD RegisteredService::Start() {
-    return StartServiceA(service_, 0, nullptr) ? 0 : GetLastError();
-}
+DWORD RegisteredService::Start() { return StartServiceA(service_, 0, nullptr) ? 0 : GetLastError(); }
 
-DWORD RegisteredService::SendStop() {
+DWORD RegisteredService::SendStop()
+{
     SERVICE_STATUS status = {};
     return ControlService(service_, SERVICE_CONTROL_STOP, &status) ? 0 : GetLastError();
 }
 
-DWORD RegisteredService::State() {
+DWORD RegisteredService::State()
+{
     SERVICE_STATUS status = {};
     return QueryServiceStatus(service_, &status) ? status.dwCurrentState : 0;
 }
 
-bool RegisteredService::WaitForState(DWORD state, DWORD timeoutMs) {
+bool RegisteredService::WaitForState(DWORD state, DWORD timeoutMs)
+{
     for (DWORD waited = 0; State() != state; waited += kPollMs) {
         if (waited >= timeoutMs) return false;
         Sleep(kPollMs);
@@ -77,14 +83,16 @@ bool RegisteredService::WaitForState(DWORD state, DWORD timeoutMs) {
 }
 
 // A service that refuses the stop, dies or hangs while pending is ended by its process id.
-void RegisteredService::StopOrKill() {
+void RegisteredService::StopOrKill()
+{
     SERVICE_STATUS status = {};
     if (State() == SERVICE_STOPPED) return;
     if (ControlService(service_, SERVICE_CONTROL_STOP, &status) && WaitForState(SERVICE_STOPPED, 5000)) return;
     SERVICE_STATUS_PROCESS process = {};
     DWORD needed = 0;
-    if (QueryServiceStatusEx(service_, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&process),
-                             sizeof process, &needed) && process.dwProcessId != 0) {
+    if (QueryServiceStatusEx(service_, SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&process), sizeof process,
+                             &needed) &&
+        process.dwProcessId != 0) {
         HANDLE handle = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, process.dwProcessId);
         if (handle != nullptr) {
             TerminateProcess(handle, 1);

@@ -11,7 +11,8 @@ const DWORD kHangBoundMs = 120000;
 const int kStartAttempts = 3;
 const DWORD kStartRetryMs = 200;
 
-void Drain(HANDLE pipe, std::string* output) {
+void Drain(HANDLE pipe, std::string* output)
+{
     DWORD available = 0;
     while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
         char chunk[4096];
@@ -23,7 +24,8 @@ void Drain(HANDLE pipe, std::string* output) {
 
 }  // namespace
 
-ProgramRun RunProgram(const ProgramLaunch& launch) {
+ProgramRun RunProgram(const ProgramLaunch& launch)
+{
     ProgramRun run;
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     HANDLE readEnd = nullptr;

@@ -9,7 +9,8 @@
 namespace {
 
 // Best effort: a batch file started by the launcher may still hold a file for a moment.
-void RemoveTree(const std::wstring& path) {
+void RemoveTree(const std::wstring& path)
+{
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -17,27 +18,31 @@ void RemoveTree(const std::wstring& path) {
             std::wstring name = found.cFileName;
             if (name == L"." || name == L"..") continue;
             std::wstring child = path + L"\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileW(child.c_str());
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                RemoveTree(child);
+            else
+                DeleteFileW(child.c_str());
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     RemoveDirectoryW(path.c_str());
 }
 
-void CreateFolder(const std::string& path) {
+void CreateFolder(const std::string& path)
+{
     if (!CreateDirectoryW(Wide(path).c_str(), nullptr))
         ADD_FAILURE() << "CreateDirectory " << path << " failed: " << GetLastError();
 }
 
 }  // namespace
 
-TestFolder::TestFolder(const std::string& suffix) {
+TestFolder::TestFolder(const std::string& suffix)
+{
     static int counter = 0;
     char temp[MAX_PATH + 1];
     DWORD length = GetTempPathA(sizeof temp, temp);
-    std::string base = std::string(temp, length) + "zst-" + std::to_string(GetCurrentProcessId()) +
-                       "-" + std::to_string(++counter);
+    std::string base =
+        std::string(temp, length) + "zst-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
     size_t firstLevelEnd = suffix.find('\\');
     root_ = base + suffix.substr(0, firstLevelEnd);
     CreateFolder(root_);
@@ -54,7 +59,8 @@ TestFolder::~TestFolder() { RemoveTree(Wide(root_)); }
 
 void TestFolder::MakeFolder(const std::string& name) const { CreateFolder(PathOf(name)); }
 
-void TestFolder::Write(const std::string& name, const std::string& bytes) const {
+void TestFolder::Write(const std::string& name, const std::string& bytes) const
+{
     HANDLE file = CreateFileW(Wide(PathOf(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -67,12 +73,14 @@ void TestFolder::Write(const std::string& name, const std::string& bytes) const 
     if (!ok || written != bytes.size()) ADD_FAILURE() << "cannot write " << PathOf(name);
 }
 
-void TestFolder::CopyFromBin(const std::string& binName, const std::string& name) const {
+void TestFolder::CopyFromBin(const std::string& binName, const std::string& name) const
+{
     if (!CopyFileW(Wide(BesideThisProgram(binName)).c_str(), Wide(PathOf(name)).c_str(), FALSE))
         ADD_FAILURE() << "cannot copy " << binName << " to " << PathOf(name) << ": " << GetLastError();
 }
 
-bool TestFolder::Exists(const std::string& name) const {
+bool TestFolder::Exists(const std::string& name) const
+{
     return GetFileAttributesW(Wide(PathOf(name)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
@@ -80,9 +88,10 @@ std::string TestFolder::Read(const std::string& name) const { return ReadFileByt
 
 std::string ReadFileBytes(const std::string& path) { return ReadFileBytes(Wide(path)); }
 
-std::string ReadFileBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+std::string ReadFileBytes(const std::wstring& path)
+{
+    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes;
     char chunk[4096];
@@ -92,7 +101,8 @@ std::string ReadFileBytes(const std::wstring& path) {
     return bytes;
 }
 
-std::string BesideThisProgram(const std::string& name) {
+std::string BesideThisProgram(const std::string& name)
+{
     char path[1024];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     if (length == 0 || length >= sizeof path) return name;

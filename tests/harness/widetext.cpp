@@ -2,7 +2,8 @@
 
 #include <windows.h>
 
-std::wstring Wide(const std::string& text) {
+std::wstring Wide(const std::string& text)
+{
     if (text.empty()) return std::wstring();
     int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<size_t>(length), L'\0');

@@ -13,7 +13,8 @@ namespace {
 const DWORD kBatchBoundMs = 30000;
 
 // Polls until the file exists (a batch file runs on after the launcher has ended).
-bool WaitForFile(const TestFolder& folder, const std::string& name) {
+bool WaitForFile(const TestFolder& folder, const std::string& name)
+{
     for (DWORD waited = 0; !folder.Exists(name); waited += 100) {
         if (waited >= kBatchBoundMs) return false;
         Sleep(100);
@@ -26,31 +27,34 @@ const char kRecordWorkingDirectory[] = "@cd > where.tmp\r\n@ren where.tmp where.
 
 class BatchLaunch : public LauncherScenario {};
 
-TEST_F(BatchLaunch, MissingBatchFileIsNotFoundLine) {
+TEST_F(BatchLaunch, MissingBatchFileIsNotFoundLine)
+{
     ProgramRun run = Run();
     ExpectTrace(run, Frame({}));
 }
 
-TEST_F(BatchLaunch, BatchFileRunsInExecutableFolder) {
+TEST_F(BatchLaunch, BatchFileRunsInExecutableFolder)
+{
     folder_.Write("zStartup.bat", kRecordWorkingDirectory);
     ProgramRun run = Run();
     std::string batch = folder_.PathOf("zStartup.bat");
-    ExpectTrace(run, {"[zStartup] started",
-                      "[zStartup] BAT file is '" + batch + "', DIR is '" + folder_.Path() + "'",
+    ExpectTrace(run, {"[zStartup] started", "[zStartup] BAT file is '" + batch + "', DIR is '" + folder_.Path() + "'",
                       "[zStartup] '" + batch + "' started with result: " + std::to_string(kShellResultUnderWine),
                       "[zStartup] stopped"});
     ASSERT_TRUE(WaitForFile(folder_, "where.txt")) << "the batch file did not run in " << folder_.Path();
     EXPECT_EQ(folder_.Read("where.txt"), folder_.Path() + "\r\n");
 }
 
-TEST_F(BatchLaunch, CopyUsesItsOwnBatchAndLogNamesButKeepsTag) {
+TEST_F(BatchLaunch, CopyUsesItsOwnBatchAndLogNamesButKeepsTag)
+{
     folder_.Write("zStartup.bat", kRecordWorkingDirectory);  // present, but not Opening's
     ProgramRun run = Run("Opening.exe");
     ExpectTrace(run, Frame({}, "Opening"), "Opening_LT.log");
     EXPECT_FALSE(folder_.Exists("zStartup_LT.log"));
 }
 
-TEST_F(BatchLaunch, LogHeldWithoutSharingLosesLinesButNotTheRun) {
+TEST_F(BatchLaunch, LogHeldWithoutSharingLosesLinesButNotTheRun)
+{
     const std::string earlier = "line of an earlier run\r\n";
     folder_.Write("zStartup_LT.log", earlier);
     HANDLE holder = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
@@ -75,7 +79,8 @@ protected:
     DottedFolder() : LauncherScenario(".tools") {}
 };
 
-TEST_F(DottedFolder, ExecutableWithoutExtensionKeepsItsFolder) {
+TEST_F(DottedFolder, ExecutableWithoutExtensionKeepsItsFolder)
+{
     ProgramRun run = Run("Opening");
     ExpectTrace(run, Frame({}, "Opening"), "Opening_LT.log");
 }

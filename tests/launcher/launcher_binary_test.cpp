@@ -17,19 +17,21 @@ namespace {
 // DLLs that Windows loads only from the system directory (its known DLLs), whatever lies
 // beside the executable. winmm, version and the like are not among them.
 const std::set<std::string> kKnownDlls = {
-    "advapi32.dll", "comdlg32.dll", "gdi32.dll",   "imagehlp.dll", "kernel32.dll", "msvcrt.dll",
-    "ntdll.dll",    "ole32.dll",    "oleaut32.dll", "psapi.dll",   "rpcrt4.dll",   "sechost.dll",
-    "setupapi.dll", "shell32.dll",  "shlwapi.dll", "user32.dll",   "ws2_32.dll"};
+    "advapi32.dll", "comdlg32.dll", "gdi32.dll",    "imagehlp.dll", "kernel32.dll", "msvcrt.dll",
+    "ntdll.dll",    "ole32.dll",    "oleaut32.dll", "psapi.dll",    "rpcrt4.dll",   "sechost.dll",
+    "setupapi.dll", "shell32.dll",  "shlwapi.dll",  "user32.dll",   "ws2_32.dll"};
 
 // Imported DLL names in lower case (the loader ignores case).
-std::vector<std::string> ImportedDlls(const PeImage& image) {
+std::vector<std::string> ImportedDlls(const PeImage& image)
+{
     std::vector<std::string> names = image.ImportedDlls();
     for (std::string& name : names)
         std::transform(name.begin(), name.end(), name.begin(), [](unsigned char c) { return std::tolower(c); });
     return names;
 }
 
-std::vector<std::string> ImportsOutsideKnownDlls(const PeImage& image) {
+std::vector<std::string> ImportsOutsideKnownDlls(const PeImage& image)
+{
     std::vector<std::string> outside;
     for (const std::string& name : ImportedDlls(image)) {
         if (kKnownDlls.count(name) == 0) outside.push_back(name);
@@ -44,14 +46,16 @@ const WORD kBuildMachine = IMAGE_FILE_MACHINE_AMD64;
 const WORD kBuildMachine = IMAGE_FILE_MACHINE_I386;
 #endif
 
-TEST(LauncherImage, IsGuiProgramForTheBuildMachine) {
+TEST(LauncherImage, IsGuiProgramForTheBuildMachine)
+{
     PeImage image(ReadFileBytes(BesideThisProgram("zStartup.exe")));
     ASSERT_TRUE(image.Valid());
     EXPECT_EQ(image.Machine(), kBuildMachine);
     EXPECT_EQ(image.Subsystem(), IMAGE_SUBSYSTEM_WINDOWS_GUI);
 }
 
-std::string ProgramName(const ::testing::TestParamInfo<const char*>& info) {
+std::string ProgramName(const ::testing::TestParamInfo<const char*>& info)
+{
     std::string name = info.param;
     return name.substr(0, name.find('.'));
 }
@@ -59,7 +63,8 @@ std::string ProgramName(const ::testing::TestParamInfo<const char*>& info) {
 // Both shipped programs run elevated beside files an administrator put there.
 class ShippedProgram : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(ShippedProgram, ImportsOnlyKnownDlls) {
+TEST_P(ShippedProgram, ImportsOnlyKnownDlls)
+{
     PeImage image(ReadFileBytes(BesideThisProgram(GetParam())));
     ASSERT_TRUE(image.Valid());
     std::vector<std::string> imports = ImportedDlls(image);
@@ -67,7 +72,8 @@ TEST_P(ShippedProgram, ImportsOnlyKnownDlls) {
     EXPECT_EQ(ImportsOutsideKnownDlls(image), std::vector<std::string>());
 }
 
-TEST(CheckerImage, IsConsoleProgramForTheBuildMachine) {
+TEST(CheckerImage, IsConsoleProgramForTheBuildMachine)
+{
     PeImage image(ReadFileBytes(BesideThisProgram("zStartupCheck.exe")));
     ASSERT_TRUE(image.Valid());
     EXPECT_EQ(image.Machine(), kBuildMachine);
@@ -75,20 +81,23 @@ TEST(CheckerImage, IsConsoleProgramForTheBuildMachine) {
 }
 
 // The check above must see a static winmm import: the test build that has one is caught.
-TEST(LauncherImage, ImportCheckCatchesStaticWinmm) {
+TEST(LauncherImage, ImportCheckCatchesStaticWinmm)
+{
     PeImage image(ReadFileBytes(BesideThisProgram("zStartupStaticWinmm.exe")));
     ASSERT_TRUE(image.Valid());
     EXPECT_EQ(ImportsOutsideKnownDlls(image), std::vector<std::string>({"winmm.dll"}));
 }
 
-bool Has(const std::vector<std::string>& names, const std::string& name) {
+bool Has(const std::vector<std::string>& names, const std::string& name)
+{
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 // Windows' shell runs a zone check (a security prompt for a downloaded batch file) and may
 // show error boxes unless told not to, which only the Ex call can; Wine shows neither, so the
 // import is what can be seen here.
-TEST(LauncherImage, OpensTheBatchThroughTheCallThatTurnsPromptsOff) {
+TEST(LauncherImage, OpensTheBatchThroughTheCallThatTurnsPromptsOff)
+{
     PeImage image(ReadFileBytes(BesideThisProgram("zStartup.exe")));
     ASSERT_TRUE(image.Valid());
     const std::vector<std::string> shell = image.ImportedFunctions("shell32.dll");
@@ -98,7 +107,8 @@ TEST(LauncherImage, OpensTheBatchThroughTheCallThatTurnsPromptsOff) {
 
 // Without a manifest Windows treats a program as a legacy one: unelevated, its log writes
 // would be virtualized into the user's VirtualStore.
-std::string Manifest(const char* program) {
+std::string Manifest(const char* program)
+{
     HMODULE module = LoadLibraryExA(BesideThisProgram(program).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (module == nullptr) return std::string();
     std::string text;
@@ -111,7 +121,8 @@ std::string Manifest(const char* program) {
     return text;
 }
 
-TEST_P(ShippedProgram, RunsAsInvokerOnWindows7To11) {
+TEST_P(ShippedProgram, RunsAsInvokerOnWindows7To11)
+{
     const std::string manifest = Manifest(GetParam());
     ASSERT_FALSE(manifest.empty()) << "no manifest resource";
     const char* kEntries[] = {
@@ -125,12 +136,12 @@ TEST_P(ShippedProgram, RunsAsInvokerOnWindows7To11) {
     EXPECT_EQ(manifest.find("requireAdministrator"), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram, ::testing::Values("zStartup.exe", "zStartupCheck.exe"),
-                         ProgramName);
+INSTANTIATE_TEST_SUITE_P(Programs, ShippedProgram, ::testing::Values("zStartup.exe", "zStartupCheck.exe"), ProgramName);
 
 class VersionRecord : public ::testing::Test {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         std::string exe = BesideThisProgram("zStartup.exe");
         DWORD ignored = 0;
         DWORD size = GetFileVersionInfoSizeA(exe.c_str(), &ignored);
@@ -141,7 +152,8 @@ protected:
 
     // The value under the sub-block, with its length in bytes (strings: characters with
     // terminator); null when absent.
-    const void* Query(const char* subBlock, UINT* length) {
+    const void* Query(const char* subBlock, UINT* length)
+    {
         void* value = nullptr;
         *length = 0;
         return VerQueryValueA(data_.data(), subBlock, &value, length) ? value : nullptr;
@@ -150,7 +162,8 @@ protected:
     std::vector<char> data_;
 };
 
-TEST_F(VersionRecord, FileAndProductVersionsAre1_0_0_1) {
+TEST_F(VersionRecord, FileAndProductVersionsAre1_0_0_1)
+{
     UINT length = 0;
     auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query("\\", &length));
     ASSERT_NE(fixed, nullptr);
@@ -162,7 +175,8 @@ TEST_F(VersionRecord, FileAndProductVersionsAre1_0_0_1) {
     EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
 }
 
-TEST_F(VersionRecord, HasOneFrenchTranslationInCodePage1200) {
+TEST_F(VersionRecord, HasOneFrenchTranslationInCodePage1200)
+{
     UINT length = 0;
     auto* translation = static_cast<const WORD*>(Query("\\VarFileInfo\\Translation", &length));
     ASSERT_NE(translation, nullptr);
@@ -171,13 +185,12 @@ TEST_F(VersionRecord, HasOneFrenchTranslationInCodePage1200) {
     EXPECT_EQ(translation[1], 1200);
 }
 
-TEST_F(VersionRecord, FrenchStringTableHoldsNamesAndBetaVersion) {
+TEST_F(VersionRecord, FrenchStringTableHoldsNamesAndBetaVersion)
+{
     const struct {
         const char* key;
         const char* value;
-    } kStrings[] = {{"ProductVersion", "Beta"},
-                    {"InternalName", "zStartup.exe"},
-                    {"OriginalFilename", "zStartup.exe"}};
+    } kStrings[] = {{"ProductVersion", "Beta"}, {"InternalName", "zStartup.exe"}, {"OriginalFilename", "zStartup.exe"}};
     for (const auto& expected : kStrings) {
         std::string subBlock = std::string("\\StringFileInfo\\040C04B0\\") + expected.key;
         UINT length = 0;
@@ -187,7 +200,8 @@ TEST_F(VersionRecord, FrenchStringTableHoldsNamesAndBetaVersion) {
     }
 }
 
-TEST(LauncherIcon, MainIconIsOne32By32ImageOf256Colours) {
+TEST(LauncherIcon, MainIconIsOne32By32ImageOf256Colours)
+{
     HMODULE module = LoadLibraryExA(BesideThisProgram("zStartup.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(module, nullptr);
     HRSRC groupResource = FindResourceA(module, "MAINICON", MAKEINTRESOURCEA(14));  // RT_GROUP_ICON

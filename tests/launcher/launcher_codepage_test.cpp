@@ -22,6 +22,7 @@ struct CodePageCase {
     bool representable;
 };
 
+// clang-format off
 const CodePageCase kCases[] = {
     {"CyrillicFolderIsNotRepresentable", 1252, L"\u041F\u043E\u043A\u0430\u0437", L"zStartup", false},
     // Best-fit mapping would make this "Lodz"-like, another folder.
@@ -29,10 +30,12 @@ const CodePageCase kCases[] = {
     // 表 is 0x95 0x5C in code page 932.
     {"KanjiWithBackslashTrailByteStaysWhole", 932, L"\u8868", L"\u8868", true},
 };
+// clang-format on
 
 const char kListed[] = "[zStartup] Error starting service zstNoSuchListed";
 
-std::string Ansi(const std::wstring& wide) {
+std::string Ansi(const std::wstring& wide)
+{
     int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string text(static_cast<size_t>(length), '\0');
     WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], length, nullptr, nullptr);
@@ -40,7 +43,8 @@ std::string Ansi(const std::wstring& wide) {
     return text;
 }
 
-bool WriteWide(const std::wstring& path, const std::string& bytes) {
+bool WriteWide(const std::wstring& path, const std::string& bytes)
+{
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
@@ -51,7 +55,8 @@ bool WriteWide(const std::wstring& path, const std::string& bytes) {
 
 class CodePage : public LauncherScenario, public ::testing::WithParamInterface<CodePageCase> {};
 
-TEST_P(CodePage, NamesReachTheRightFiles) {
+TEST_P(CodePage, NamesReachTheRightFiles)
+{
     const CodePageCase& row = GetParam();
     const char* expected = std::getenv("ZSTARTUP_EXPECT_ACP");
     if (expected != nullptr) {

@@ -13,7 +13,8 @@ class DllPlanting : public LauncherScenario {
 protected:
     // Runs product (from bin/) as zStartup.exe beside the planted DLL, with a service to start
     // so that the clock is used.
-    void RunBesidePlantedWinmm(const std::string& product) {
+    void RunBesidePlantedWinmm(const std::string& product)
+    {
         folder_.CopyFromBin("planted\\winmm.dll", "winmm.dll");
         folder_.Write("Services.ini", "[START]\r\n0=" + service_.Name() + "\r\n");
         ProgramRun run = Run("zStartup.exe", product);
@@ -23,14 +24,16 @@ protected:
     RegisteredService service_;
 };
 
-TEST_F(DllPlanting, PlantedWinmmIsNotLoaded) {
+TEST_F(DllPlanting, PlantedWinmmIsNotLoaded)
+{
     RunBesidePlantedWinmm("zStartup.exe");
     EXPECT_FALSE(folder_.Exists("planted_marker.txt"));
 }
 
 // The same run of the test build that imports winmm statically does load it: the setting
 // above really plants, and the test above would catch the static import.
-TEST_F(DllPlanting, StaticImportBuildLoadsPlantedWinmm) {
+TEST_F(DllPlanting, StaticImportBuildLoadsPlantedWinmm)
+{
     RunBesidePlantedWinmm("zStartupStaticWinmm.exe");
     EXPECT_TRUE(folder_.Exists("planted_marker.txt"));
 }

@@ -25,7 +25,8 @@ struct ListFileCase {
 const char kBigEndianWarning[] =
     "[zStartup] Warning: service list begins with a UTF-16 big-endian byte order mark; save it as ANSI or UTF-16 LE";
 
-std::string Utf16WithMark(const std::string& ascii, bool bigEndian = false) {
+std::string Utf16WithMark(const std::string& ascii, bool bigEndian = false)
+{
     std::string bytes = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
     for (char c : ascii) bytes += bigEndian ? std::string(1, '\0') + c : std::string(1, c) + '\0';
     return bytes;
@@ -36,6 +37,7 @@ const std::string kStartList = "[START]\r\n0=zstNoSuchListed\r\n";
 // line shows its first 256.
 const std::string kName256(256, 'n');
 
+// clang-format off
 const ListFileCase kCases[] = {
     // Wine reads the section behind the mark; Windows would not see it.
     {"Utf8MarkBeforeSectionIsWarned", ListForm::kBytes, "\xEF\xBB\xBF" + kStartList, {kMarkWarning, kListed}},
@@ -56,10 +58,12 @@ const ListFileCase kCases[] = {
     {"ListHeldWithoutSharingIsSharingViolation", ListForm::kHeldWithoutSharing, kStartList,
      {"[zStartup] Error reading service list: error 32"}},
 };
+// clang-format on
 
 class ServiceListFile : public LauncherScenario, public ::testing::WithParamInterface<ListFileCase> {};
 
-TEST_P(ServiceListFile, TracesHowTheListIsRead) {
+TEST_P(ServiceListFile, TracesHowTheListIsRead)
+{
     const ListFileCase& row = GetParam();
     HANDLE holder = INVALID_HANDLE_VALUE;
     if (row.form == ListForm::kFolder) {

@@ -27,16 +27,19 @@ struct LengthCase {
 // Log path = exe path - ".exe" + "_LT.log" (exe + 3); it fits 256 with its terminator up to
 // an exe path of 252. Service list path = directory + "\Services.ini" (directory + 13); it
 // fits up to a directory of 242.
+// clang-format off
 const LengthCase kCases[] = {
     {"LogPathFillsItsBuffer", 0, 252, true, ListOutcome::Read},
     {"LogPathOnePastItsBuffer", 0, 253, false, ListOutcome::Read},
     {"ServiceListPathFillsItsBuffer", 242, 0, true, ListOutcome::Read},
     {"ServiceListPathOnePastItsBuffer", 243, 0, true, ListOutcome::TooLong},
 };
+// clang-format on
 
 class PathLength : public LauncherScenario, public ::testing::WithParamInterface<LengthCase> {};
 
-TEST_P(PathLength, NothingIsCut) {
+TEST_P(PathLength, NothingIsCut)
+{
     const LengthCase& row = GetParam();
     const size_t folderLength = folder_.Path().size();
     std::string directory;  // relative to the folder, with a trailing backslash
@@ -53,10 +56,12 @@ TEST_P(PathLength, NothingIsCut) {
     }
     folder_.Write(directory + "Services.ini", std::string("[START]\r\n0=") + kListedService + "\r\n");
 
-    ASSERT_EQ(folder_.PathOf(directory + base + ".exe").size(), row.exeLength != 0 ? row.exeLength : directoryLength + 6);
+    ASSERT_EQ(folder_.PathOf(directory + base + ".exe").size(),
+              row.exeLength != 0 ? row.exeLength : directoryLength + 6);
     ProgramRun run = Run(directory + base + ".exe");
 
-    std::string fullDirectory = folder_.Path() + (directory.empty() ? "" : "\\" + directory.substr(0, directory.size() - 1));
+    std::string fullDirectory =
+        folder_.Path() + (directory.empty() ? "" : "\\" + directory.substr(0, directory.size() - 1));
     TraceLines serviceLines = {row.list == ListOutcome::Read
                                    ? std::string("[zStartup] Error starting service ") + kListedService
                                    : std::string(kListTooLong)};
@@ -74,7 +79,8 @@ INSTANTIATE_TEST_SUITE_P(Launcher, PathLength, ::testing::ValuesIn(kCases),
 class DriveRootFiles {
 public:
     explicit DriveRootFiles(const std::string& base) : base_(base) {}
-    ~DriveRootFiles() {
+    ~DriveRootFiles()
+    {
         for (const char* extension : {".exe", ".bat", "_LT.log", ".tmp", ".txt"}) DeleteFileA(Path(extension).c_str());
     }
     std::string Path(const std::string& extension) const { return "C:\\" + base_ + extension; }
@@ -83,7 +89,8 @@ private:
     std::string base_;
 };
 
-bool WaitForFile(const std::string& path) {
+bool WaitForFile(const std::string& path)
+{
     for (DWORD waited = 0; GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
         if (waited >= 30000) return false;
         Sleep(100);
@@ -92,7 +99,8 @@ bool WaitForFile(const std::string& path) {
 }
 
 // "C:" alone would be the drive's current directory: the root keeps its backslash.
-TEST(DriveRoot, ExecutableAtRootWorksInRoot) {
+TEST(DriveRoot, ExecutableAtRootWorksInRoot)
+{
     const std::string base = "zst" + std::to_string(GetCurrentProcessId()) + "root";
     DriveRootFiles files(base);
     ASSERT_TRUE(CopyFileA(BesideThisProgram("zStartup.exe").c_str(), files.Path(".exe").c_str(), FALSE));
@@ -108,11 +116,10 @@ TEST(DriveRoot, ExecutableAtRootWorksInRoot) {
     launch.directory = BesideThisProgram("");
     ProgramRun run = RunProgram(launch);
 
-    TraceLines lines = {"[zStartup] started",
-                        "[zStartup] BAT file is '" + files.Path(".bat") + "', DIR is 'C:\\'",
-                        "[zStartup] '" + files.Path(".bat") + "' started with result: " +
-                            std::to_string(kShellResultUnderWine),
-                        "[zStartup] stopped"};
+    TraceLines lines = {
+        "[zStartup] started", "[zStartup] BAT file is '" + files.Path(".bat") + "', DIR is 'C:\\'",
+        "[zStartup] '" + files.Path(".bat") + "' started with result: " + std::to_string(kShellResultUnderWine),
+        "[zStartup] stopped"};
     EXPECT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, OutputText(lines));

@@ -7,16 +7,18 @@
 
 namespace {
 
-std::string Started(const RegisteredService& service) {
+std::string Started(const RegisteredService& service)
+{
     return "[zStartup] Success starting service " + service.Name();
 }
 
 class ServiceListScan : public LauncherScenario {};
 
-TEST_F(ServiceListScan, StartsEntriesInKeyOrderAndEndsAtFirstEmptyKey) {
+TEST_F(ServiceListScan, StartsEntriesInKeyOrderAndEndsAtFirstEmptyKey)
+{
     RegisteredService key0, key1, key3;
-    folder_.Write("Services.ini", "[START]\r\n1=" + key1.Name() + "\r\n0=" + key0.Name() + "\r\n3=" +
-                                      key3.Name() + "\r\n");
+    folder_.Write("Services.ini",
+                  "[START]\r\n1=" + key1.Name() + "\r\n0=" + key0.Name() + "\r\n3=" + key3.Name() + "\r\n");
     ProgramRun run = Run();
     ExpectTrace(run, Frame({Started(key0), Started(key1)}));
     EXPECT_LE(run.elapsedMs, 2000u) << "two starts of 200 ms each";
@@ -25,7 +27,8 @@ TEST_F(ServiceListScan, StartsEntriesInKeyOrderAndEndsAtFirstEmptyKey) {
     EXPECT_EQ(key3.State(), static_cast<DWORD>(SERVICE_STOPPED)) << "key 3 lies past the gap at key 2";
 }
 
-TEST_F(ServiceListScan, StopsThenStartsWithinOneEntry) {
+TEST_F(ServiceListScan, StopsThenStartsWithinOneEntry)
+{
     RegisteredService stopped("--event=plain --signal-after=300");
     RegisteredService started;
     ASSERT_EQ(stopped.StartAndWaitRunning(), 0u);
@@ -37,7 +40,8 @@ TEST_F(ServiceListScan, StopsThenStartsWithinOneEntry) {
     EXPECT_EQ(started.State(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
-TEST_F(ServiceListScan, ReadsKeyColonAfterTenEntries) {
+TEST_F(ServiceListScan, ReadsKeyColonAfterTenEntries)
+{
     RegisteredService colon, pastEnd;
     std::string ini = "[START]\r\n";
     TraceLines serviceLines;
@@ -57,7 +61,8 @@ TEST_F(ServiceListScan, ReadsKeyColonAfterTenEntries) {
     EXPECT_EQ(pastEnd.State(), static_cast<DWORD>(SERVICE_STOPPED));
 }
 
-TEST_F(ServiceListScan, UnknownServiceNamesAreErrorLines) {
+TEST_F(ServiceListScan, UnknownServiceNamesAreErrorLines)
+{
     folder_.Write("Services.ini", "[STOP]\r\n0=zstNoSuchStop\r\n[START]\r\n0=zstNoSuchStart\r\n1=\r\n");
     ProgramRun run = Run();
     ExpectTrace(run, Frame({"[zStartup] Error stopping service zstNoSuchStop",
@@ -65,7 +70,8 @@ TEST_F(ServiceListScan, UnknownServiceNamesAreErrorLines) {
     EXPECT_LE(run.elapsedMs, 1500u) << "nothing to wait for";
 }
 
-TEST_F(ServiceListScan, ListWithoutEntriesLeavesNoServiceLine) {
+TEST_F(ServiceListScan, ListWithoutEntriesLeavesNoServiceLine)
+{
     folder_.Write("Services.ini", "[STOP]\r\n[START]\r\n1=zstNeverRead\r\n");
     ProgramRun run = Run();
     ExpectTrace(run, Frame({}));
@@ -83,6 +89,7 @@ struct RestartCase {
     DWORD atMostMs;
 };
 
+// clang-format off
 const RestartCase kRestarts[] = {
     // 600 ms of stopping, then the start poll: no more than the service itself takes.
     {"QuickStopCostsWhatTheServiceTakes", "--event=plain --stopped-after=600", true, 600, 1600},
@@ -90,10 +97,12 @@ const RestartCase kRestarts[] = {
     {"SlowStopAndStartShareOneTimeout", "--event=plain --stopped-after=3000 --start-delay=3000", false, 4500,
      6000},
 };
+// clang-format on
 
 class Restart : public LauncherScenario, public ::testing::WithParamInterface<RestartCase> {};
 
-TEST_P(Restart, OneEntryStopsThenStarts) {
+TEST_P(Restart, OneEntryStopsThenStarts)
+{
     const RestartCase& row = GetParam();
     RegisteredService service(row.options);
     ASSERT_EQ(service.StartAndWaitRunning(), 0u);
@@ -118,12 +127,13 @@ INSTANTIATE_TEST_SUITE_P(Launcher, Restart, ::testing::ValuesIn(kRestarts),
 // its first 256 characters name, and the next entry still runs.
 struct LongValueCase {
     const char* name;
-    bool stop;         // a STOP entry, the services running; else START, the services stopped
+    bool stop;  // a STOP entry, the services running; else START, the services stopped
     bool quoted;
-    int pastTheName;   // characters after the 256-character name
-    bool actsOnIt;     // on the 256-character service
+    int pastTheName;  // characters after the 256-character name
+    bool actsOnIt;    // on the 256-character service
 };
 
+// clang-format off
 const LongValueCase kLongValues[] = {
     {"Quoted256CharactersStopThatService", true, true, 0, true},
     {"Plain256CharactersStopThatService", true, false, 0, true},
@@ -131,10 +141,12 @@ const LongValueCase kLongValues[] = {
     {"Quoted300CharactersStopNoService", true, true, 44, false},
     {"Plain257CharactersStartNoService", false, false, 1, false},
 };
+// clang-format on
 
 class LongValue : public LauncherScenario, public ::testing::WithParamInterface<LongValueCase> {};
 
-TEST_P(LongValue, ActsOnlyOnTheServiceItNamesWhole) {
+TEST_P(LongValue, ActsOnlyOnTheServiceItNamesWhole)
+{
     const LongValueCase& row = GetParam();
     static int counter = 0;
     std::string shorter = "zst" + std::to_string(GetCurrentProcessId()) + "long" + std::to_string(++counter);
@@ -145,8 +157,8 @@ TEST_P(LongValue, ActsOnlyOnTheServiceItNamesWhole) {
         ASSERT_EQ(name256.StartAndWaitRunning(), 0u);
     }
     const std::string value = name256.Name() + std::string(row.pastTheName, 'y');
-    folder_.Write("Services.ini", std::string(row.stop ? "[STOP]" : "[START]") + "\r\n0=" +
-                                      (row.quoted ? "\"" + value + "\"" : value) + "\r\n" +
+    folder_.Write("Services.ini", std::string(row.stop ? "[STOP]" : "[START]") +
+                                      "\r\n0=" + (row.quoted ? "\"" + value + "\"" : value) + "\r\n" +
                                       (row.stop ? "[START]\r\n" : "") + "1=zstNoSuchNext\r\n");
 
     ProgramRun run = Run();

@@ -30,6 +30,7 @@ const DWORD kOneSecondAtMostMs = 1600;
 // Nothing to wait for.
 const DWORD kAtOnceMs = 1500;
 
+// clang-format off
 const WaitCase kCases[] = {
     {"StartWithinOneSecondIsSuccess", false, "--start-delay=1000", false, true, kWaitedOneSecondMs,
      kOneSecondAtMostMs},
@@ -63,17 +64,18 @@ const WaitCase kCases[] = {
     {"StopRefusedIsError", true, "--event=plain --refuse-stop", true, false, 0, kAtOnceMs},
     {"StopOfStoppedServiceIsError", true, "--event=plain", false, false, 0, kAtOnceMs},
 };
+// clang-format on
 
 class ServiceWait : public LauncherScenario, public ::testing::WithParamInterface<WaitCase> {};
 
-TEST_P(ServiceWait, TracesOutcome) {
+TEST_P(ServiceWait, TracesOutcome)
+{
     const WaitCase& row = GetParam();
     RegisteredService service(row.options);
     if (row.runningFirst) {
         ASSERT_EQ(service.StartAndWaitRunning(), 0u);
     }
-    folder_.Write("Services.ini",
-                  std::string(row.stop ? "[STOP]" : "[START]") + "\r\n0=" + service.Name() + "\r\n");
+    folder_.Write("Services.ini", std::string(row.stop ? "[STOP]" : "[START]") + "\r\n0=" + service.Name() + "\r\n");
 
     ProgramRun run = Run();
 
@@ -87,7 +89,6 @@ TEST_P(ServiceWait, TracesOutcome) {
 INSTANTIATE_TEST_SUITE_P(Launcher, ServiceWait, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<WaitCase>& info) { return info.param.name; });
 
-
 // Which event a stop waits for: the service's own, under its registered spelling, whatever the
 // list's spelling, and the Global\ one before a plain one that any program could have made.
 struct EventNameCase {
@@ -98,16 +99,19 @@ struct EventNameCase {
     DWORD signalAfterMs;     // the service's own announcement
 };
 
+// clang-format off
 const EventNameCase kEventNameCases[] = {
     {"GlobalEventFoundUnderRegisteredSpelling", "--event=global --signal-after=1500", true, -1, 1500},
     {"PlainEventFoundUnderRegisteredSpelling", "--event=plain --signal-after=1500", true, -1, 1500},
     {"SignalledPlainSquatterDoesNotEndTheWait", "--event=global --signal-after=1500", false, 1, 1500},
     {"UnsignalledPlainSquatterDoesNotHoldTheWait", "--event=global --signal-after=500", false, 0, 500},
 };
+// clang-format on
 
 class StopEventName : public LauncherScenario, public ::testing::WithParamInterface<EventNameCase> {};
 
-TEST_P(StopEventName, WaitsForTheServicesOwnAnnouncement) {
+TEST_P(StopEventName, WaitsForTheServicesOwnAnnouncement)
+{
     const EventNameCase& row = GetParam();
     RegisteredService service(row.options);
     ASSERT_EQ(service.StartAndWaitRunning(), 0u);
@@ -150,6 +154,7 @@ const char kForeignUser[] = "S-1-5-21-1-2-3-1001";
 const DWORD kStoppedAfterTwoSecondsMs = 1900;
 const DWORD kPolledAtMostMs = 3200;
 
+// clang-format off
 const SquatCase kSquats[] = {
     {"ForeignOwnedGlobalEventDoesNotEndTheWait", "--stopped-after=2000", GlobalName::kForeignEvent, false, false,
      kStoppedAfterTwoSecondsMs, kPolledAtMostMs},
@@ -165,10 +170,12 @@ const SquatCase kSquats[] = {
     {"EventKeptAliveButResetByTheServiceIsWaitedFor", "--event=global --signal-after=500 --stopped-after=2000",
      GlobalName::kFree, false, true, 400, 1500},
 };
+// clang-format on
 
 class StopEventSquatter : public LauncherScenario, public ::testing::WithParamInterface<SquatCase> {};
 
-TEST_P(StopEventSquatter, StopIsDoneOnlyWhenTheServiceIsDone) {
+TEST_P(StopEventSquatter, StopIsDoneOnlyWhenTheServiceIsDone)
+{
     const SquatCase& row = GetParam();
     RegisteredService service(row.options);
     const std::string globalName = "Global\\" + service.Name() + ".Event";

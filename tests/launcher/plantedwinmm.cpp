@@ -4,7 +4,8 @@
 
 extern "C" __declspec(dllexport) DWORD WINAPI timeGetTime() { return GetTickCount(); }
 
-BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*) {
+BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, void*)
+{
     if (reason != DLL_PROCESS_ATTACH) return TRUE;
     char path[MAX_PATH + 32];
     DWORD length = GetModuleFileNameA(module, path, MAX_PATH);

@@ -4,7 +4,8 @@
 
 #include "tests/harness/registeredservice.h"
 
-TEST(ServicesReady, ProbeServiceReachesRunning) {
+TEST(ServicesReady, ProbeServiceReachesRunning)
+{
     RegisteredService probe;
     const DWORD begin = GetTickCount();
     DWORD lastResult = 0;

@@ -8,7 +8,8 @@
 
 #include "lowtracessupport/tracemessage.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     HANDLE held = INVALID_HANDLE_VALUE;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "hold") == 0) {

@@ -9,12 +9,13 @@ namespace {
 
 struct TraceCase {
     const char* name;
-    const char* arguments;    // pairs of destination code and text
-    const char* logBefore;    // null: no log file before the run
-    const char* output;       // expected standard output
-    const char* logAfter;     // null: no log file after the run
+    const char* arguments;  // pairs of destination code and text
+    const char* logBefore;  // null: no log file before the run
+    const char* output;     // expected standard output
+    const char* logAfter;   // null: no log file after the run
 };
 
+// clang-format off
 const TraceCase kCases[] = {
     {"CodeZeroWritesBoth", "0 alpha", nullptr, "[LLT] alpha\r\n", "alpha\r\n"},
     {"CodeOneWritesOutputOnly", "1 alpha", nullptr, "[LLT] alpha\r\n", nullptr},
@@ -32,10 +33,12 @@ const TraceCase kCases[] = {
     {"LinesLostToTheEndLeaveNoWarning", "0 alpha hold probe_LT.log 0 beta", nullptr, "[LLT] alpha\r\n[LLT] beta\r\n",
      "alpha\r\n"},
 };
+// clang-format on
 
 class TraceMessageDestination : public ::testing::TestWithParam<TraceCase> {};
 
-ProgramRun RunProbe(const TestFolder& folder, const std::string& arguments) {
+ProgramRun RunProbe(const TestFolder& folder, const std::string& arguments)
+{
     folder.CopyFromBin("tracemessage_probe.exe", "probe.exe");
     ProgramLaunch launch;
     launch.path = folder.PathOf("probe.exe");
@@ -47,7 +50,8 @@ ProgramRun RunProbe(const TestFolder& folder, const std::string& arguments) {
     return run;
 }
 
-TEST_P(TraceMessageDestination, WritesWhereTheCodeSays) {
+TEST_P(TraceMessageDestination, WritesWhereTheCodeSays)
+{
     const TraceCase& row = GetParam();
     TestFolder folder;
     if (row.logBefore != nullptr) folder.Write("probe_LT.log", row.logBefore);
@@ -65,7 +69,8 @@ TEST_P(TraceMessageDestination, WritesWhereTheCodeSays) {
 INSTANTIATE_TEST_SUITE_P(TraceLog, TraceMessageDestination, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<TraceCase>& info) { return info.param.name; });
 
-TEST(TraceMessageLength, MessageIsCutTo1023Characters) {
+TEST(TraceMessageLength, MessageIsCutTo1023Characters)
+{
     TestFolder folder;
     std::string longText(1500, 'x');
     ProgramRun run = RunProbe(folder, "0 " + longText);

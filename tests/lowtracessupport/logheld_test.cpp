@@ -15,6 +15,7 @@ struct ErrorCase {
     bool held;
 };
 
+// clang-format off
 const ErrorCase kCases[] = {
     {"SharingViolationFromTheOpen", 32, true},
     {"LockViolationFromAWriteIntoALockedRange", 33, true},
@@ -22,12 +23,11 @@ const ErrorCase kCases[] = {
     {"InvalidHandleIsNoHold", 6, false},
     {"DiskFullIsNoHold", 112, false},
 };
+// clang-format on
 
 class LogHeld : public ::testing::TestWithParam<ErrorCase> {};
 
-TEST_P(LogHeld, OnlyAnotherHandlesHoldIsWaitedFor) {
-    EXPECT_EQ(LogHeldByAnother(GetParam().error), GetParam().held);
-}
+TEST_P(LogHeld, OnlyAnotherHandlesHoldIsWaitedFor) { EXPECT_EQ(LogHeldByAnother(GetParam().error), GetParam().held); }
 
 INSTANTIATE_TEST_SUITE_P(LowTracesSupport, LogHeld, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<ErrorCase>& info) { return info.param.name; });

@@ -18,16 +18,14 @@ namespace {
 // once its address space (bounded by the test) is taken. The blocks stay taken.
 void ExhaustHeap()
 {
-    for (;;)
-        (new ZString())->Allocate(INT_MAX);
+    for (;;) (new ZString())->Allocate(INT_MAX);
 }
 
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int)
 {
-    if (std::strcmp(commandLine, "uncaught") == 0)
-        ExhaustHeap();
+    if (std::strcmp(commandLine, "uncaught") == 0) ExhaustHeap();
     try {
         ExhaustHeap();
     } catch (const std::bad_alloc&) {

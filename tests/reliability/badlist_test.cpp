@@ -24,25 +24,32 @@ const char kOutputPrefix[] = "[LLT] ";
 const char kMarkWarning[] =
     "[zStartup] Warning: service list begins with a UTF-8 byte order mark; save it as ANSI or UTF-16";
 
-bool StartsWith(const std::string& text, const std::string& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
 
-bool IsErrorLine(const std::string& line) {
+bool IsErrorLine(const std::string& line)
+{
     return StartsWith(line, "[zStartup] Error stopping service ") ||
            StartsWith(line, "[zStartup] Error starting service ");
 }
 
 // Standard output must hold each log line behind "[LLT] " and nothing else; empty when it does.
-std::string EchoFault(const CrLfLines& output, const CrLfLines& logged) {
+std::string EchoFault(const CrLfLines& output, const CrLfLines& logged)
+{
     if (!output.rest.empty() || !logged.rest.empty()) return "cut line";
     if (output.lines.size() != logged.lines.size()) return "output and log differ in length";
     for (size_t i = 0; i < output.lines.size(); ++i) {
-        if (output.lines[i] != kOutputPrefix + logged.lines[i]) return "output and log differ at line " + std::to_string(i);
+        if (output.lines[i] != kOutputPrefix + logged.lines[i])
+            return "output and log differ at line " + std::to_string(i);
     }
     return std::string();
 }
 
 // The lines must be the frame's first line, error lines only, then the rest of the frame.
-std::string ShapeFault(const std::vector<std::string>& lines, const TraceLines& frame) {
+std::string ShapeFault(const std::vector<std::string>& lines, const TraceLines& frame)
+{
     if (lines.size() < frame.size() || lines.front() != frame.front()) return "no started line first";
     const size_t serviceLines = lines.size() - frame.size();
     for (size_t i = 1; i <= serviceLines; ++i) {
@@ -50,12 +57,14 @@ std::string ShapeFault(const std::vector<std::string>& lines, const TraceLines& 
         if (i == 1 && lines[i] == kMarkWarning) continue;
         if (!IsErrorLine(lines[i])) return "unexpected line " + std::to_string(i) + ": " + lines[i];
     }
-    if (!std::equal(frame.begin() + 1, frame.end(), lines.begin() + 1 + serviceLines)) return "end of run not as expected";
+    if (!std::equal(frame.begin() + 1, frame.end(), lines.begin() + 1 + serviceLines))
+        return "end of run not as expected";
     return std::string();
 }
 
 // What is wrong with a run; empty when nothing is.
-std::string Fault(const ProgramRun& run, const CrLfLines& logged, const TraceLines& frame) {
+std::string Fault(const ProgramRun& run, const CrLfLines& logged, const TraceLines& frame)
+{
     if (!run.finished) return "did not end";
     if (run.exitCode != 0) return "exit status " + std::to_string(run.exitCode);
     const std::string echo = EchoFault(SplitCrLf(run.output), logged);
@@ -65,7 +74,8 @@ std::string Fault(const ProgramRun& run, const CrLfLines& logged, const TraceLin
 class BadServiceList : public ::testing::Test {
 protected:
     // Runs the launcher once on list; empty result when the run was sound.
-    std::string RunOn(const std::string& list) {
+    std::string RunOn(const std::string& list)
+    {
         folder_.Write("Services.ini", list);
         DeleteFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str());
         std::vector<ProgramRun> runs = RunTogether({launch_}, outputs_.Path(), kRunBoundMs);
@@ -75,13 +85,15 @@ protected:
     }
 
     // Keeps a failing input beside the test program, to be replayed and kept as a regression case.
-    static std::string Keep(int index, const std::string& list) {
+    static std::string Keep(int index, const std::string& list)
+    {
         std::string path = BesideThisProgram("failed-service-list-" + std::to_string(index) + ".ini");
         std::ofstream(path, std::ios::binary) << list;
         return path;
     }
 
-    void SetUp() override {
+    void SetUp() override
+    {
         folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
         folder_.MakeFolder("elsewhere");
         launch_.path = folder_.PathOf("zStartup.exe");
@@ -96,7 +108,8 @@ protected:
     size_t serviceLines_ = 0;
 };
 
-TEST_F(BadServiceList, GeneratedListsEndCleanly) {
+TEST_F(BadServiceList, GeneratedListsEndCleanly)
+{
     ServiceListGenerator generator(kSeed);
     int failures = 0;
     const DWORD begin = GetTickCount();

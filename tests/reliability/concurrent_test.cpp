@@ -22,19 +22,22 @@ const char kMissing[] = "zstNoSuchService";
 // For each line of a run, the texts it may have.
 using LineChoices = std::vector<std::vector<std::string>>;
 
-bool IsOneOf(const std::string& line, const std::vector<std::string>& choices) {
+bool IsOneOf(const std::string& line, const std::vector<std::string>& choices)
+{
     return std::find(choices.begin(), choices.end(), line) != choices.end();
 }
 
 // An output line is the trace line behind "[LLT] ".
-bool EchoesOneOf(const std::string& outputLine, const std::vector<std::string>& choices) {
+bool EchoesOneOf(const std::string& outputLine, const std::vector<std::string>& choices)
+{
     const std::string tag = "[LLT] ";
     return outputLine.compare(0, tag.size(), tag) == 0 && IsOneOf(outputLine.substr(tag.size()), choices);
 }
 
 class ConcurrentRuns : public LauncherScenario {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         ASSERT_EQ(shared_.StartAndWaitRunning(), 0u);
         folder_.Write("Services.ini", "[STOP]\r\n0=" + shared_.Name() + "\r\n[START]\r\n0=" + shared_.Name() +
                                           "\r\n1=" + kMissing + "\r\n");
@@ -56,11 +59,13 @@ protected:
     LineChoices choices_;
 };
 
-TEST_F(ConcurrentRuns, EveryLineWholeInLogAndOutput) {
+TEST_F(ConcurrentRuns, EveryLineWholeInLogAndOutput)
+{
     ProgramLaunch launch;
     launch.path = folder_.PathOf("zStartup.exe");
     launch.directory = folder_.PathOf("elsewhere");
-    std::vector<ProgramRun> runs = RunTogether(std::vector<ProgramLaunch>(kLaunchers, launch), outputs_.Path(), kBoundMs);
+    std::vector<ProgramRun> runs =
+        RunTogether(std::vector<ProgramLaunch>(kLaunchers, launch), outputs_.Path(), kBoundMs);
 
     for (size_t run = 0; run < runs.size(); ++run) {
         ASSERT_TRUE(runs[run].started) << "run " << run;
@@ -70,8 +75,8 @@ TEST_F(ConcurrentRuns, EveryLineWholeInLogAndOutput) {
         EXPECT_EQ(output.rest, "") << "run " << run;
         ASSERT_EQ(output.lines.size(), choices_.size()) << "run " << run << ":\n" << runs[run].output;
         for (size_t i = 0; i < choices_.size(); ++i) {
-            EXPECT_TRUE(EchoesOneOf(output.lines[i], choices_[i])) << "run " << run << " line " << i << ": "
-                                                                  << output.lines[i];
+            EXPECT_TRUE(EchoesOneOf(output.lines[i], choices_[i]))
+                << "run " << run << " line " << i << ": " << output.lines[i];
         }
     }
 

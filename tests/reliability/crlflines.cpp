@@ -1,6 +1,7 @@
 #include "tests/reliability/crlflines.h"
 
-CrLfLines SplitCrLf(const std::string& text) {
+CrLfLines SplitCrLf(const std::string& text)
+{
     CrLfLines split;
     size_t begin = 0;
     for (size_t end = text.find("\r\n"); end != std::string::npos; end = text.find("\r\n", begin)) {

@@ -21,7 +21,8 @@ std::string ListStartingMissing() { return std::string("[START]\r\n0=") + kMissi
 
 class Faults : public LauncherScenario {};
 
-TEST_F(Faults, LogPathTakenByDirectoryLosesOnlyTheLog) {
+TEST_F(Faults, LogPathTakenByDirectoryLosesOnlyTheLog)
+{
     folder_.MakeFolder("zStartup_LT.log");
     folder_.Write("Services.ini", ListStartingMissing());
     ProgramRun run = Run();
@@ -38,13 +39,14 @@ struct LogHolderCase {
     DWORD releaseAfterMs;  // INFINITE: held until the run has ended
     int entries;           // each starting a service that does not exist
     bool linesKept;
-    DWORD atMostExtraMs;   // over the same run with the log free
+    DWORD atMostExtraMs;  // over the same run with the log free
 };
 
 // A run waits at most 500 ms, in all, for a held log; the rest is the noise of two runs under
 // Wine on a loaded machine.
 const DWORD kOneWaitAtMostMs = 1500;
 
+// clang-format off
 const LogHolderCase kLogHolders[] = {
     {"ViewerSharingReadAndWriteLosesNothing", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, INFINITE, 1, true,
      1000},
@@ -52,9 +54,11 @@ const LogHolderCase kLogHolders[] = {
     {"ProgramSharingNothingForTheWholeRunCostsBoundedTime", GENERIC_READ, 0, INFINITE, 1, false, kOneWaitAtMostMs},
     {"ElevenEntriesSharingNothingForTheWholeRunCostOneWait", GENERIC_READ, 0, INFINITE, 11, false, kOneWaitAtMostMs},
 };
+// clang-format on
 
 // Keys 0 to : starting services that do not exist, and the lines they give.
-std::string ListStartingMissing(int entries, TraceLines& lines) {
+std::string ListStartingMissing(int entries, TraceLines& lines)
+{
     std::string list = "[START]\r\n";
     for (int i = 0; i < entries; ++i) {
         const std::string name = kMissing + std::to_string(i);
@@ -65,7 +69,8 @@ std::string ListStartingMissing(int entries, TraceLines& lines) {
 }
 
 // The same list run in a folder of its own, with nothing holding its log.
-DWORD FreeRunMs(const std::string& list) {
+DWORD FreeRunMs(const std::string& list)
+{
     TestFolder free;
     free.CopyFromBin("zStartup.exe", "zStartup.exe");
     free.Write("Services.ini", list);
@@ -77,7 +82,8 @@ DWORD FreeRunMs(const std::string& list) {
 
 class LogHeld : public LauncherScenario, public ::testing::WithParamInterface<LogHolderCase> {};
 
-TEST_P(LogHeld, KeepsLinesWhileReadersShareIt) {
+TEST_P(LogHeld, KeepsLinesWhileReadersShareIt)
+{
     const LogHolderCase& row = GetParam();
     const std::string before = "[zStartup] an earlier line\r\n";
     TraceLines serviceLines;
@@ -96,8 +102,10 @@ TEST_P(LogHeld, KeepsLinesWhileReadersShareIt) {
         });
     }
     ProgramRun run = Run();
-    if (release.joinable()) release.join();
-    else CloseHandle(held);
+    if (release.joinable())
+        release.join();
+    else
+        CloseHandle(held);
 
     EXPECT_EQ(run.exitCode, 0u);
     EXPECT_EQ(run.output, OutputText(Frame(serviceLines)));
@@ -108,13 +116,15 @@ TEST_P(LogHeld, KeepsLinesWhileReadersShareIt) {
 INSTANTIATE_TEST_SUITE_P(Faults, LogHeld, ::testing::ValuesIn(kLogHolders),
                          [](const ::testing::TestParamInfo<LogHolderCase>& info) { return info.param.name; });
 
-TEST_F(Faults, BatchPathTakenByDirectoryCountsAsMissing) {
+TEST_F(Faults, BatchPathTakenByDirectoryCountsAsMissing)
+{
     folder_.MakeFolder("zStartup.bat");
     ProgramRun run = Run();
     ExpectTrace(run, Frame({}));
 }
 
-TEST_F(Faults, StopRefusedIsErrorAndNextEntryRuns) {
+TEST_F(Faults, StopRefusedIsErrorAndNextEntryRuns)
+{
     RegisteredService refusing("--event=plain --refuse-stop");
     ASSERT_EQ(refusing.StartAndWaitRunning(), 0u);
     folder_.Write("Services.ini", "[STOP]\r\n0=" + refusing.Name() + "\r\n" + ListStartingMissing());
@@ -123,7 +133,8 @@ TEST_F(Faults, StopRefusedIsErrorAndNextEntryRuns) {
     EXPECT_EQ(refusing.State(), static_cast<DWORD>(SERVICE_RUNNING));
 }
 
-TEST_F(Faults, ServiceDyingWhileStopPendingIsErrorAfterTimeoutAndNextEntryRuns) {
+TEST_F(Faults, ServiceDyingWhileStopPendingIsErrorAfterTimeoutAndNextEntryRuns)
+{
     RegisteredService dying("--event=plain --die-on-stop");
     RegisteredService next;
     ASSERT_EQ(dying.StartAndWaitRunning(), 0u);

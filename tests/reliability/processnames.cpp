@@ -5,7 +5,8 @@
 
 #include <algorithm>
 
-std::vector<std::string> ProcessNames() {
+std::vector<std::string> ProcessNames()
+{
     std::vector<std::string> names;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE) return names;

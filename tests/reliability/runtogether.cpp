@@ -11,13 +11,15 @@ struct Child {
     std::string outputPath;
 };
 
-HANDLE CreateInheritableOutput(const std::string& path) {
+HANDLE CreateInheritableOutput(const std::string& path)
+{
     SECURITY_ATTRIBUTES inheritable = {sizeof inheritable, nullptr, TRUE};
     return CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &inheritable,
                        CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-bool StartSuspended(const ProgramLaunch& launch, Child* child) {
+bool StartSuspended(const ProgramLaunch& launch, Child* child)
+{
     child->output = CreateInheritableOutput(child->outputPath);
     if (child->output == INVALID_HANDLE_VALUE) return false;
     STARTUPINFOW startup = {};
@@ -28,12 +30,13 @@ bool StartSuspended(const ProgramLaunch& launch, Child* child) {
     startup.hStdError = child->output;
     std::wstring commandLine = L"\"" + Wide(launch.path) + L"\"";
     if (!launch.arguments.empty()) commandLine += L" " + Wide(launch.arguments);
-    return CreateProcessW(Wide(launch.path).c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED,
-                          nullptr, Wide(launch.directory).c_str(), &startup, &child->process) != FALSE;
+    return CreateProcessW(Wide(launch.path).c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
+                          Wide(launch.directory).c_str(), &startup, &child->process) != FALSE;
 }
 
 // Ends a child that is still running at the bound, then collects what it left.
-ProgramRun Collect(Child* child, bool started) {
+ProgramRun Collect(Child* child, bool started)
+{
     ProgramRun run;
     run.started = started;
     if (started) {
@@ -54,7 +57,8 @@ ProgramRun Collect(Child* child, bool started) {
 }  // namespace
 
 std::vector<ProgramRun> RunTogether(const std::vector<ProgramLaunch>& launches, const std::string& outputFolder,
-                                     DWORD boundMs) {
+                                    DWORD boundMs)
+{
     std::vector<Child> children(launches.size());
     std::vector<bool> started(launches.size());
     std::vector<HANDLE> running;

@@ -14,6 +14,6 @@
 // suspended and resumed together; at most MAXIMUM_WAIT_OBJECTS launches. The result has one
 // entry per launch, in order (elapsedMs is not measured per launch and stays 0).
 std::vector<ProgramRun> RunTogether(const std::vector<ProgramLaunch>& launches, const std::string& outputFolder,
-                                     DWORD boundMs);
+                                    DWORD boundMs);
 
 #endif

@@ -7,31 +7,35 @@ const char kSyntax[] = "=;[]\"' \t#\\%";
 
 }  // namespace
 
-size_t ServiceListGenerator::Below(size_t bound) {
+size_t ServiceListGenerator::Below(size_t bound)
+{
     return bound == 0 ? 0 : std::uniform_int_distribution<size_t>(0, bound - 1)(random_);
 }
 
-std::string ServiceListGenerator::RandomBytes(size_t maxLength) {
+std::string ServiceListGenerator::RandomBytes(size_t maxLength)
+{
     std::string bytes(Below(maxLength + 1), '\0');
     for (char& byte : bytes) byte = static_cast<char>(Below(256));
     return bytes;
 }
 
-std::string ServiceListGenerator::MissingName(size_t maxLength) {
+std::string ServiceListGenerator::MissingName(size_t maxLength)
+{
     std::string name = "zstNo";
-    for (size_t length = Below(maxLength + 1); name.size() < length;)
-        name += static_cast<char>('a' + Below(26));
+    for (size_t length = Below(maxLength + 1); name.size() < length;) name += static_cast<char>('a' + Below(26));
     return name;
 }
 
-std::string ServiceListGenerator::LineEnd() {
+std::string ServiceListGenerator::LineEnd()
+{
     const char* const ends[] = {"\r\n", "\n", "\r", "\r\r\n"};
     return ends[Below(4)];
 }
 
 // Lines and values far past every buffer of the run, a key line without "=", and a section
 // header that never closes.
-std::string ServiceListGenerator::LongLines() {
+std::string ServiceListGenerator::LongLines()
+{
     std::string text = "[STOP]" + LineEnd();
     text += "0=" + MissingName(70000) + LineEnd();
     text += std::string(Below(20000), '1') + LineEnd();
@@ -42,7 +46,8 @@ std::string ServiceListGenerator::LongLines() {
     return text;
 }
 
-std::string ServiceListGenerator::ManySections() {
+std::string ServiceListGenerator::ManySections()
+{
     std::string text;
     for (size_t i = 0, count = 1000 + Below(4000); i < count; ++i) {
         const char* section = kSections[Below(sizeof kSections / sizeof *kSections)];
@@ -53,7 +58,8 @@ std::string ServiceListGenerator::ManySections() {
 }
 
 // Keys and values made of the characters the profile syntax gives a meaning to.
-std::string ServiceListGenerator::SyntaxCharacters() {
+std::string ServiceListGenerator::SyntaxCharacters()
+{
     std::string text;
     for (size_t line = 0, count = 1 + Below(60); line < count; ++line) {
         if (Below(5) == 0) {
@@ -68,7 +74,8 @@ std::string ServiceListGenerator::SyntaxCharacters() {
     return text;
 }
 
-std::string ServiceListGenerator::HighBytes() {
+std::string ServiceListGenerator::HighBytes()
+{
     std::string text = Below(2) == 0 ? "[STOP]" : "[ST\xC3\x96P]";
     text += LineEnd();
     for (char key = '0', end = static_cast<char>('0' + Below(8)); key < end; ++key) {
@@ -82,7 +89,8 @@ std::string ServiceListGenerator::HighBytes() {
 
 // Entries under every key code, each in one section or both, so that the scan goes on as far
 // as the profile syntax lets it (a line starting with ';' is a comment).
-std::string ServiceListGenerator::ManyEntries() {
+std::string ServiceListGenerator::ManyEntries()
+{
     std::string stop = "[STOP]" + LineEnd();
     std::string start = "[START]" + LineEnd();
     for (unsigned code = '0'; code <= 0xFF; ++code) {
@@ -94,22 +102,38 @@ std::string ServiceListGenerator::ManyEntries() {
     return stop + start;
 }
 
-std::string ServiceListGenerator::Next() {
+std::string ServiceListGenerator::Next()
+{
     std::string text;
     switch (produced_++ % 6) {
-    case 0: text = RandomBytes(4096); break;
-    case 1: text = LongLines(); break;
-    case 2: text = ManySections(); break;
-    case 3: text = SyntaxCharacters(); break;
-    case 4: text = HighBytes(); break;
-    default: text = ManyEntries(); break;
+    case 0:
+        text = RandomBytes(4096);
+        break;
+    case 1:
+        text = LongLines();
+        break;
+    case 2:
+        text = ManySections();
+        break;
+    case 3:
+        text = SyntaxCharacters();
+        break;
+    case 4:
+        text = HighBytes();
+        break;
+    default:
+        text = ManyEntries();
+        break;
     }
     switch (Below(4)) {
-    case 0: text = "\xEF\xBB\xBF" + text; break;
+    case 0:
+        text = "\xEF\xBB\xBF" + text;
+        break;
     case 1:
         while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
         break;
-    default: break;
+    default:
+        break;
     }
     return text;
 }

@@ -22,7 +22,8 @@ const int kServices = 3;
 
 class Soak : public LauncherScenario {
 protected:
-    void SetUp() override {
+    void SetUp() override
+    {
         std::string stop = "[STOP]\r\n";
         std::string start = "[START]\r\n";
         TraceLines stopLines, startLines;
@@ -44,7 +45,8 @@ protected:
     TraceLines serviceLines_;
 };
 
-TEST_F(Soak, EveryRunRestartsEveryServiceAndLeavesNothingBehind) {
+TEST_F(Soak, EveryRunRestartsEveryServiceAndLeavesNothingBehind)
+{
     const TraceLines lines = Frame(serviceLines_);
     const std::vector<std::string> processesBefore = ProcessNames();
     ASSERT_FALSE(processesBefore.empty());

@@ -17,6 +17,7 @@ struct NameCase {
     bool same;
 };
 
+// clang-format off
 const NameCase kCases[] = {
     {"AsciiLettersFoldCase", "ShowPlayer", "SHOWPLAYER", 1252, true},
     {"TurkishFileIsFILE", "file", "FILE", 1254, true},
@@ -33,16 +34,18 @@ const NameCase kCases[] = {
     {"LigatureIsNotItsLetters", "\xC6", "AE", 1252, false},
     {"LongerNameDiffers", "Spooler", "Spooler2", 1252, false},
 };
+// clang-format on
 
 class ServiceNameComparison : public ::testing::TestWithParam<NameCase> {};
 
-TEST_P(ServiceNameComparison, FollowsTheServiceManagersRule) {
+TEST_P(ServiceNameComparison, FollowsTheServiceManagersRule)
+{
     const NameCase& row = GetParam();
     EXPECT_EQ(SameServiceName(row.a, row.b, row.codePage), row.same);
     EXPECT_EQ(SameServiceName(row.b, row.a, row.codePage), row.same);
     const int forth = CompareServiceNames(row.a, row.b, row.codePage);
     const int back = CompareServiceNames(row.b, row.a, row.codePage);
-    EXPECT_EQ(forth < 0, back > 0) << "an order, as a map's key needs";
+    EXPECT_EQ(forth<0, back> 0) << "an order, as a map's key needs";
 }
 
 INSTANTIATE_TEST_SUITE_P(RunRules, ServiceNameComparison, ::testing::ValuesIn(kCases),

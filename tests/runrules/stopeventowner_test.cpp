@@ -23,6 +23,7 @@ struct OwnerCase {
 const char kLauncher[] = "S-1-5-21-1-2-3-1000";
 const char kOtherUser[] = "S-1-5-21-1-2-3-1001";
 
+// clang-format off
 const OwnerCase kCases[] = {
     {"LocalSystem", "S-1-5-18", nullptr, kLauncher, true},
     {"Administrators", "S-1-5-32-544", nullptr, kLauncher, true},
@@ -43,11 +44,13 @@ const OwnerCase kCases[] = {
     {"EightyUnderAnotherAuthority", "S-1-3-80-1", nullptr, kLauncher, false},
     {"NoOwnerRead", nullptr, nullptr, kLauncher, false},
 };
+// clang-format on
 
 // A SID from its string form, freed with the object.
 class Sid {
 public:
-    explicit Sid(const char* text) {
+    explicit Sid(const char* text)
+    {
         if (text != nullptr) {
             EXPECT_TRUE(ConvertStringSidToSidA(text, &sid_)) << text;
         }
@@ -63,7 +66,8 @@ private:
 
 class StopEventOwner : public ::testing::TestWithParam<OwnerCase> {};
 
-TEST_P(StopEventOwner, OnlyAnAccountTheServiceRunsAsMayAnnounceItsStop) {
+TEST_P(StopEventOwner, OnlyAnAccountTheServiceRunsAsMayAnnounceItsStop)
+{
     const OwnerCase& row = GetParam();
     Sid owner(row.owner), configured(row.configured), launcher(row.launcher);
     EXPECT_EQ(OwnerMayAnnounceStop(owner.get(), configured.get(), launcher.get()), row.mayAnnounce);

@@ -22,18 +22,21 @@ const char kWaitAndReadOwner[] = "(A;;0x00120000;;;AU)";
 const char kWaitOnly[] = "(A;;0x00100000;;;AU)";
 
 // LocalSystem where the service's own account cannot be read.
-std::string OwnAccountSid() {
+std::string OwnAccountSid()
+{
     const std::string sid = OwnUserSid();
     return sid.empty() ? "SY" : sid;
 }
 
-std::string Sddl(StopEventRights rights) {
+std::string Sddl(StopEventRights rights)
+{
     if (rights == StopEventRights::SynchronizeOnly) return std::string(kOwnerAndSystem) + kWaitOnly;
     if (rights == StopEventRights::Nobody) return kOwnerAndSystem;
     return std::string(kOwnerAndSystem) + "(A;;0x001F0003;;;" + OwnAccountSid() + ")" + kWaitAndReadOwner;
 }
 
-HANDLE CreateWithRights(const char* name, StopEventRights rights) {
+HANDLE CreateWithRights(const char* name, StopEventRights rights)
+{
     if (rights == StopEventRights::NoDescriptor) return CreateEventA(nullptr, TRUE, FALSE, name);
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, FALSE};
     if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(Sddl(rights).c_str(), SDDL_REVISION_1,
@@ -49,11 +52,12 @@ HANDLE CreateWithRights(const char* name, StopEventRights rights) {
 
 }  // namespace
 
-HANDLE CreateStopEvent(const char* serviceName, StopEventKind kind, StopEventRights rights, bool keepExisting) {
+HANDLE CreateStopEvent(const char* serviceName, StopEventKind kind, StopEventRights rights, bool keepExisting)
+{
     if (kind == StopEventKind::None) return nullptr;
     char name[300];
-    int length = snprintf(name, sizeof name, "%s%s.Event",
-                          kind == StopEventKind::Global ? "Global\\" : "", serviceName);
+    int length =
+        snprintf(name, sizeof name, "%s%s.Event", kind == StopEventKind::Global ? "Global\\" : "", serviceName);
     if (length < 0 || length >= static_cast<int>(sizeof name)) return nullptr;
     if (kind == StopEventKind::Mutex) return CreateMutexA(nullptr, FALSE, name);
 

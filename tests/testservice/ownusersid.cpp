@@ -3,7 +3,8 @@
 #include <windows.h>
 #include <sddl.h>
 
-std::string OwnUserSid() {
+std::string OwnUserSid()
+{
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return std::string();
     union {

@@ -6,13 +6,15 @@
 namespace {
 
 // The text after prefix when arg starts with it, else null.
-const char* ValueOf(const char* arg, const char* prefix) {
+const char* ValueOf(const char* arg, const char* prefix)
+{
     size_t length = strlen(prefix);
     return strncmp(arg, prefix, length) == 0 ? arg + length : nullptr;
 }
 
 // Milliseconds or "never" (INFINITE); false for anything else.
-bool ParseDelay(const char* text, DWORD* delayMs) {
+bool ParseDelay(const char* text, DWORD* delayMs)
+{
     if (strcmp(text, "never") == 0) {
         *delayMs = INFINITE;
         return true;
@@ -24,22 +26,32 @@ bool ParseDelay(const char* text, DWORD* delayMs) {
     return true;
 }
 
-bool ParseEvent(const char* text, StopEventKind* kind) {
-    if (strcmp(text, "plain") == 0) *kind = StopEventKind::Plain;
-    else if (strcmp(text, "global") == 0) *kind = StopEventKind::Global;
-    else if (strcmp(text, "mutex") == 0) *kind = StopEventKind::Mutex;
-    else return false;
+bool ParseEvent(const char* text, StopEventKind* kind)
+{
+    if (strcmp(text, "plain") == 0)
+        *kind = StopEventKind::Plain;
+    else if (strcmp(text, "global") == 0)
+        *kind = StopEventKind::Global;
+    else if (strcmp(text, "mutex") == 0)
+        *kind = StopEventKind::Mutex;
+    else
+        return false;
     return true;
 }
 
-bool ParseRights(const char* text, StopEventRights* rights) {
-    if (strcmp(text, "synchronize") == 0) *rights = StopEventRights::SynchronizeOnly;
-    else if (strcmp(text, "none") == 0) *rights = StopEventRights::Nobody;
-    else return false;
+bool ParseRights(const char* text, StopEventRights* rights)
+{
+    if (strcmp(text, "synchronize") == 0)
+        *rights = StopEventRights::SynchronizeOnly;
+    else if (strcmp(text, "none") == 0)
+        *rights = StopEventRights::Nobody;
+    else
+        return false;
     return true;
 }
 
-bool ParseOne(const char* arg, ServiceOptions* options) {
+bool ParseOne(const char* arg, ServiceOptions* options)
+{
     if (const char* value = ValueOf(arg, "--start-delay=")) return ParseDelay(value, &options->startDelayMs);
     if (const char* value = ValueOf(arg, "--signal-after=")) return ParseDelay(value, &options->signalAfterMs);
     if (const char* value = ValueOf(arg, "--stopped-after=")) return ParseDelay(value, &options->stoppedAfterMs);
@@ -58,7 +70,8 @@ bool ParseOne(const char* arg, ServiceOptions* options) {
 
 }  // namespace
 
-bool ParseServiceOptions(int argc, char** argv, ServiceOptions* options) {
+bool ParseServiceOptions(int argc, char** argv, ServiceOptions* options)
+{
     for (int i = 1; i < argc; ++i) {
         if (!ParseOne(argv[i], options)) return false;
     }

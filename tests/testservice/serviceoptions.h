@@ -41,7 +41,7 @@ struct ServiceOptions {
     StopEventKind event = StopEventKind::None;
     StopEventRights eventRights = StopEventRights::Guide;
     bool keepExistingEvent = false;
-    DWORD signalAfterMs = 0;  // INFINITE: never signals
+    DWORD signalAfterMs = 0;   // INFINITE: never signals
     DWORD stoppedAfterMs = 0;  // INFINITE: never reports STOPPED
     bool refuseStop = false;
     bool dieOnStop = false;

@@ -29,13 +29,13 @@ const DWORD kDieDelayMs = 300;
 // Windows lets the process end by itself.
 const DWORD kAnswerGraceMs = 100;
 
-void Report(DWORD state, DWORD waitHintMs = 0, DWORD exitCode = NO_ERROR) {
+void Report(DWORD state, DWORD waitHintMs = 0, DWORD exitCode = NO_ERROR)
+{
     bool pending = state == SERVICE_START_PENDING || state == SERVICE_STOP_PENDING;
     SERVICE_STATUS status = {};
     status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
     status.dwCurrentState = state;
-    status.dwControlsAccepted =
-        state == SERVICE_RUNNING && !g_options.refuseStop ? SERVICE_ACCEPT_STOP : 0;
+    status.dwControlsAccepted = state == SERVICE_RUNNING && !g_options.refuseStop ? SERVICE_ACCEPT_STOP : 0;
     status.dwWin32ExitCode = exitCode;
     status.dwServiceSpecificExitCode = exitCode == ERROR_SERVICE_SPECIFIC_ERROR ? 1 : 0;
     status.dwCheckPoint = pending ? static_cast<DWORD>(InterlockedIncrement(&g_checkPoint)) : 0;
@@ -44,7 +44,8 @@ void Report(DWORD state, DWORD waitHintMs = 0, DWORD exitCode = NO_ERROR) {
 }
 
 // Stays START_PENDING for the chosen delay, reporting progress; never returns for "never".
-void StartSlowly() {
+void StartSlowly()
+{
     if (g_options.startDelayMs == INFINITE) {
         // Reported first, as a stuck service would: silence would keep the manager's start
         // request waiting for its own timeout instead.
@@ -58,7 +59,8 @@ void StartSlowly() {
     }
 }
 
-DWORD WINAPI Handler(DWORD control, DWORD, void*, void*) {
+DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
+{
     switch (control) {
     case SERVICE_CONTROL_STOP:
         if (g_options.refuseStop) return ERROR_CALL_NOT_IMPLEMENTED;
@@ -72,15 +74,15 @@ DWORD WINAPI Handler(DWORD control, DWORD, void*, void*) {
     }
 }
 
-void WINAPI ServiceMain(DWORD, char** argv) {
+void WINAPI ServiceMain(DWORD, char** argv)
+{
     g_statusHandle = RegisterServiceCtrlHandlerExA(argv[0], Handler, nullptr);
     if (g_statusHandle == nullptr) return;
     if (g_options.exitAtStart) {
         Report(SERVICE_STOPPED, 0, ERROR_SERVICE_SPECIFIC_ERROR);
         return;
     }
-    HANDLE stopEvent =
-        CreateStopEvent(argv[0], g_options.event, g_options.eventRights, g_options.keepExistingEvent);
+    HANDLE stopEvent = CreateStopEvent(argv[0], g_options.event, g_options.eventRights, g_options.keepExistingEvent);
     StartSlowly();
     Report(SERVICE_RUNNING);
 
@@ -100,7 +102,8 @@ void WINAPI ServiceMain(DWORD, char** argv) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     if (!ParseServiceOptions(argc, argv, &g_options)) return 2;
     g_stopRequested = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     // An own-process service may leave its name in the table empty.
