@@ -1,6 +1,6 @@
 // zStartupCheck --last-run end to end under Wine: real launcher runs (clean, failing, cut off)
-// and what the checker makes of their log. The last run's lines must be exactly what that run
-// printed, and no finding may come from an earlier run.
+// and what the checker makes of their log, read from --json. The last run's lines must be exactly
+// what that run printed, and no finding may come from an earlier run.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -11,6 +11,9 @@
 
 namespace {
 
+// What else holds while the launcher runs.
+enum class During { kNothingElse, kNoBatchFile, kListHeld };
+
 struct LastRunCase {
     const char* name;
     std::string list;            // {A}: the test service; "": no list
@@ -20,8 +23,9 @@ struct LastRunCase {
     bool cutOff;             // then one more, ended while it waits
     bool logFromBeforeBoot;  // the log's last write moved to 2001 afterwards
     DWORD exitStatus;
-    std::vector<std::string> findings;  // beginnings of the errors and warnings (and notes), each exactly once
-    std::string logBefore;              // the log's bytes before the runs
+    Findings findings;      // exactly these; {A}: the service, {LOG}: the log's path
+    std::string logBefore;  // the log's bytes before the runs
+    During during;
 };
 
 const char kMissing[] = "zstNoSuchLastRun";
@@ -33,23 +37,46 @@ const std::string kCutByPowerLoss = std::string("[zStartup] started\r\n[zStartup
 
 // clang-format off
 const LastRunCase kCases[] = {
-    {"CleanRunIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0, {}, ""},
+    {"CleanRunIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0, {}, "", During::kNothingElse},
     {"FailedStartNamedOnceAfterEarlierFailures", std::string("[START]\r\n0=") + kMissing + "\r\n", "", false, 3,
-     false, false, 2, {std::string("error: last run: \"[zStartup] Error starting service ") + kMissing + "\""}, ""},
+     false, false, 2, {{"error", "last-run.error", kMissing}}, "", During::kNothingElse},
     {"CutOffRunDidNotFinish", "[STOP]\r\n0={A}\r\n", "--event=global --signal-after=never", true, 0, true, false, 2,
-     {"error: last run: no \"[zStartup] stopped\" after its start"}, ""},
-    {"NoLogMeansNoRun", "", "", false, 0, false, false, 2, {"error: no log "}, ""},
-    {"LogFromBeforeBootIsWarned", "[START]\r\n0={A}\r\n", "", false, 1, false, true, 1, {"warning: log "}, ""},
+     {{"error", "last-run.unfinished", "{LOG}"}}, "", During::kNothingElse},
+    {"NoLogMeansNoRun", "", "", false, 0, false, false, 2, {{"error", "last-run.no-run", "{LOG}"}}, "",
+     During::kNothingElse},
+    {"LogFromBeforeBootIsWarned", "[START]\r\n0={A}\r\n", "", false, 1, false, true, 1,
+     {{"warning", "last-run.not-since-boot", "{LOG}"}}, "", During::kNothingElse},
     {"CleanRunAfterPowerCutIsZero", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 0,
-     {"note: last run: it began right after a line the run before it never finished, \"[zStartup] BAT fi"
-      "\\u0000\\u0000\\u0000\\u0000\\u0000\\u0000\""},
-     kCutByPowerLoss},
+     {{"note", "last-run.cut-line", "{LOG}"}}, kCutByPowerLoss, During::kNothingElse},
     {"ServiceNamedLikeTheStartIsNoStart", "[STOP]\r\n0=[zStartup] started\r\n", "", false, 1, false, false, 2,
-     {"error: last run: \"[zStartup] Error stopping service [zStartup] started\""}, ""},
+     {{"error", "last-run.error", "[zStartup] started"}}, "", During::kNothingElse},
+    {"Utf8MarkOnTheListIsAWarning", "\xEF\xBB\xBF[START]\r\n0={A}\r\n", "", false, 1, false, false, 1,
+     {{"warning", "last-run.warning", "service list"}}, "", During::kNothingElse},
+    {"MissingBatchFileIsAWarning", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 1,
+     {{"warning", "last-run.batch-not-found", "batch file"}}, "", During::kNoBatchFile},
+    {"ListHeldWithoutSharingIsAnError", "[START]\r\n0={A}\r\n", "", false, 1, false, false, 2,
+     {{"error", "last-run.error", "service list"}}, "", During::kListHeld},
 };
 // clang-format on
 
-class LastRun : public LauncherScenario, public ::testing::WithParamInterface<LastRunCase> {
+// A launcher in a fresh folder, checked with --last-run.
+class LastRunText : public LauncherScenario {
+protected:
+    CheckerReport CheckLastRun() const
+    {
+        return CheckJson("--last-run \"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    }
+
+    void ExpectExactly(const CheckerReport& report, Findings expected) const
+    {
+        for (ReportedFinding& finding : expected) {
+            if (finding.subject == "{LOG}") finding.subject = folder_.PathOf("zStartup_LT.log");
+        }
+        EXPECT_EQ(report.findings, Sorted(expected)) << report.output;
+    }
+};
+
+class LastRun : public LastRunText, public ::testing::WithParamInterface<LastRunCase> {
 protected:
     // Starts the launcher without waiting for it, and ends it once it has logged its start.
     void RunCutOff()
@@ -90,11 +117,17 @@ TEST_P(LastRun, ReportsTheLastRunOnly)
     std::string list = row.list;
     for (size_t at; (at = list.find("{A}")) != std::string::npos;) list.replace(at, 3, service.Name());
     if (!list.empty()) folder_.Write("Services.ini", list);
-    folder_.Write("zStartup.bat", "@echo off\r\n");
+    if (row.during != During::kNoBatchFile) folder_.Write("zStartup.bat", "@echo off\r\n");
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     if (!row.logBefore.empty()) folder_.Write("zStartup_LT.log", row.logBefore);
+    HANDLE held = INVALID_HANDLE_VALUE;
+    if (row.during == During::kListHeld) {
+        held = CreateFileA(folder_.PathOf("Services.ini").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    }
     ProgramRun last;
     for (int i = 0; i < row.runs; ++i) last = Run();
+    if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
     if (row.cutOff) {
         ASSERT_NO_FATAL_FAILURE(RunCutOff());
     }
@@ -102,48 +135,99 @@ TEST_P(LastRun, ReportsTheLastRunOnly)
         ASSERT_NO_FATAL_FAILURE(MoveLogToBeforeBoot());
     }
 
-    const ProgramRun check = RunChecker("--last-run \"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
-    ASSERT_TRUE(check.finished);
-    EXPECT_EQ(check.exitCode, row.exitStatus) << check.output;
-
-    std::vector<std::string> lines, findings;
-    for (const std::string& line : Lines(check.output)) (IsFinding(line) ? findings : lines).push_back(line);
+    const CheckerReport report = CheckLastRun();
+    EXPECT_EQ(report.exitCode, row.exitStatus) << report.output;
     if (row.runs > 0 && !row.cutOff) {
         std::vector<std::string> printed;
         for (const std::string& line : Lines(last.output)) printed.push_back(line.substr(sizeof "[LLT] " - 1));
-        EXPECT_EQ(lines, printed);
+        EXPECT_EQ(report.lines, printed);
     }
-    for (const std::string& prefix : row.findings) {
-        int count = 0;
-        for (const std::string& line : findings) count += StartsWith(line, prefix) ? 1 : 0;
-        EXPECT_EQ(count, 1) << prefix << "\n" << check.output;
-    }
-    for (const std::string& line : findings) {
-        bool known = StartsWith(line, "note: ");
-        for (const std::string& prefix : row.findings) known = known || StartsWith(line, prefix);
-        EXPECT_TRUE(known) << "unexpected: " << line;
-    }
+    ExpectExactly(report, row.findings);
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, LastRun, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<LastRunCase>& info) { return info.param.name; });
 
-// The line the launcher writes when a held log kept some of its lines out: a warning with a
-// code of its own, so that a fleet tool can tell it from a warning about the list.
-class LastRunLog : public LauncherScenario {};
-
-TEST_F(LastRunLog, LostLinesAreAWarningOfTheirOwn)
+// The cut line's NUL bytes reach the text escaped, never as control bytes.
+TEST_F(LastRunText, CutLineIsShownEscaped)
 {
-    const std::string warning = "[zStartup] Warning: 3 lines could not be written to the log";
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
-    folder_.Write("zStartup_LT.log", "[zStartup] started\r\n" + warning + "\r\n[zStartup] stopped\r\n");
-    const std::string launcher = "\"" + folder_.PathOf("zStartup.exe") + "\"";
+    folder_.Write("zStartup_LT.log", kCutByPowerLoss + "[zStartup] started\r\n[zStartup] stopped\r\n");
+    const ProgramRun run = RunChecker("--last-run \"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    EXPECT_NE(run.output.find("\"[zStartup] BAT fi\\u0000\\u0000\\u0000\\u0000\\u0000\\u0000\""), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find('\0'), std::string::npos) << run.output;
+}
 
-    const ProgramRun text = RunChecker("--last-run " + launcher, folder_.Path());
-    EXPECT_EQ(text.exitCode, 1u) << text.output;
-    EXPECT_NE(text.output.find("warning: last run: \"" + warning + "\""), std::string::npos) << text.output;
-    const ProgramRun json = RunChecker("--last-run --json " + launcher, folder_.Path());
-    EXPECT_NE(json.output.find("\"code\": \"last-run.lines-lost\""), std::string::npos) << json.output;
+// The English text, whole, of a failed run.
+TEST_F(LastRunText, IsTheGoldenText)
+{
+    folder_.Write("Services.ini", std::string("[START]\r\n0=") + kMissing + "\r\n");
+    folder_.Write("zStartup.bat", "@echo off\r\n");
+    Run();
+    const ProgramRun run = RunChecker("--last-run \"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    EXPECT_EQ(Lines(run.output),
+              GoldenLines("checker-lastrun.golden.txt",
+                          {{"{FOLDER}", folder_.Path()}, {"{SHELL RESULT}", std::to_string(kShellResultUnderWine)}}));
+}
+
+// Logs as the launcher writes them, of runs that Wine cannot make happen on cue, each read for
+// the finding its lines call for.
+struct WrittenLogCase {
+    const char* name;
+    std::string log;  // {FOLDER}: the launcher's
+    DWORD exitStatus;
+    Findings findings;
+};
+
+// clang-format off
+const WrittenLogCase kWrittenLogs[] = {
+    // A held log kept some lines out: a warning with a code of its own, so that a fleet tool can
+    // tell it from a warning about the list.
+    {"LostLinesAreAWarningOfTheirOwn",
+     "[zStartup] started\r\n[zStartup] Warning: 3 lines could not be written to the log\r\n[zStartup] stopped\r\n",
+     1, {{"warning", "last-run.lines-lost", "log"}}},
+    // ShellExecuteEx's value for an extension with no association: 31 (SE_ERR_NOASSOC).
+    {"BatchTheShellCouldNotOpenIsAnError",
+     "[zStartup] started\r\n[zStartup] BAT file is '{FOLDER}\\zStartup.bat', DIR is '{FOLDER}'\r\n"
+     "[zStartup] '{FOLDER}\\zStartup.bat' started with result: 31\r\n[zStartup] stopped\r\n",
+     2, {{"error", "last-run.batch-failed", "batch file"}}},
+    // A second run started while the first still waited for a service.
+    {"RunStartedWhileAnotherWentOnIsNoted",
+     "[zStartup] started\r\n[zStartup] started\r\n[zStartup] stopped\r\n[zStartup] stopped\r\n", 0,
+     {{"note", "last-run.overlapped", "{LOG}"}}},
+};
+// clang-format on
+
+class LastRunLog : public LastRunText, public ::testing::WithParamInterface<WrittenLogCase> {};
+
+TEST_P(LastRunLog, ReportsWhatItsLinesCallFor)
+{
+    const WrittenLogCase& row = GetParam();
+    std::string log = row.log;
+    for (size_t at; (at = log.find("{FOLDER}")) != std::string::npos;) log.replace(at, 8, folder_.Path());
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("zStartup_LT.log", log);
+    const CheckerReport report = CheckLastRun();
+    EXPECT_EQ(report.exitCode, row.exitStatus) << report.output;
+    ExpectExactly(report, row.findings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, LastRunLog, ::testing::ValuesIn(kWrittenLogs),
+                         [](const ::testing::TestParamInfo<WrittenLogCase>& info) { return info.param.name; });
+
+// A log held by a program that shares nothing cannot be read; no run is made up for it.
+TEST_F(LastRunText, LogHeldWithoutSharingIsUnreadable)
+{
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("zStartup_LT.log", "[zStartup] started\r\n[zStartup] stopped\r\n");
+    HANDLE held =
+        CreateFileA(folder_.PathOf("zStartup_LT.log").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const CheckerReport report = CheckLastRun();
+    CloseHandle(held);
+    EXPECT_EQ(report.exitCode, 2u) << report.output;
+    ExpectExactly(report, {{"error", "last-run.log-unreadable", "{LOG}"}});
 }
 
 }  // namespace

@@ -22,8 +22,8 @@ cp "$BIN/zStartup.exe" "$root/above/Show/"
 ln -s "$root/real" "$root/link"
 ln -s "$root/above" "$root/up"
 
-# check CASE LAUNCHER LINK TARGET: the checker's JSON must have link.found for LINK and
-# folder.untrusted-writer for TARGET, and exit 2.
+# check CASE LAUNCHER LINK TARGET: the checker's JSON must have the note link.found for LINK and
+# the error folder.untrusted-writer for TARGET, and exit 2.
 check() {
   local case=$1 launcher=$2 link=$3 target=$4 status=0
   "$WINE_RUN" "$WINE_PREFIX" "$BIN/zStartupCheck.exe" --json "$launcher" >"$WORK_DIR/$case.out" 2>/dev/null ||
@@ -32,9 +32,9 @@ check() {
   python3 - "$WORK_DIR/$case.out" "$link" "$target" <<'PYTHON' || fail "$case: $(cat "$WORK_DIR/$case.out")"
 import json, sys
 report = json.load(open(sys.argv[1], encoding="utf-8"))
-found = {(f["code"], f["subject"].lower()) for f in report["findings"]}
-sys.exit(0 if ("link.found", sys.argv[2].lower()) in found and
-         ("folder.untrusted-writer", sys.argv[3].lower()) in found else 1)
+found = {(f["severity"], f["code"], f["subject"].lower()) for f in report["findings"]}
+sys.exit(0 if ("note", "link.found", sys.argv[2].lower()) in found and
+         ("error", "folder.untrusted-writer", sys.argv[3].lower()) in found else 1)
 PYTHON
 }
 

@@ -1,12 +1,15 @@
 // zStartupCheck end to end under Wine: one folder per case with a real launcher, list, batch
-// file and test services, checking the plan, the findings and the exit status. Under Wine every
-// folder belongs to, and may be changed by, the user's own account, so each case also expects
-// the folder finding that exists to catch exactly that.
+// file and test services, checking the plan, the findings (severity, code and subject, from
+// --json) and the exit status. Under Wine every folder belongs to, and may be changed by, the
+// user's own account, so each case also expects the folder finding that exists to catch exactly
+// that.
 #include <windows.h>
+#include <sddl.h>
 
 #include <gtest/gtest.h>
 
 #include <map>
+#include <stdexcept>
 
 #include "tests/checker/checkeroutput.h"
 #include "tests/harness/eventsquatter.h"
@@ -33,7 +36,7 @@ ServiceSetup Stopping() { return {true, "--stopped-after=never", SERVICE_STOP_PE
 const char kBigEndian[] = "{UTF-16BE}";
 
 // Texts may name {A} and {B} (the services), {AU} (A's name in upper case), {D} (A's display
-// name) and {LIST} (the list).
+// name), {LIST}, {BATCH}, {LOG} and {LAUNCHER} (the paths) and {FOLDER}.
 struct CheckCase {
     const char* name;
     std::string list;  // "": no list
@@ -41,12 +44,18 @@ struct CheckCase {
     bool bDependsOnA;
     bool batch;
     std::vector<std::string> plan;
-    std::vector<std::string> findings;  // beginnings of lines that must appear
+    Findings findings;  // besides WineFindings: exactly these
 };
 
-const char kFolderFinding[] = "error: folder ";
-// Wine's Task Scheduler lists no task, registered or not: nothing is known to start the launcher.
-const char kNoTaskFinding[] = "warning: no scheduled task runs ";
+// What every plan of a launcher in a fresh folder under Wine reports: the folder may be
+// changed by the user's own account, and where the log goes. (And, unless --task gives a
+// definition, that no task runs it: Wine's Task Scheduler lists none.)
+Findings WineFindings()
+{
+    Findings findings = {{"error", "folder.untrusted-writer", "{FOLDER}"}, {"note", "log.path", "{LOG}"}};
+    if (Built32BitOn64BitWindows()) findings.push_back({"note", "platform.32-bit-on-64-bit", "{LAUNCHER}"});
+    return findings;
+}
 
 // A value past the 256 characters of a service name, and the part the plan shows.
 const std::string kLongValue(300, 'z');
@@ -54,90 +63,89 @@ const std::string kLongValueCut(256, 'z');
 
 // clang-format off
 const CheckCase kCases[] = {
-    {"NoList", "", {}, {}, false, true, {"then: open "}, {"note: no service list {LIST}: nothing"}},
+    {"NoList", "", {}, {}, false, true, {"then: open {BATCH}"}, {{"note", "list.absent", "{LIST}"}}},
     {"RestartWithStopEventHasNoServiceFinding", "[STOP]\r\n0={A}\r\n[START]\r\n0={A}\r\n",
-     Running("--event=plain"), {}, false, true, {"entry 0: stop {A}, then start {A}", "then: open "}, {}},
+     Running("--event=plain"), {}, false, true, {"entry 0: stop {A}, then start {A}", "then: open {BATCH}"}, {}},
     {"GapInKeys", "[START]\r\n0={A}\r\n2={B}\r\n", Stopped(), Stopped(), false, true,
-     {"entry 0: start {A}", "then: open "},
-     {"error: service list {LIST}, [START] key 2 is never read: reading stops at key 1,"}},
-    {"DisplayName", "[START]\r\n0={D}\r\n", Stopped(), {}, false, true, {"entry 0: start {D}", "then: open "},
-     {"error: [START] key 0: \"{D}\" is the display name of service {A}; "}},
+     {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "list.key-gap", "[START] key 2"}}},
+    {"DisplayName", "[START]\r\n0={D}\r\n", Stopped(), {}, false, true, {"entry 0: start {D}", "then: open {BATCH}"},
+     {{"error", "service.display-name", "{D}"}}},
     {"UnknownService", "[STOP]\r\n0=zstNoSuchChecked\r\n", {}, {}, false, true,
-     {"entry 0: stop zstNoSuchChecked", "then: open "},
-     {"error: [STOP] key 0: no service zstNoSuchChecked is installed;"}},
-    {"DisabledService", "[START]\r\n0={A}\r\n", Disabled(), {}, false, true, {"entry 0: start {A}", "then: open "},
-     {"error: [START] key 0: service {A} is disabled,"}},
+     {"entry 0: stop zstNoSuchChecked", "then: open {BATCH}"},
+     {{"error", "service.not-installed", "zstNoSuchChecked"}}},
+    {"DisabledService", "[START]\r\n0={A}\r\n", Disabled(), {}, false, true,
+     {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "service.disabled", "{A}"}}},
     {"RunningServiceStartedAgain", "[START]\r\n0={A}\r\n", Running(), {}, false, true,
-     {"entry 0: start {A}", "then: open "}, {"error: [START] key 0: service {A} will already be running"}},
-    {"StoppedServiceStopped", "[STOP]\r\n0={A}\r\n", Stopped(), {}, false, true, {"entry 0: stop {A}", "then: open "},
-     {"error: [STOP] key 0: service {A} will not be running"}},
+     {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "service.already-running", "{A}"}}},
+    {"StoppedServiceStopped", "[STOP]\r\n0={A}\r\n", Stopped(), {}, false, true,
+     {"entry 0: stop {A}", "then: open {BATCH}"}, {{"error", "service.not-running", "{A}"}}},
+    // Its stop event is made only once it runs, so whether it will have one cannot be told.
     {"ServiceStartedByAnEarlierEntryMayBeStopped", "[START]\r\n0={A}\r\n[STOP]\r\n1={A}\r\n", Stopped(), {}, false,
-     true, {"entry 0: start {A}", "entry 1: stop {A}", "then: open "}, {}},
+     true, {"entry 0: start {A}", "entry 1: stop {A}", "then: open {BATCH}"}, {}},
     {"DependentsRunning", "[STOP]\r\n0={A}\r\n", Running("--event=plain"), Running(), true, true,
-     {"entry 0: stop {A}", "then: open "},
-     {"error: [STOP] key 0: service {A} has dependents that are not stopped ({B}),"}},
+     {"entry 0: stop {A}", "then: open {BATCH}"}, {{"error", "service.dependents-running", "{A}"}}},
     {"DependentStillStopping", "[STOP]\r\n0={A}\r\n", Running("--event=plain"), Stopping(), true, true,
-     {"entry 0: stop {A}", "then: open "},
-     {"error: [STOP] key 0: service {A} has dependents that are not stopped ({B} (stopping)),"}},
+     {"entry 0: stop {A}", "then: open {BATCH}"}, {{"error", "service.dependents-running", "{A}"}}},
     {"StartingServiceStopped", "[STOP]\r\n0={A}\r\n", Starting(), {}, false, true,
-     {"entry 0: stop {A}", "then: open "}, {"error: [STOP] key 0: service {A} is still starting"}},
+     {"entry 0: stop {A}", "then: open {BATCH}"}, {{"error", "service.start-pending", "{A}"}}},
     {"StopEventUnderRegisteredSpelling", "[STOP]\r\n0={AU}\r\n", Running("--event=mutex"), {}, false, true,
-     {"entry 0: stop {AU}", "then: open "},
-     {"note: [STOP] key 0: service {AU} has its stop event {A}.Event, but this account may not wait on it"}},
+     {"entry 0: stop {AU}", "then: open {BATCH}"}, {{"note", "service.stop-event-not-waitable", "{AU}"}}},
     {"RepeatedSectionAndKey", "[STOP]\r\n0={A}\r\n0=zstSecond\r\n[START]\r\n0={B}\r\n[STOP]\r\n1={B}\r\n",
-     Running(), Stopped(), false, true, {"entry 0: stop {A}, then start {B}", "then: open "},
-     {"error: service list {LIST}, [STOP] key 0 on line 3 repeats the key of line 2: the profile reader reads only "
-      "the first value ({A}), so zstSecond is never read",
-      "error: service list {LIST}, [STOP] on line 6 repeats the section of line 1: the profile reader reads only the "
-      "first, so its key 1 ({B}) is never read"}},
+     Running(), Stopped(), false, true, {"entry 0: stop {A}, then start {B}", "then: open {BATCH}"},
+     {{"error", "list.key-repeated", "[STOP] key 0"}, {"error", "list.section-repeated", "[STOP] line 6"},
+      {"note", "service.no-stop-event", "{A}"}}},
     {"KeyBelowZero", "[START]\r\n0={A}\r\n/=zstSlash\r\n", Stopped(), {}, false, true,
-     {"entry 0: start {A}", "then: open "},
-     {"error: service list {LIST}, [START] key / is never read: reading starts at key 0"}},
+     {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "list.key-below-zero", "[START] key /"}}},
     {"Utf16BigEndianList", std::string(kBigEndian) + "[START]\r\n0={A}\r\n", Stopped(), {}, false, true,
-     {"then: open "}, {"error: service list {LIST} begins with the UTF-16 big-endian byte order mark"}},
-    {"StopEventAbsent", "[STOP]\r\n0={A}\r\n", Running(), {}, false, true, {"entry 0: stop {A}", "then: open "},
-     {"note: [STOP] key 0: service {A} has no stop event"}},
+     {"then: open {BATCH}"}, {{"error", "list.utf16be-mark", "{LIST}"}}},
+    {"StopEventAbsent", "[STOP]\r\n0={A}\r\n", Running(), {}, false, true, {"entry 0: stop {A}", "then: open {BATCH}"},
+     {{"note", "service.no-stop-event", "{A}"}}},
     {"StopEventNotToBeWaitedOn", "[STOP]\r\n0={A}\r\n", Running("--event=mutex"), {}, false, true,
-     {"entry 0: stop {A}", "then: open "},
-     {"note: [STOP] key 0: service {A} has its stop event {A}.Event, but this account may not wait on it"}},
+     {"entry 0: stop {A}", "then: open {BATCH}"}, {{"note", "service.stop-event-not-waitable", "{A}"}}},
     {"StopEventRefusedUnderTheGlobalName", "[STOP]\r\n0={A}\r\n", Running("--event=global --event-rights=none"), {},
-     false, true, {"entry 0: stop {A}", "then: open "},
-     {"warning: [STOP] key 0: service {A}: Global\\{A}.Event exists but cannot be opened to wait on and read its "
-      "owner (error 5)"}},
+     false, true, {"entry 0: stop {A}", "then: open {BATCH}"},
+     {{"warning", "service.stop-event-global-refused", "{A}"}}},
     {"StopEventWithoutOwner", "[STOP]\r\n0={A}\r\n", Running("--event=global --event-without-descriptor"), {}, false,
-     true, {"entry 0: stop {A}", "then: open "},
-     {"note: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but its owner cannot be read"}},
+     true, {"entry 0: stop {A}", "then: open {BATCH}"}, {{"note", "service.stop-event-owner-unknown", "{A}"}}},
     {"MissingBatch", "[START]\r\n0={A}\r\n", Stopped(), {}, false, false, {"entry 0: start {A}"},
-     {"warning: no batch file "}},
+     {{"warning", "batch.missing", "{BATCH}"}}},
     {"Utf8MarkBeforeFirstSection", "\xEF\xBB\xBF[START]\r\n0={A}\r\n", Stopped(), {}, false, true,
-     {"entry 0: start {A}", "then: open "},
-     {"error: service list {LIST}, section [START]: line 1 begins with a UTF-8 byte order mark"}},
+     {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "list.utf8-mark", "[START]"}}},
     {"KeysAndSectionsNeverRead", "[STRAT]\r\n0=x\r\n[START]\r\n0={A}\r\n10=x\r\nA=x\r\n", Stopped(), {}, false,
-     true, {"entry 0: start {A}", "then: open "},
-     {"error: service list {LIST}, [START] key 10 is never read: keys are single characters",
-      "error: service list {LIST}, [START] key A is never read: after key : comes ;",
-      "error: service list {LIST}, section [STRAT] is never read"}},
+     true, {"entry 0: start {A}", "then: open {BATCH}"},
+     {{"error", "list.key-not-one-character", "[START] key 10"}, {"error", "list.key-past-colon", "[START] key A"},
+      {"error", "list.section-unknown", "[STRAT]"}}},
     // Values of keys the launcher never reads come from the section at once: quotes still go.
     {"QuotedEmptyValueOfAnUnreadKeyIsEmpty", "[START]\r\n0={A}\r\nAB=\"\"\r\n CD = ' x '\r\n", Stopped(), {}, false,
-     true, {"entry 0: start {A}", "then: open "},
-     {"error: service list {LIST}, [START] key CD is never read: keys are single characters"}},
+     true, {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "list.key-not-one-character", "[START] key CD"}}},
     {"ValueLongerThanAnyNameActsOnNoService", "[START]\r\n0=" + kLongValue + "\r\n", {}, {}, false, true,
-     {"entry 0: start " + kLongValueCut, "then: open "},
-     {"error: service list {LIST}, [START] key 0: the value is 300 characters long, longer than any service name, "
-      "so the launcher acts on no service for it"}},
+     {"entry 0: start " + kLongValueCut, "then: open {BATCH}"}, {{"error", "list.value-too-long", "[START] key 0"}}},
     // 511 characters and their quotes fill a 512-byte read two bytes short: the quotes count first.
     {"QuotedValueFillingTheFirstReadIsMeasuredWhole", "[START]\r\n0=\"" + std::string(511, 'q') + "\"\r\n", {}, {},
-     false, true, {"entry 0: start " + std::string(256, 'q'), "then: open "},
-     {"error: service list {LIST}, [START] key 0: the value is 511 characters long"}},
+     false, true, {"entry 0: start " + std::string(256, 'q'), "then: open {BATCH}"},
+     {{"error", "list.value-too-long", "[START] key 0"}}},
     {"GapDisplayNameAndUnknownServiceAtOnce", "[START]\r\n0={D}\r\n1=zstNoSuchChecked\r\n3={B}\r\n", Stopped(),
-     Stopped(), false, true, {"entry 0: start {D}", "entry 1: start zstNoSuchChecked", "then: open "},
-     {"error: service list {LIST}, [START] key 3 is never read", "error: [START] key 0: \"{D}\" is the display name",
-      "error: [START] key 1: no service zstNoSuchChecked"}},
+     Stopped(), false, true, {"entry 0: start {D}", "entry 1: start zstNoSuchChecked", "then: open {BATCH}"},
+     {{"error", "list.key-gap", "[START] key 3"}, {"error", "service.display-name", "{D}"},
+      {"error", "service.not-installed", "zstNoSuchChecked"}}},
 };
 // clang-format on
 
-class CheckerRun : public LauncherScenario, public ::testing::WithParamInterface<CheckCase> {
+// A launcher in a fresh folder, and the paths and names that expected values may name.
+class CheckerScenario : public LauncherScenario {
 protected:
+    void SetUp() override { Place(folder_.Path()); }
+
+    // The launcher's folder is folder, and the paths of {FOLDER}, {LAUNCHER}... are there.
+    void Place(const std::string& folder)
+    {
+        values_["{FOLDER}"] = folder;
+        values_["{LAUNCHER}"] = folder + "\\zStartup.exe";
+        values_["{LIST}"] = folder + "\\Services.ini";
+        values_["{BATCH}"] = folder + "\\zStartup.bat";
+        values_["{LOG}"] = folder + "\\zStartup_LT.log";
+    }
+
     std::string Fill(std::string text) const
     {
         for (const auto& entry : values_) {
@@ -147,8 +155,32 @@ protected:
         return text;
     }
 
+    // zStartupCheck --json on the launcher, then arguments.
+    CheckerReport Check(const std::string& arguments = "") const
+    {
+        return CheckJson("\"" + Fill("{LAUNCHER}") + "\" " + arguments, Fill("{FOLDER}"));
+    }
+
+    void ExpectExactly(const CheckerReport& report, Findings expected) const
+    {
+        for (ReportedFinding& finding : expected) finding.subject = Fill(finding.subject);
+        EXPECT_EQ(report.findings, Sorted(expected)) << report.output;
+    }
+
+    // The report holds exactly the expected findings, WineFindings and, with no --task, the
+    // registered tasks' finding.
+    void ExpectFindings(const CheckerReport& report, const Findings& expected, bool taskFile = false) const
+    {
+        Findings all = WineFindings();
+        if (!taskFile) all.push_back({"warning", "task.none", "{LAUNCHER}"});
+        all.insert(all.end(), expected.begin(), expected.end());
+        ExpectExactly(report, all);
+    }
+
     std::map<std::string, std::string> values_;
 };
+
+class CheckerRun : public CheckerScenario, public ::testing::WithParamInterface<CheckCase> {};
 
 void Prepare(RegisteredService& service, const ServiceSetup& setup)
 {
@@ -180,11 +212,10 @@ TEST_P(CheckerRun, ShowsPlanAndFindings)
     RegisteredService a(row.a.options), b(row.b.options);
     std::string upper = a.Name();
     CharUpperBuffA(&upper[0], static_cast<DWORD>(upper.size()));
-    values_ = {{"{AU}", upper},
-               {"{A}", a.Name()},
-               {"{B}", b.Name()},
-               {"{D}", "zst display " + a.Name()},
-               {"{LIST}", folder_.PathOf("Services.ini")}};
+    values_["{AU}"] = upper;
+    values_["{A}"] = a.Name();
+    values_["{B}"] = b.Name();
+    values_["{D}"] = "zst display " + a.Name();
     a.Configure(SERVICE_NO_CHANGE, values_["{D}"]);
     if (row.bDependsOnA) b.Configure(SERVICE_NO_CHANGE, "", a.Name());
     ASSERT_NO_FATAL_FAILURE(Prepare(b, row.b));
@@ -193,33 +224,12 @@ TEST_P(CheckerRun, ShowsPlanAndFindings)
     if (!row.list.empty()) folder_.Write("Services.ini", ListBytes(Fill(row.list)));
     if (row.batch) folder_.Write("zStartup.bat", "@echo off\r\n");
 
-    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
-    ASSERT_TRUE(run.finished);
-    EXPECT_EQ(run.exitCode, 2u) << "the folder finding is an error under Wine";
-
-    std::vector<std::string> lines = Lines(run.output), plan, findings;
-    for (const std::string& line : lines) (IsFinding(line) ? findings : plan).push_back(line);
+    const CheckerReport report = Check();
+    EXPECT_EQ(report.exitCode, 2u) << "the folder finding is an error under Wine";
     std::vector<std::string> expectedPlan;
     for (const std::string& line : row.plan) expectedPlan.push_back(Fill(line));
-    for (std::string& line : plan) {
-        if (StartsWith(line, "then: open ")) line = "then: open ";
-    }
-    EXPECT_EQ(plan, expectedPlan) << run.output;
-
-    std::vector<std::string> expected = {kFolderFinding, kNoTaskFinding};
-    for (const std::string& finding : row.findings) expected.push_back(Fill(finding));
-    for (const std::string& prefix : expected) {
-        bool found = false;
-        for (const std::string& line : findings) found = found || StartsWith(line, prefix);
-        EXPECT_TRUE(found) << "no finding " << prefix << "\n" << run.output;
-    }
-    // Every error and warning is one the case expects.
-    for (const std::string& line : findings) {
-        if (StartsWith(line, "note: ")) continue;
-        bool known = false;
-        for (const std::string& prefix : expected) known = known || StartsWith(line, prefix);
-        EXPECT_TRUE(known) << "unexpected: " << line;
-    }
+    EXPECT_EQ(report.lines, expectedPlan) << report.output;
+    ExpectFindings(report, row.findings);
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerRun, ::testing::ValuesIn(kCases),
@@ -233,22 +243,19 @@ struct SquatFindingCase {
     const char* name;
     const char* options;
     EventSquat squat;
-    std::string finding;  // {A}: the service
+    const char* code;  // a warning about the service
 };
 
 // clang-format off
 const SquatFindingCase kSquatFindings[] = {
-    {"ForeignOwnedGlobalEvent", "", EventSquat::kForeignGlobalEvent,
-     "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it belongs to S-1-5-21-1-2-3-1001"},
-    {"GlobalNameOfAnotherKind", "--event=plain", EventSquat::kGlobalMutex,
-     "warning: [STOP] key 0: service {A}: Global\\{A}.Event exists but cannot be opened to wait on and read its owner "
-     "(error 6)"},
+    {"ForeignOwnedGlobalEvent", "", EventSquat::kForeignGlobalEvent, "service.stop-event-foreign-owner"},
+    {"GlobalNameOfAnotherKind", "--event=plain", EventSquat::kGlobalMutex, "service.stop-event-global-refused"},
     {"SignalledSinceTheLastStop", "--event=global --keep-existing-event", EventSquat::kKeptAlive,
-     "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it is signalled already"},
+     "service.stop-event-signalled"},
 };
 // clang-format on
 
-class CheckerStopEventSquat : public LauncherScenario, public ::testing::WithParamInterface<SquatFindingCase> {};
+class CheckerStopEventSquat : public CheckerScenario, public ::testing::WithParamInterface<SquatFindingCase> {};
 
 TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt)
 {
@@ -266,39 +273,35 @@ TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt)
     folder_.Write("Services.ini", "[STOP]\r\n0=" + service.Name() + "\r\n");
     folder_.Write("zStartup.bat", "@echo off\r\n");
 
-    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    const CheckerReport report = Check();
     if (squat != nullptr) CloseHandle(squat);
-
-    std::string finding = row.finding;
-    for (size_t at; (at = finding.find("{A}")) != std::string::npos;) finding.replace(at, 3, service.Name());
-    bool found = false;
-    for (const std::string& line : Lines(run.output)) found = found || StartsWith(line, finding);
-    EXPECT_TRUE(found) << "no finding " << finding << "\n" << run.output;
+    ExpectFindings(report, {{"warning", row.code, service.Name()}});
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerStopEventSquat, ::testing::ValuesIn(kSquatFindings),
                          [](const ::testing::TestParamInfo<SquatFindingCase>& info) { return info.param.name; });
 
+// The check cannot run: status 3, and with --json one finding that says why.
 struct CannotRunCase {
     const char* name;
     const char* arguments;
-    const char* why;
+    ReportedFinding finding;
 };
 
 // clang-format off
 const CannotRunCase kCannotRun[] = {
-    {"TooManyArguments", "a b", "zStartupCheck: too many arguments\r\n"},
+    {"TooManyArguments", "a b", {"error", "check.bad-arguments", "zStartupCheck"}},
     {"NoLauncherThere", "C:\\zstNoSuchFolder\\zStartup.exe",
-     "zStartupCheck: no launcher at C:\\zstNoSuchFolder\\zStartup.exe\r\n"},
-    {"FolderIsNoLauncher", "C:\\windows", "zStartupCheck: no launcher at C:\\windows\r\n"},
-    {"TaskWithoutFile", "--task", "zStartupCheck: --task needs a task definition file\r\n"},
-    {"TaskFileForgottenBeforeAnOption", "--task --json", "zStartupCheck: --task needs a task definition file\r\n"},
-    {"TaskTwice", "--task a.xml --task b.xml", "zStartupCheck: --task given twice\r\n"},
-    {"TaskWithLastRun", "--last-run --task a.xml",
-     "zStartupCheck: --task judges a task for the plan, not with --last-run\r\n"},
+     {"error", "check.no-launcher", "C:\\zstNoSuchFolder\\zStartup.exe"}},
+    {"FolderIsNoLauncher", "C:\\windows", {"error", "check.no-launcher", "C:\\windows"}},
+    {"TaskWithoutFile", "--task", {"error", "check.bad-arguments", "zStartupCheck"}},
+    // Taken as a file, the option would be a definition that cannot be read.
+    {"TaskFileForgottenBeforeAnOption", "--task --last-run", {"error", "check.bad-arguments", "zStartupCheck"}},
+    {"TaskTwice", "--task a.xml --task b.xml", {"error", "check.bad-arguments", "zStartupCheck"}},
+    {"TaskWithLastRun", "--last-run --task a.xml", {"error", "check.bad-arguments", "zStartupCheck"}},
     // Error 3: the path is not found (the folder is missing).
     {"TaskFileMissing", "--task C:\\zstNoSuchFolder\\zStartup.task.xml zStartup.exe",
-     "zStartupCheck: task definition C:\\zstNoSuchFolder\\zStartup.task.xml cannot be opened (error 3)\r\n"},
+     {"error", "check.task-unreadable", "C:\\zstNoSuchFolder\\zStartup.task.xml"}},
 };
 // clang-format on
 
@@ -306,13 +309,149 @@ class CheckerCannotRun : public ::testing::TestWithParam<CannotRunCase> {};
 
 TEST_P(CheckerCannotRun, ExitsThreeSayingWhy)
 {
-    ProgramRun run = RunChecker(GetParam().arguments, BesideThisProgram(""));
-    EXPECT_EQ(run.exitCode, 3u);
-    EXPECT_TRUE(StartsWith(run.output, GetParam().why)) << run.output;
+    const CheckerReport report = CheckJson(GetParam().arguments, BesideThisProgram(""));
+    EXPECT_EQ(report.exitCode, 3u);
+    EXPECT_EQ(report.findings, Findings{GetParam().finding}) << report.output;
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerCannotRun, ::testing::ValuesIn(kCannotRun),
                          [](const ::testing::TestParamInfo<CannotRunCase>& info) { return info.param.name; });
+
+// --task FILE: a definition written from Microsoft's Task Scheduler schema, as schtasks /Query
+// /XML exports one (UTF-16 LE with its mark), judged in place of the registered tasks.
+struct TaskFileCase {
+    const char* name;
+    std::string triggers, principal, settings, command;  // {LAUNCHER} and {FOLDER} as above
+    Findings findings;                                   // besides WineFindings
+};
+
+const char kBootTrigger[] = "<BootTrigger><Enabled>true</Enabled></BootTrigger>";
+const char kLocalSystem[] =
+    "<Principal id=\"LocalSystem\"><UserId>S-1-5-18</UserId>"
+    "<RunLevel>HighestAvailable</RunLevel></Principal>";
+const char kPackageSettings[] =
+    "<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"
+    "<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
+    "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries><ExecutionTimeLimit>PT10M</ExecutionTimeLimit>";
+const std::string kEverySettingAgainstIt =
+    "<MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy><ExecutionTimeLimit>PT1M</ExecutionTimeLimit>";
+
+// clang-format off
+const TaskFileCase kTaskFiles[] = {
+    {"PackageDefinitionGivesNoTaskFinding", kBootTrigger, kLocalSystem, kPackageSettings, "{LAUNCHER}", {}},
+    {"DisabledIsAnError", kBootTrigger, kLocalSystem, kPackageSettings + std::string("<Enabled>false</Enabled>"),
+     "{LAUNCHER}", {{"error", "task.disabled", "{TASK}"}}},
+    {"AnotherProgramIsAnError", kBootTrigger, kLocalSystem, kPackageSettings, "C:\\windows\\notepad.exe",
+     {{"error", "task.other-launcher", "{TASK}"}}},
+    // Left out: the batteries' settings default to true, the principal to the registering user.
+    {"EverySettingAgainstTheLauncher", "", "", kEverySettingAgainstIt, "{LAUNCHER}",
+     {{"warning", "task.no-start-trigger", "{TASK}"}, {"error", "task.not-elevated", "{TASK}"},
+      {"warning", "task.battery", "{TASK}"}, {"warning", "task.instances", "{TASK}"},
+      {"warning", "task.time-limit", "{TASK}"}}},
+};
+// clang-format on
+
+const TaskFileCase& TaskFile(const std::string& name)
+{
+    for (const TaskFileCase& row : kTaskFiles) {
+        if (row.name == name) return row;
+    }
+    throw std::invalid_argument("no task file case " + name);
+}
+
+std::string Element(const std::string& name, const std::string& content)
+{
+    return "<" + name + ">" + content + "</" + name + ">";
+}
+
+std::string TaskDefinitionText(const TaskFileCase& row)
+{
+    // The actions run as the principal, when there is one.
+    const std::string context = row.principal.empty() ? "" : " Context=\"LocalSystem\"";
+    const std::string exec = Element("Command", row.command) + Element("WorkingDirectory", "{FOLDER}");
+    return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
+           "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">" +
+           Element("Triggers", row.triggers) + Element("Principals", row.principal) +
+           Element("Settings", row.settings) + "<Actions" + context + ">" + Element("Exec", exec) +
+           "</Actions></Task>\r\n";
+}
+
+std::string Utf16LittleEndian(const std::string& ansi)
+{
+    const std::wstring wide = Wide(ansi);
+    std::string bytes = "\xFF\xFE";
+    for (const wchar_t c : wide) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+}
+
+class CheckerTaskFile : public CheckerScenario, public ::testing::WithParamInterface<TaskFileCase> {
+protected:
+    // The launcher without a list, its batch file, and the row's definition.
+    void Prepare(const TaskFileCase& row)
+    {
+        values_["{TASK}"] = TaskFileSubject(folder_.PathOf("zStartup.task.xml"));
+        folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+        folder_.Write("zStartup.bat", "@echo off\r\n");
+        folder_.Write("zStartup.task.xml", Utf16LittleEndian(Fill(TaskDefinitionText(row))));
+    }
+};
+
+TEST_P(CheckerTaskFile, JudgesTheDefinitionInsteadOfTheRegisteredTasks)
+{
+    ASSERT_NO_FATAL_FAILURE(Prepare(GetParam()));
+    const CheckerReport report = Check("--task \"" + folder_.PathOf("zStartup.task.xml") + "\"");
+    Findings expected = GetParam().findings;
+    expected.push_back({"note", "list.absent", "{LIST}"});
+    ExpectFindings(report, expected, true);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, CheckerTaskFile, ::testing::ValuesIn(kTaskFiles),
+                         [](const ::testing::TestParamInfo<TaskFileCase>& info) { return info.param.name; });
+
+// The English text, whole, once per mode: one golden file each, with the test's own paths,
+// services and account put in.
+class CheckerText : public CheckerTaskFile {
+protected:
+    // "MACHINE\user", as Windows names the account this test runs as.
+    static std::string OwnAccount()
+    {
+        PSID sid = nullptr;
+        if (!ConvertStringSidToSidA(OwnUserSid().c_str(), &sid)) return "(no SID)";
+        char name[256], domain[256];
+        DWORD nameSize = sizeof name, domainSize = sizeof domain;
+        SID_NAME_USE use;
+        const BOOL found = LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use);
+        LocalFree(sid);
+        return found ? std::string(domain) + "\\" + name : "(no name)";
+    }
+
+    std::vector<std::string> Golden(const std::string& name)
+    {
+        values_["{ACCOUNT}"] = OwnAccount();
+        return GoldenLines(name, values_);
+    }
+};
+
+TEST_F(CheckerText, PlanIsTheGoldenText)
+{
+    RegisteredService a, b;
+    values_["{A}"] = a.Name();
+    values_["{B}"] = b.Name();
+    values_["{D}"] = "zst display " + a.Name();
+    a.Configure(SERVICE_NO_CHANGE, values_["{D}"]);
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("Services.ini", Fill("[START]\r\n0={D}\r\n1=zstNoSuchChecked\r\n3={B}\r\n"));
+    folder_.Write("zStartup.bat", "@echo off\r\n");
+    const ProgramRun run = RunChecker("\"" + Fill("{LAUNCHER}") + "\"", folder_.Path());
+    EXPECT_EQ(Lines(run.output), Golden("checker-plan.golden.txt"));
+}
+
+TEST_F(CheckerText, TaskFileIsTheGoldenText)
+{
+    ASSERT_NO_FATAL_FAILURE(Prepare(TaskFile("EverySettingAgainstTheLauncher")));
+    const ProgramRun run = RunChecker(Fill("--task \"{FOLDER}\\zStartup.task.xml\" \"{LAUNCHER}\""), folder_.Path());
+    EXPECT_EQ(Lines(run.output), Golden("checker-task.golden.txt"));
+}
 
 // Names, sizes and times of everything in a folder but "." and "..", which other tests change.
 std::string Snapshot(const std::string& folder)
@@ -331,10 +470,10 @@ std::string Snapshot(const std::string& folder)
     return snapshot;
 }
 
-class CheckerFolder : public LauncherScenario {};
+class CheckerFolder : public CheckerScenario {};
 
 // Found through its own wide path, as the checker takes its argument; the launcher there
-// would read its path through the ANSI code page.
+// would read its path through the ANSI code page, which has no letters for the folder's name.
 TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError)
 {
     if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
@@ -346,23 +485,73 @@ TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError)
     }
     ProgramLaunch launch;
     launch.widePath = directory + L"\\zStartupCheck.exe";
+    launch.arguments = "--json";
     launch.directory = folder_.Path();
-    ProgramRun run = RunProgram(launch);
-    EXPECT_EQ(run.exitCode, 2u);
-    EXPECT_NE(run.output.find("error: folder of "), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("cannot be written in the ANSI code page (1252)"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("warning: log: default_LT.log"), std::string::npos) << run.output;
+    const CheckerReport report = ReadReport(RunProgram(launch));
+    EXPECT_EQ(report.exitCode, 2u);
+    // Rights are judged on the paths the launcher uses, and it has none here.
+    Place(folder_.Path() + "\\?????");
+    ExpectExactly(report, {{"error", "list.folder-not-ansi", "{LAUNCHER}"},
+                           {"warning", "batch.launcher-path-unusable", "{LAUNCHER}"},
+                           {"warning", "log.default-path", "default_LT.log"},
+                           {"warning", "task.none", "{LAUNCHER}"}});
 }
 
 TEST_F(CheckerFolder, ListThatIsAFolderIsAnError)
 {
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.MakeFolder("Services.ini");
-    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
-    EXPECT_EQ(run.exitCode, 2u);
-    EXPECT_NE(run.output.find("error: " + folder_.PathOf("Services.ini") + " is a folder, not a service list"),
-              std::string::npos)
-        << run.output;
+    const CheckerReport report = Check();
+    EXPECT_EQ(report.exitCode, 2u);
+    ExpectFindings(report, {{"error", "list.is-folder", "{LIST}"}, {"warning", "batch.missing", "{BATCH}"}});
+}
+
+// As the launcher meets a list held by another program: it cannot read it at all.
+TEST_F(CheckerFolder, ListHeldWithoutSharingIsUnreadable)
+{
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("Services.ini", "[START]\r\n0=zstNoSuchChecked\r\n");
+    folder_.Write("zStartup.bat", "@echo off\r\n");
+    HANDLE held = CreateFileA(Fill("{LIST}").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    const CheckerReport report = Check();
+    CloseHandle(held);
+    ExpectFindings(report, {{"error", "list.unreadable", "{LIST}"}});
+}
+
+// The launcher keeps the list's path in 256 bytes: a folder of 242 characters leaves room for
+// "\Services.ini" and its terminator, one of 243 does not. Its log's path, kept in 256 bytes
+// too, is 3 characters longer than its own: from a folder of 240 on, it logs to default_LT.log.
+TEST_F(CheckerFolder, ListPathLongerThanTheLauncherKeepsIsAnError)
+{
+    const struct {
+        size_t folderLength;
+        ReportedFinding finding;
+    } kRows[] = {{242, {"note", "list.absent", "{LIST}"}}, {243, {"error", "list.path-too-long", "{LAUNCHER}"}}};
+    for (const auto& row : kRows) {
+        const std::string base = folder_.Path() + "\\" + std::to_string(row.folderLength);
+        ASSERT_TRUE(CreateDirectoryA(base.c_str(), nullptr)) << base;
+        ASSERT_LT(base.size() + 1, row.folderLength) << "the temporary folder's path is too long";
+        const std::string folder = base + "\\" + std::string(row.folderLength - base.size() - 1, 'p');
+        ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr)) << folder;
+        ASSERT_TRUE(CopyFileA(BesideThisProgram("zStartup.exe").c_str(), (folder + "\\zStartup.exe").c_str(), FALSE));
+        Place(folder);
+        const CheckerReport report = Check();
+        ExpectExactly(report, {row.finding,
+                               {"warning", "batch.missing", "{BATCH}"},
+                               {"warning", "log.default-path", "default_LT.log"},
+                               {"error", "folder.untrusted-writer", "{FOLDER}"},
+                               {"warning", "task.none", "{LAUNCHER}"}});
+    }
+}
+
+TEST_F(CheckerFolder, BatchThatIsAFolderIsNamedSo)
+{
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.MakeFolder("zStartup.bat");
+    const CheckerReport report = Check();
+    EXPECT_EQ(report.lines, std::vector<std::string>{}) << report.output;
+    ExpectFindings(report, {{"note", "list.absent", "{LIST}"}, {"warning", "batch.is-folder", "{BATCH}"}});
 }
 
 // The log held by another program, as the launcher would meet it: a viewer's read access,
@@ -379,26 +568,89 @@ TEST_F(CheckerFolder, LogHeldByAnotherProgram)
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("zStartup_LT.log", "earlier line\r\n");
     for (const auto& holder : kHolders) {
-        HANDLE held = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), holder.access, holder.share, nullptr,
-                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE held = CreateFileW(Wide(Fill("{LOG}")).c_str(), holder.access, holder.share, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(held, INVALID_HANDLE_VALUE);
-        ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+        const CheckerReport report = Check();
         CloseHandle(held);
-        const std::string warning = "warning: log " + folder_.PathOf("zStartup_LT.log") + ": another program holds it";
-        EXPECT_EQ(run.output.find(warning) != std::string::npos, holder.held) << run.output;
+        Findings expected = {{"note", "list.absent", "{LIST}"}, {"warning", "batch.missing", "{BATCH}"}};
+        if (holder.held) expected.push_back({"warning", "log.held", "{LOG}"});
+        ExpectFindings(report, expected);
     }
 }
 
 // A folder in the log's place refuses the launcher with error 5, as a file it may not write
-// would: the advice must be to remove the folder, not to grant rights.
+// would: the finding must be the folder, not the rights.
 TEST_F(CheckerFolder, LogThatIsAFolderIsNamedSo)
 {
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.MakeFolder("zStartup_LT.log");
-    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
-    const std::string log = folder_.PathOf("zStartup_LT.log");
-    EXPECT_NE(run.output.find("warning: log " + log + " is a folder, not a file"), std::string::npos) << run.output;
-    EXPECT_EQ(run.output.find("write access"), std::string::npos) << run.output;
+    const CheckerReport report = Check();
+    ExpectFindings(report, {{"note", "list.absent", "{LIST}"},
+                            {"warning", "batch.missing", "{BATCH}"},
+                            {"warning", "log.is-folder", "{LOG}"}});
+}
+
+// The smallest image Windows' loader takes for a 32-bit program (Microsoft's "PE Format"):
+// machine 0x14C, a PE32 optional header (magic 0x10B), one section holding a RET.
+std::string Pe32Image()
+{
+    std::string image(0x400, '\0');
+    const auto put = [&image](size_t at, DWORD value, size_t size) {
+        for (size_t i = 0; i < size; ++i) image[at + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    put(0, 'M' | 'Z' << 8, 2);
+    put(0x3C, 0x40, 4);            // e_lfanew
+    put(0x40, 'P' | 'E' << 8, 4);  // "PE\0\0"
+    put(0x44, 0x14C, 2);           // Machine: i386
+    put(0x46, 1, 2);               // NumberOfSections
+    put(0x54, 0xE0, 2);            // SizeOfOptionalHeader
+    put(0x56, 0x0102, 2);          // Characteristics: executable, 32-bit machine
+    const size_t optional = 0x58;
+    put(optional + 0, 0x10B, 2);      // Magic: PE32
+    put(optional + 16, 0x1000, 4);    // AddressOfEntryPoint
+    put(optional + 28, 0x400000, 4);  // ImageBase
+    put(optional + 32, 0x1000, 4);    // SectionAlignment
+    put(optional + 36, 0x200, 4);     // FileAlignment
+    put(optional + 40, 4, 2);         // MajorOperatingSystemVersion
+    put(optional + 48, 4, 2);         // MajorSubsystemVersion
+    put(optional + 56, 0x2000, 4);    // SizeOfImage
+    put(optional + 60, 0x200, 4);     // SizeOfHeaders
+    put(optional + 68, 2, 2);         // Subsystem: Windows GUI
+    put(optional + 72, 0x100000, 4);  // SizeOfStackReserve
+    put(optional + 76, 0x1000, 4);    // SizeOfStackCommit
+    put(optional + 80, 0x100000, 4);  // SizeOfHeapReserve
+    put(optional + 84, 0x1000, 4);    // SizeOfHeapCommit
+    put(optional + 92, 16, 4);        // NumberOfRvaAndSizes
+    const size_t section = optional + 0xE0;
+    image.replace(section, 5, ".text");
+    put(section + 8, 0x1000, 4);       // VirtualSize
+    put(section + 12, 0x1000, 4);      // VirtualAddress
+    put(section + 16, 0x200, 4);       // SizeOfRawData
+    put(section + 20, 0x200, 4);       // PointerToRawData
+    put(section + 36, 0x60000020, 4);  // code, executable, readable
+    image[0x200] = '\xC3';
+    return image;
+}
+
+bool SixtyFourBitWindows()
+{
+    BOOL wow64 = FALSE;
+    return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &wow64) && wow64);
+}
+
+// Its batch file would run under the 32-bit command processor, with System32 redirected.
+TEST_F(CheckerFolder, ThirtyTwoBitLauncherOnSixtyFourBitWindowsIsNoted)
+{
+    if (!SixtyFourBitWindows()) GTEST_SKIP() << "32-bit Windows";
+    folder_.Write("zStartup.exe", Pe32Image());
+    const CheckerReport report = Check();
+    ExpectExactly(report, {{"error", "folder.untrusted-writer", "{FOLDER}"},
+                           {"warning", "task.none", "{LAUNCHER}"},
+                           {"note", "log.path", "{LOG}"},
+                           {"note", "platform.32-bit-on-64-bit", "{LAUNCHER}"},
+                           {"note", "list.absent", "{LIST}"},
+                           {"warning", "batch.missing", "{BATCH}"}});
 }
 
 TEST_F(CheckerFolder, IsLeftAsItWas)
