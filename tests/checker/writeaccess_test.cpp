@@ -105,6 +105,9 @@ const WalkCase kCases[] = {
     {"LogNotCreatedYetTakesTheFolderEntriesForNewFiles", true, kExe,
      {Missing(kLog), Sddl("C:\\Show", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x1301bf;;;BU)")},
      {{E, "log.new-file-writer", kLog}}},
+    {"ListNotCreatedYetTakesTheFolderEntriesForNewFiles", true, kExe,
+     {Missing(kList), Sddl("C:\\Show", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x1301bf;;;BU)")},
+     {{E, "file.new-file-writer", kList}}},
     // An elevated administrator may read any permissions: another account controls these.
     {"UnreadableFolderElevatedIsAnErrorAndTheParentIsStillChecked", true, kExe,
      {Unreadable("C:\\Show"), Sddl("C:\\", kUsersDeleteChild)},
