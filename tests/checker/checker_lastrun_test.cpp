@@ -60,7 +60,7 @@ const LastRunCase kCases[] = {
 // clang-format on
 
 // A launcher in a fresh folder, checked with --last-run.
-class LastRunText : public LauncherScenario {
+class LastRunCheck : public LauncherScenario {
 protected:
     CheckerReport CheckLastRun() const
     {
@@ -76,7 +76,7 @@ protected:
     }
 };
 
-class LastRun : public LastRunText, public ::testing::WithParamInterface<LastRunCase> {
+class LastRun : public LastRunCheck, public ::testing::WithParamInterface<LastRunCase> {
 protected:
     // Starts the launcher without waiting for it, and ends it once it has logged its start.
     void RunCutOff()
@@ -148,6 +148,9 @@ TEST_P(LastRun, ReportsTheLastRunOnly)
 INSTANTIATE_TEST_SUITE_P(Checker, LastRun, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<LastRunCase>& info) { return info.param.name; });
 
+// What the text, rather than the JSON, shows.
+class LastRunText : public LastRunCheck {};
+
 // The cut line's NUL bytes reach the text escaped, never as control bytes.
 TEST_F(LastRunText, CutLineIsShownEscaped)
 {
@@ -199,7 +202,7 @@ const WrittenLogCase kWrittenLogs[] = {
 };
 // clang-format on
 
-class LastRunLog : public LastRunText, public ::testing::WithParamInterface<WrittenLogCase> {};
+class LastRunLog : public LastRunCheck, public ::testing::WithParamInterface<WrittenLogCase> {};
 
 TEST_P(LastRunLog, ReportsWhatItsLinesCallFor)
 {
@@ -217,7 +220,7 @@ INSTANTIATE_TEST_SUITE_P(Checker, LastRunLog, ::testing::ValuesIn(kWrittenLogs),
                          [](const ::testing::TestParamInfo<WrittenLogCase>& info) { return info.param.name; });
 
 // A log held by a program that shares nothing cannot be read; no run is made up for it.
-TEST_F(LastRunText, LogHeldWithoutSharingIsUnreadable)
+TEST_F(LastRunCheck, LogHeldWithoutSharingIsUnreadable)
 {
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("zStartup_LT.log", "[zStartup] started\r\n[zStartup] stopped\r\n");
