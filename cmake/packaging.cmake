@@ -46,12 +46,14 @@ add_custom_target(release_programs
   COMMENT "Programs of the release: copied, stripped, signed when a certificate is given"
   VERBATIM)
 
-# The task definitions, naming the launcher where the package installs it. The 64-bit package
+# The task definitions, naming the launcher where the package installs it: the default at logon
+# in the session of the user who logs on (ZSTARTUP_TASK=logon or 1), the other at boot as
+# LocalSystem (ZSTARTUP_TASK=boot); packaging/zStartup.wxs names them too. The 64-bit package
 # installs into the 64-bit Program Files, which the (64-bit) Task Scheduler calls %ProgramFiles%.
 # The 32-bit package installs into the 32-bit Program Files: %ProgramFiles% on 32-bit Windows,
 # %ProgramFiles(x86)% on 64-bit Windows, where no variable names it on both; its MSI package
 # installs the second set there instead of the first (packaging/build-msi.cmake, WOW64_DIR).
-set(ZSTARTUP_TASK_DEFINITIONS zStartup.task.xml zStartup.logon.task.xml)
+set(ZSTARTUP_TASK_DEFINITIONS zStartup.task.xml zStartup.boot.task.xml)
 set(tasks_dir ${ZSTARTUP_RELEASE_DIR}/tasks)
 set(wow64_tasks_dir ${ZSTARTUP_RELEASE_DIR}/tasks-wow64)
 set(task_commands "")
