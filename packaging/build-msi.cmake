@@ -2,7 +2,8 @@
 #   cmake -DOUTPUT=<file.msi> -DVERSION=<a.b.c.d> -DARCH=x86|x64 -DPAYLOAD_DIR=<folder>
 #         [-DWOW64_DIR=<folder>] -P packaging/build-msi.cmake
 # Every file of PAYLOAD_DIR is installed under its own name into the zStartup folder of Program
-# Files (x86: the 32-bit programs' Program Files; x64: the 64-bit one only), one component each.
+# Files (x86: the 32-bit programs' Program Files; x64: the 64-bit one only), one component each;
+# the files of its subfolders (docs) into subfolders of the same names.
 # A file of WOW64_DIR (x86 only) is installed in place of the payload's file of the same name
 # when the package installs on 64-bit Windows: the task definitions, whose paths differ there.
 cmake_minimum_required(VERSION 3.25)
@@ -80,7 +81,7 @@ endfunction()
 
 # A component keeps its GUID from version to version (same file, same place) and has another
 # one in the other architecture's package, whose folder is another place.
-file(GLOB files RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/*)
+file(GLOB files LIST_DIRECTORIES false RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/*)
 list(SORT files)
 set(wow64_files "")
 if(WOW64_DIR AND ARCH STREQUAL "x86")
@@ -117,11 +118,39 @@ foreach(file IN LISTS files)
       -q "DELETE FROM `MsiFileHash` WHERE `File_` = '${file}'")
   endif()
 endforeach()
+# The subfolders' files: a directory each under INSTALLFOLDER, their components referenced from
+# the same group. Identifiers take letters, digits, underscores and periods only.
+file(GLOB subfolders LIST_DIRECTORIES true RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/*)
+set(subfolder_directories "")
+foreach(subfolder IN LISTS subfolders)
+  if(NOT IS_DIRECTORY ${PAYLOAD_DIR}/${subfolder})
+    continue()
+  endif()
+  string(MAKE_C_IDENTIFIER "dir_${subfolder}" directory_id)
+  string(APPEND subfolder_directories "      <Directory Id=\"${directory_id}\" Name=\"${subfolder}\">\n")
+  file(GLOB subfolder_files LIST_DIRECTORIES false RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/${subfolder}/*)
+  list(SORT subfolder_files)
+  foreach(file IN LISTS subfolder_files)
+    string(UUID guid NAMESPACE ${upgrade_code} NAME "${ARCH}/${file}" TYPE SHA1 UPPER)
+    string(MAKE_C_IDENTIFIER "${file}" id)
+    get_filename_component(name ${file} NAME)
+    string(APPEND subfolder_directories
+      "        <Component Id=\"${id}\" Guid=\"${guid}\" Win64=\"${win64}\">\n"
+      "          <File Id=\"${id}\" Name=\"${name}\" Source=\"${file}\" KeyPath=\"yes\" />\n"
+      "        </Component>\n")
+    string(APPEND components "      <ComponentRef Id=\"${id}\" />\n")
+  endforeach()
+  string(APPEND subfolder_directories "      </Directory>\n")
+endforeach()
+
 set(fragment ${OUTPUT}.payload.wxs)
 file(WRITE ${fragment}
   "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
   "<Wix xmlns=\"http://schemas.microsoft.com/wix/2006/wi\">\n"
   "  <Fragment>\n"
+  "    <DirectoryRef Id=\"INSTALLFOLDER\">\n"
+  "${subfolder_directories}"
+  "    </DirectoryRef>\n"
   "    <ComponentGroup Id=\"Payload\" Directory=\"INSTALLFOLDER\">\n"
   "${components}"
   "    </ComponentGroup>\n"
