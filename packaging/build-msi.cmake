@@ -167,8 +167,9 @@ list(APPEND conditions -q "UPDATE `Component` SET `Condition` = 'ZSTARTUP_TASK_C
 #   whose message Windows logs with the value; its action text is logged by every installer
 #   (Wine's included) when it runs;
 # - whether a task \zStartup is registered before the install (the Task Scheduler keeps each task
-#   as a file of its name in System32\Tasks, named through WindowsFolder: a 32-bit package's
-#   SystemFolder is SysWOW64): ZSTARTUP_TASK_EXISTED;
+#   as a file of its name in the native System32\Tasks): ZSTARTUP_TASK_EXISTED. A 32-bit
+#   package's searches of System32 are redirected to SysWOW64 (so is its SystemFolder), and
+#   reach the native one through Sysnative, which 64-bit processes do not have: both are asked;
 # - a rollback custom action: wixl writes Execute="rollback" as an immediate one. Type 3442:
 #   an executable named by a property (50), return ignored (0x40), rollback (0x100) in the
 #   script (0x400), not impersonated (0x800).
@@ -183,6 +184,9 @@ set(unwritten_by_wixl
   -q "INSERT INTO `Signature` (`Signature`, `FileName`) VALUES ('TaskStoreEntry', 'zStartup')"
   -q "INSERT INTO `DrLocator` (`Signature_`, `Path`, `Depth`) VALUES ('TaskStoreEntry', '[WindowsFolder]System32\\Tasks', 0)"
   -q "INSERT INTO `AppSearch` (`Property`, `Signature_`) VALUES ('ZSTARTUP_TASK_EXISTED', 'TaskStoreEntry')"
+  -q "INSERT INTO `Signature` (`Signature`, `FileName`) VALUES ('NativeTaskStoreEntry', 'zStartup')"
+  -q "INSERT INTO `DrLocator` (`Signature_`, `Path`, `Depth`) VALUES ('NativeTaskStoreEntry', '[WindowsFolder]Sysnative\\Tasks', 0)"
+  -q "INSERT INTO `AppSearch` (`Property`, `Signature_`) VALUES ('ZSTARTUP_NATIVE_TASK_EXISTED', 'NativeTaskStoreEntry')"
   -q "UPDATE `CustomAction` SET `Type` = 3442 WHERE `Action` = 'UnregisterNewTask'")
 
 # wixl finds sources relative to its working directory only: it runs in the payload folder.
@@ -198,5 +202,5 @@ execute_process(
 # (one argument: the list's separator is CMake's own).
 execute_process(
   COMMAND msibuild ${OUTPUT} ${versioning} ${conditions} ${unwritten_by_wixl}
-          -q "UPDATE `Property` SET `Value` = 'ZSTARTUP_REPLACED;ZSTARTUP_NEWER_INSTALLED;ZSTARTUP_TASK;ZSTARTUP_REMEMBERED;ZSTARTUP_TASK_EXISTED' WHERE `Property` = 'SecureCustomProperties'"
+          -q "UPDATE `Property` SET `Value` = 'ZSTARTUP_REPLACED;ZSTARTUP_NEWER_INSTALLED;ZSTARTUP_TASK;ZSTARTUP_REMEMBERED;ZSTARTUP_TASK_EXISTED;ZSTARTUP_NATIVE_TASK_EXISTED' WHERE `Property` = 'SecureCustomProperties'"
   COMMAND_ERROR_IS_FATAL ANY)
