@@ -1,7 +1,8 @@
 # Release packages of a Windows build, named zStartup-<version>-<win32|win64>:
 #   cmake --build --preset win64 --target zip   the programs, the example service list and batch
 #                                               file, the task definitions, the README and the
-#                                               licence, at the top level
+#                                               licence at the top level, the administrator's
+#                                               pages in docs/
 #   cmake --build --preset win64 --target msi   the Windows Installer package (packaging/)
 # Both take the programs from release/programs, where they are copied, stripped and signed
 # (scripts/sign.sh: only when a certificate is given) first; the MSI package is signed after
@@ -13,6 +14,12 @@ endif()
 # The programs the release ships, by target: each goes into the zip and, as a component of its
 # own, into the MSI package.
 set(ZSTARTUP_SHIPPED_PROGRAMS zStartup zStartupCheck)
+
+# The documentation pages the README links to for the administrator, shipped in docs/ beside it
+# so that its links work where it is read; the developers' pages stay in the source tree.
+set(ZSTARTUP_SHIPPED_DOCS deploying.md service-list.md checker.md fleet.md finding-codes.md service-authors.md
+                          threat-model.md)
+list(TRANSFORM ZSTARTUP_SHIPPED_DOCS PREPEND ${PROJECT_SOURCE_DIR}/docs/ OUTPUT_VARIABLE shipped_doc_sources)
 
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(ZSTARTUP_PACKAGE_SYSTEM win64)
@@ -46,12 +53,14 @@ add_custom_target(release_programs
   COMMENT "Programs of the release: copied, stripped, signed when a certificate is given"
   VERBATIM)
 
-# The task definitions, naming the launcher where the package installs it. The 64-bit package
+# The task definitions, naming the launcher where the package installs it: the default at logon
+# in the session of the user who logs on (ZSTARTUP_TASK=logon or 1), the other at boot as
+# LocalSystem (ZSTARTUP_TASK=boot); packaging/zStartup.wxs names them too. The 64-bit package
 # installs into the 64-bit Program Files, which the (64-bit) Task Scheduler calls %ProgramFiles%.
 # The 32-bit package installs into the 32-bit Program Files: %ProgramFiles% on 32-bit Windows,
 # %ProgramFiles(x86)% on 64-bit Windows, where no variable names it on both; its MSI package
 # installs the second set there instead of the first (packaging/build-msi.cmake, WOW64_DIR).
-set(ZSTARTUP_TASK_DEFINITIONS zStartup.task.xml zStartup.logon.task.xml)
+set(ZSTARTUP_TASK_DEFINITIONS zStartup.task.xml zStartup.boot.task.xml)
 set(tasks_dir ${ZSTARTUP_RELEASE_DIR}/tasks)
 set(wow64_tasks_dir ${ZSTARTUP_RELEASE_DIR}/tasks-wow64)
 set(task_commands "")
@@ -82,9 +91,11 @@ add_custom_target(zip
   COMMAND ${CMAKE_COMMAND} -E copy
           ${PROJECT_SOURCE_DIR}/examples/Services.ini ${PROJECT_SOURCE_DIR}/examples/zStartup.bat
           ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${staged_tasks} ${zip_dir}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${zip_dir}/docs
+  COMMAND ${CMAKE_COMMAND} -E copy ${shipped_doc_sources} ${zip_dir}/docs
   COMMAND ${CMAKE_COMMAND} -E chdir ${zip_dir}
           ${CMAKE_COMMAND} -E tar cf ${CMAKE_BINARY_DIR}/${ZSTARTUP_PACKAGE_NAME}.zip --format=zip
-          ${program_names} Services.ini zStartup.bat README.md LICENSE ${ZSTARTUP_TASK_DEFINITIONS}
+          ${program_names} Services.ini zStartup.bat README.md LICENSE ${ZSTARTUP_TASK_DEFINITIONS} docs
   DEPENDS release_programs release_tasks
   COMMENT "Release zip ${ZSTARTUP_PACKAGE_NAME}.zip"
   VERBATIM)
@@ -96,6 +107,8 @@ add_custom_target(msi
   COMMAND ${CMAKE_COMMAND} -E rm -rf ${msi_dir}
   COMMAND ${CMAKE_COMMAND} -E copy_directory ${programs_dir} ${msi_dir}
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE ${staged_tasks} ${msi_dir}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${msi_dir}/docs
+  COMMAND ${CMAKE_COMMAND} -E copy ${shipped_doc_sources} ${msi_dir}/docs
   COMMAND ${CMAKE_COMMAND} -E copy ${PROJECT_SOURCE_DIR}/examples/Services.ini ${msi_dir}/Services.example.ini
   COMMAND ${CMAKE_COMMAND} -DOUTPUT=${msi} -DVERSION=${PROJECT_VERSION} -DARCH=${ZSTARTUP_MSI_ARCH}
           -DPAYLOAD_DIR=${msi_dir} -DWOW64_DIR=${wow64_tasks_dir} -P ${PROJECT_SOURCE_DIR}/packaging/build-msi.cmake

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The main job in one command: builds zStartup.exe and zStartupCheck.exe, registers a demo
 # service in a throw-away Wine prefix, checks a copy of examples/ with zStartupCheck.exe, judges
-# the package's task definition (made for that folder) and one left to the schema's defaults,
+# the package's two task definitions (made for that folder) and one left to the schema's defaults,
 # runs zStartup.exe on it and prints what it did: its standard output, its trace log, the line
 # its batch file wrote, and zStartupCheck.exe's report of that last run. Exits non-zero if a
 # step fails, the check finds more than Wine's own folder permissions and its task list, the
-# package's definition gives a task finding, or the trace log lacks an expected line.
+# package's definitions give a task finding, or the trace log lacks an expected line.
 set -euo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 
@@ -103,12 +103,16 @@ check_task() {
   if [ -s "$demo/$1.txt" ]; then cat "$demo/$1.txt"; else echo "(no task finding)"; fi
 }
 
-say "Task: zStartupCheck --task zStartup.task.xml (the package's definition, made for $folder)"
-quiet cmake -DTEMPLATE=packaging/zStartup.task.xml.in -DOUTPUT="$demo/zStartup.task.xml" \
-  "-DFOLDER=$(winepath -w "$folder")" -DVERSION=demo -P packaging/task-definition.cmake \
-  || fail "the task definition could not be made"
-check_task package-task "$demo/zStartup.task.xml"
-[ ! -s "$demo/package-task.txt" ] || fail "the package's task definition has findings"
+# The package's two definitions, made for the demo folder: the default at logon, in the session
+# of the user who logs on, and the one at boot as LocalSystem.
+for definition in zStartup.task.xml zStartup.boot.task.xml; do
+  say "Task: zStartupCheck --task $definition (shipped in the package, made for $folder)"
+  quiet cmake -DTEMPLATE="packaging/$definition.in" -DOUTPUT="$demo/$definition" \
+    "-DFOLDER=$(winepath -w "$folder")" -DVERSION=demo -P packaging/task-definition.cmake \
+    || fail "the task definition $definition could not be made"
+  check_task "package-${definition%.xml}" "$demo/$definition"
+  [ ! -s "$demo/package-${definition%.xml}.txt" ] || fail "the package's task definition $definition has findings"
+done
 
 say "Task: zStartupCheck --task onstart.xml (a boot trigger and the command only, the rest left to the schema's defaults as a schtasks /Create /SC ONSTART line without /RU and /RL leaves it)"
 cat >"$demo/onstart.xml" <<XML

@@ -25,10 +25,9 @@ expect_task_findings() {
   [ "$got" = "$1" ] || fail "--task $(basename "$2"): task findings '$got', expected '$1'"
 }
 
-# variant NAME SED-SCRIPT: the installed boot definition edited, as UTF-8, into $WORK_DIR/NAME.
+# variant NAME DEFINITION SED-SCRIPT: the installed DEFINITION edited, as UTF-8, into $WORK_DIR/NAME.
 variant() {
-  iconv -f UTF-16 -t UTF-8 "$folder/zStartup.task.xml" | sed -e 's/encoding="UTF-16"/encoding="UTF-8"/' -e "$2" \
-    >"$WORK_DIR/$1"
+  iconv -f UTF-16 -t UTF-8 "$folder/$2" | sed -e 's/encoding="UTF-16"/encoding="UTF-8"/' -e "$3" >"$WORK_DIR/$1"
   echo "$WORK_DIR/$1"
 }
 
@@ -38,34 +37,51 @@ set_hiberboot() {
     || fail "reg add HiberbootEnabled $1 failed"
 }
 
-set_hiberboot 0
-expect_task_findings "" "$folder/zStartup.task.xml"
-python3 - "$WORK_DIR/task.json" <<'PYTHON' || fail "--task zStartup.task.xml: its JSON tasks"
-import json, sys
+# expect_reported_task DEFINITION PYTHON-DICT: the JSON's one task, as --task DEFINITION reported
+# it last, has these fields.
+expect_reported_task() {
+  python3 - "$WORK_DIR/task.json" "$2" <<'PYTHON' || fail "--task $1: its JSON tasks"
+import ast, json, sys
 tasks = json.load(open(sys.argv[1], encoding="utf-8"))["tasks"]
-expected = {"runsThisLauncher": True, "enabled": True, "startTriggers": ["boot"], "account": "S-1-5-18",
-            "highestAvailable": True}
+expected = ast.literal_eval(sys.argv[2])
 if len(tasks) != 1 or any(tasks[0].get(key) != value for key, value in expected.items()):
-    print(f"tasks {tasks}")
+    print(f"tasks {tasks}, expected {expected}")
     sys.exit(1)
 PYTHON
-expect_task_findings "" "$folder/zStartup.logon.task.xml"
-expect_task_findings "warning:task.battery" \
-  "$(variant battery.xml 's|<DisallowStartIfOnBatteries>false<|<DisallowStartIfOnBatteries>true<|')"
-expect_task_findings "warning:task.battery" "$(variant battery-default.xml '/<StopIfGoingOnBatteries>/d')"
-expect_task_findings "error:task.other-launcher" \
-  "$(variant other-command.xml 's|<Command>[^<]*<|<Command>D:\\Show\\zStartup.exe<|')"
-expect_task_findings "error:task.not-elevated" \
-  "$(variant not-elevated.xml 's|<UserId>S-1-5-18</UserId>|<GroupId>S-1-5-32-545</GroupId>|; /<RunLevel>/d')"
-expect_task_findings "warning:task.instances" \
-  "$(variant parallel.xml 's|>IgnoreNew<|>Parallel<|')"
-expect_task_findings "warning:task.time-limit" "$(variant short-limit.xml 's|>PT10M<|>PT2M<|')"
-# Settings' Enabled, not the trigger's (indented deeper).
-expect_task_findings "error:task.disabled" "$(variant disabled.xml 's|^    <Enabled>true<|    <Enabled>false<|')"
+}
 
+set_hiberboot 0
+# The default: at any user's logon, run for that user as a member of Users (S-1-5-32-545), with
+# the highest privileges that user has.
+expect_task_findings "" "$folder/zStartup.task.xml"
+expect_reported_task zStartup.task.xml \
+  '{"runsThisLauncher": True, "enabled": True, "startTriggers": ["logon"], "account": "S-1-5-32-545", "highestAvailable": True}'
+# The boot definition: LocalSystem (S-1-5-18).
+expect_task_findings "" "$folder/zStartup.boot.task.xml"
+expect_reported_task zStartup.boot.task.xml \
+  '{"runsThisLauncher": True, "enabled": True, "startTriggers": ["boot"], "account": "S-1-5-18", "highestAvailable": True}'
+# Variants an administrator might make of either definition, and what each gives.
+for definition in zStartup.task.xml zStartup.boot.task.xml; do
+  expect_task_findings "warning:task.battery" \
+    "$(variant battery.xml $definition 's|<DisallowStartIfOnBatteries>false<|<DisallowStartIfOnBatteries>true<|')"
+  expect_task_findings "warning:task.battery" "$(variant battery-default.xml $definition '/<StopIfGoingOnBatteries>/d')"
+  expect_task_findings "error:task.other-launcher" \
+    "$(variant other-command.xml $definition 's|<Command>[^<]*<|<Command>D:\\Show\\zStartup.exe<|')"
+  expect_task_findings "warning:task.instances" "$(variant parallel.xml $definition 's|>IgnoreNew<|>Parallel<|')"
+  expect_task_findings "warning:task.time-limit" "$(variant short-limit.xml $definition 's|>PT15M<|>PT2M<|')"
+  # Settings' Enabled, not the trigger's (indented deeper).
+  expect_task_findings "error:task.disabled" \
+    "$(variant disabled.xml $definition 's|^    <Enabled>true<|    <Enabled>false<|')"
+done
+# Without RunLevel (LeastPrivilege, the schema's default) the group's members run with a
+# standard token; LocalSystem has every right whatever its run level.
+expect_task_findings "error:task.not-elevated" "$(variant not-elevated.xml zStartup.task.xml '/<RunLevel>/d')"
+expect_task_findings "" "$(variant system-least.xml zStartup.boot.task.xml '/<RunLevel>/d')"
+
+# Fast Startup skips the boot trigger, never a logon.
 set_hiberboot 1
-expect_task_findings "warning:task.fast-startup" "$folder/zStartup.task.xml"
-expect_task_findings "" "$folder/zStartup.logon.task.xml"
+expect_task_findings "warning:task.fast-startup" "$folder/zStartup.boot.task.xml"
+expect_task_findings "" "$folder/zStartup.task.xml"
 set_hiberboot 0
 
 # A file that is no definition: the check cannot run (exit status 3), and says why in its JSON.

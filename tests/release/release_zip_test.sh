@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # Release zip test. Environment (set by CTest): ZIP (made by the release_packages test), PROGRAMS
-# (the shipped programs' file names), TASKS (the task definitions' file names), WORK_DIR (emptied
-# first), WINE_RUN, WINE_PREFIX, CMAKE, NM, SOURCE_DIR.
+# (the shipped programs' file names), TASKS (the task definitions' file names), DOCS (the
+# documentation pages' file names), WORK_DIR (emptied first), WINE_RUN, WINE_PREFIX, CMAKE, NM,
+# SOURCE_DIR.
 #
 # The zip holds exactly what a user copies to a machine, at the top level: the programs
 # without symbols, the example list and batch file, the README and the licence, the last four
 # unchanged, and the task definitions, UTF-16 LE with its mark, naming the launcher in
-# %ProgramFiles%\zStartup. Unpacked into a fresh folder, zStartup.exe runs there: exit status 0; the example
+# %ProgramFiles%\zStartup; the documentation pages, unchanged, in docs/, where the README's
+# links lead. Unpacked into a fresh folder, zStartup.exe runs there: exit status 0; the example
 # list's service, which the test prefix does not have, logged as errors; the batch file
 # launched and really run in that folder.
 set -euo pipefail
@@ -21,12 +23,22 @@ run=$WORK_DIR/run
 [ -f "$ZIP" ] || { echo "FAIL: no $ZIP"; exit 1; }
 
 contents=$("$CMAKE" -E tar tf "$ZIP" | LC_ALL=C sort | tr '\n' ' ')
-expected=$(printf '%s\n' $PROGRAMS $TASKS LICENSE README.md Services.ini zStartup.bat | LC_ALL=C sort | tr '\n' ' ')
+expected=$(printf '%s\n' $PROGRAMS $TASKS LICENSE README.md Services.ini zStartup.bat docs/ $(printf 'docs/%s ' $DOCS) |
+  LC_ALL=C sort | tr '\n' ' ')
 [ "$contents" = "$expected" ] || fail "zip holds: $contents; expected: $expected"
 
 (cd "$run" && "$CMAKE" -E tar xf "$ZIP")
 for file in examples/Services.ini examples/zStartup.bat README.md LICENSE; do
   cmp -s "$SOURCE_DIR/$file" "$run/$(basename "$file")" || fail "$(basename "$file") differs from $file"
+done
+for page in $DOCS; do
+  cmp -s "$SOURCE_DIR/docs/$page" "$run/docs/$page" || fail "docs/$page differs from the source's"
+done
+# Every link of the README to a page of docs/ leads to a page the zip holds, but the developers'
+# pages, which the README says are in the source tree only.
+source_only=" docs/building.md docs/releasing.md docs/architecture.md "
+for page in $(grep -o '](docs/[^)#]*' "$run/README.md" | sed 's|](||' | sort -u); do
+  [ -f "$run/$page" ] || [[ $source_only == *" $page "* ]] || fail "the README links to $page, which the zip does not hold"
 done
 for program in $PROGRAMS; do
   "$NM" "$run/$program" 2>&1 | grep -q "no symbols" || fail "$program is not stripped"
