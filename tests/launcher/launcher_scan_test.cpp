@@ -216,7 +216,9 @@ TEST_P(ExactName, ActsOnlyOnANameTheCodePageHoldsExactly)
     static int counter = 0;
     const std::string start = "zst" + std::to_string(GetCurrentProcessId()) + "e" + std::to_string(++counter);
     RegisteredService service("", start + row.serviceEnd);
-    if (row.stop) ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    if (row.stop) {
+        ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    }
     const std::wstring section = row.stop ? L"[STOP]" : L"[START]";
     folder_.Write("Services.ini", Utf16LeWithMark(section + L"\r\n0=" + std::wstring(start.begin(), start.end()) +
                                                   row.valueEnd + L"\r\n"));
