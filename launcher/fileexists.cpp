@@ -2,8 +2,8 @@
 
 #include <windows.h>
 
-bool FileExists(const char* path)
+bool FileExists(const wchar_t* path)
 {
-    const DWORD attributes = GetFileAttributesA(path);
+    const DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }

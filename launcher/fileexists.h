@@ -4,6 +4,6 @@
 
 // True only when the path's attributes can be read and it is not a directory. No wildcard
 // matching takes place.
-bool FileExists(const char* path);
+bool FileExists(const wchar_t* path);
 
 #endif

@@ -13,18 +13,13 @@ namespace {
 // way of not reading it, but its plain absence, gets its own line.
 void WorkThroughServiceList(const RunPaths& paths)
 {
-    switch (paths.listProblem) {
-    case ListPathProblem::kTooLong:
+    if (paths.listProblem != ListPathProblem::kNone) {
         TraceMessage(kTraceEverywhere, "[zStartup] Error reading service list: path too long");
         return;
-    case ListPathProblem::kNotRepresentable:
-        TraceMessage(kTraceEverywhere,
-                     "[zStartup] Error reading service list: folder name not representable in the ANSI code page");
-        return;
-    case ListPathProblem::kNone:
-        break;
     }
-    const ServiceListFile list = ProbeServiceList(paths.serviceList);
+    // Held until the scan ends: the list is read as it was when the run opened it, or not at all.
+    const HeldServiceList held(paths.wideServiceList);
+    const ServiceListFile& list = held.File();
     if (list.state == ListFileState::kAbsent) return;
     if (list.state == ListFileState::kUnreadable) {
         TraceMessage(kTraceEverywhere, "[zStartup] Error reading service list: error %lu", list.error);
@@ -39,7 +34,7 @@ void WorkThroughServiceList(const RunPaths& paths)
                      "[zStartup] Warning: service list begins with a UTF-16 big-endian byte order "
                      "mark; save it as ANSI or UTF-16 LE");
     }
-    ScanServiceList(paths.serviceList);
+    ScanServiceList(paths.wideServiceList);
 }
 
 }  // namespace
@@ -48,12 +43,11 @@ int RunSequence()
 {
     TraceMessage(kTraceEverywhere, "[zStartup] started");
 
-    char exePath[sizeof(RunPaths::batch)];
-    const PathReading reading = ReadModulePath(exePath, sizeof exePath);
+    wchar_t exePath[kLongestPath];
     RunPaths paths;
-    DeriveRunPaths(reading, exePath, paths);
+    DeriveRunPaths(ReadModulePath(exePath) ? exePath : NULL, paths);
     WorkThroughServiceList(paths);
-    LaunchBatch(paths.batch, paths.directory);
+    LaunchBatch(paths);
 
     TraceMessage(kTraceEverywhere, "[zStartup] stopped");
     return 0;

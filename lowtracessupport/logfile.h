@@ -6,12 +6,16 @@
 
 #include "foundation/zfile.h"
 
-// Readers may keep the log open (log viewers follow it with read access, sharing read and
-// write); writers are kept exclusive, so that two lines never interleave.
-const DWORD kLogAccess = GENERIC_WRITE;
-const DWORD kLogShareMode = FILE_SHARE_READ;
-// How long a run waits, in all, for a log that another writer, or a program that shares
-// nothing, holds: a few short, growing pauses, then lines are lost from the file.
+// Append only: every write goes to the end of the file as one piece (Windows for a handle
+// without FILE_WRITE_DATA, O_APPEND under Wine), so lines of launchers writing at once never
+// interleave, and the handle may be kept for the whole run. Shared with readers and with other
+// writers: log viewers follow the log with read access, sharing read and write, and other
+// launchers append beside. While a launcher keeps it, no program can take the log with an open
+// that refuses write sharing.
+const DWORD kLogAccess = FILE_APPEND_DATA;
+const DWORD kLogShareMode = FILE_SHARE_READ | FILE_SHARE_WRITE;
+// How long a run waits, in all, for a log that a program refusing write sharing holds, or
+// has locked a part of: a few short, growing pauses, then lines are lost from the file.
 const DWORD kLogWaitMs = 500;
 
 // Whether error says that another handle holds the log: a sharing violation (32) from the

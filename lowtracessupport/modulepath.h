@@ -1,4 +1,5 @@
-// Paths in the ANSI code page, read so that they never name another file than the real one.
+// The running executable's own path, and paths in the ANSI code page that never name another
+// file than the real one.
 #ifndef ZSTARTUP_LOWTRACESSUPPORT_MODULEPATH_H
 #define ZSTARTUP_LOWTRACESSUPPORT_MODULEPATH_H
 
@@ -11,14 +12,17 @@ enum class PathReading {
 };
 
 // Converts a UTF-16 path to the process's ANSI code page into path (capacity bytes,
-// terminator included). No best-fit mapping: Windows would turn a folder "Łódź" into
-// "Lódz", another folder. kNotRepresentable when a character has no exact form,
-// kUnavailable when the result does not fit; path then holds the empty text.
+// terminator included), as ToAnsiText does. kNotRepresentable when a character has no exact
+// form, kUnavailable when the result does not fit; path then holds the empty text.
 PathReading AnsiPathOf(const wchar_t* widePath, char* path, unsigned int capacity);
 
-// The running executable's full path, as AnsiPathOf converts it. GetModuleFileNameA alone
-// puts '?' (or a best-fit look-alike) in place of characters the code page lacks, which
-// would make every file beside the executable silently unreachable.
-PathReading ReadModulePath(char* path, unsigned int capacity);
+// UTF-16 units of the longest path Windows can name, terminator included.
+const unsigned int kLongestPath = 32768;
+
+// The running executable's full path (GetModuleFileNameW): true. False, with path empty, when
+// the platform gives none. The UTF-16 path reaches the executable's folder whatever its name;
+// GetModuleFileNameA puts '?' (or a best-fit look-alike) in place of characters the code page
+// lacks, which names another folder, or none.
+bool ReadModulePath(wchar_t (&path)[kLongestPath]);
 
 #endif

@@ -5,10 +5,11 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "foundation/zfile.h"
 #include "lowtracessupport/logfile.h"
 #include "lowtracessupport/logpath.h"
+#include "lowtracessupport/lostlinecount.h"
 #include "lowtracessupport/modulepath.h"
+#include "lowtracessupport/widepathfile.h"
 
 namespace {
 
@@ -17,19 +18,34 @@ const char kLostLinesFormat[] = "[zStartup] Warning: %lu lines could not be writ
 // The warning's longest form, the message and its CR LF.
 const int kLogTextCapacity = sizeof kLostLinesFormat + 10 + kMessageCapacity + 2;
 
-// What the log lines of this process have in common; the launcher is one process per run.
+// The log of this process, named at its first line and, once opened, kept open to the end: the
+// launcher is one process per run.
 struct LogRun {
+    LogRun() : waitLeftMs(kLogWaitMs), linesLost(0)
+    {
+        wchar_t exePath[kLongestPath];
+        LogPathOf(ReadModulePath(exePath) ? exePath : NULL, path);
+        LostCountPathOf(path, lostCountPath);
+    }
+
+    wchar_t path[kLogPathCapacity];
+    wchar_t lostCountPath[kLostCountPathCapacity];
+    WidePathFile file;
     DWORD waitLeftMs;  // of the one budget for waiting on a held log
-    DWORD linesLost;   // since the last line that reached the log
+    DWORD linesLost;   // not yet in the log, nor in the count beside it
 };
 
-LogRun g_logRun = {kLogWaitMs, 0};
+LogRun& ThisRunsLog()
+{
+    static LogRun log;
+    return log;
+}
 
 // The warning about lost lines, when there are any, then the message and its CR LF, for one
 // write. Copied, not formatted: wvsprintfA would cut a message of 1023 characters.
-int LogText(const char* message, char (&text)[kLogTextCapacity])
+int LogText(DWORD linesLost, const char* message, char (&text)[kLogTextCapacity])
 {
-    int length = g_logRun.linesLost == 0 ? 0 : wsprintfA(text, kLostLinesFormat, g_logRun.linesLost);
+    int length = linesLost == 0 ? 0 : wsprintfA(text, kLostLinesFormat, linesLost);
     const int messageLength = lstrlenA(message);
     CopyMemory(text + length, message, messageLength);
     length += messageLength;
@@ -38,48 +54,50 @@ int LogText(const char* message, char (&text)[kLogTextCapacity])
     return length;
 }
 
-// With the high part, so that a log past 4 GiB is appended to; a failed move would leave the
-// text to overwrite the log's start. 0 or the error of the move or the write.
-DWORD WriteAtEnd(ZFile& file, const char* text, int length)
+bool OpenLog(LogRun& log, LogWait& wait)
 {
-    LONG high = 0;
-    SetLastError(NO_ERROR);
-    if (file.Seek(0, &high, FILE_END) == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) return GetLastError();
-    if (file.Write(text, static_cast<DWORD>(length)) == static_cast<DWORD>(length)) return 0;
-    const DWORD error = GetLastError();
-    return error != NO_ERROR ? error : ERROR_WRITE_FAULT;
+    while (!log.file.IsOpen()) {
+        const DWORD error = log.file.Open(log.path, kLogAccess, kLogShareMode, OPEN_ALWAYS);
+        if (error != 0 && !wait.PauseAfter(error)) return false;
+    }
+    return true;
 }
 
-// True when the text reached the log. A hold, at the open or at the write, is waited out
-// only while the run's budget lasts.
-bool AppendToLog(const char* logPath, const char* text, int length)
+// True when the message reached the log, after the count of the lines lost before it: this
+// run's, and those an earlier run left beside the log.
+bool WriteLine(LogRun& log, const char* message, LogWait& wait)
 {
-    // Opened per line: the line is on disk when the call returns.
-    ZFile file(logPath);
-    file.Init(kLogAccess, kLogShareMode, FILE_ATTRIBUTE_NORMAL);
-    LogWait wait(g_logRun.waitLeftMs);
+    if (!OpenLog(log, wait)) return false;
+    LostLineCount waiting;
+    if (LostLinesWaiting(log.lostCountPath)) waiting.Open(log.lostCountPath, false, wait);
+    char text[kLogTextCapacity];
+    const int length = LogText(AddCounts(waiting.Value(), log.linesLost), message, text);
     for (;;) {
-        DWORD error = file.Open(OPEN_ALWAYS);
-        if (error == 0) error = WriteAtEnd(file, text, length);
-        if (error == 0) return true;
-        file.Close();
+        const DWORD error = log.file.Write(text, static_cast<DWORD>(length));
+        if (error == 0) break;
         if (!wait.PauseAfter(error)) return false;
     }
+    log.linesLost = 0;
+    if (waiting.IsOpen()) waiting.Store(0);
+    return true;
+}
+
+// Moves this run's lost lines into the count beside the log; while that file is held they
+// stay with the process, for its next line.
+void KeepLostLines(LogRun& log, LogWait& wait)
+{
+    LostLineCount count;
+    count.Open(log.lostCountPath, true, wait);
+    if (count.IsOpen() && count.Store(AddCounts(count.Value(), log.linesLost))) log.linesLost = 0;
 }
 
 void AppendLogLine(const char* message)
 {
-    char exePath[kLogPathCapacity];
-    char logPath[kLogPathCapacity];
-    const bool exePathRead = ReadModulePath(exePath, sizeof exePath) == PathReading::kRead;
-    LogPathOf(exePathRead ? exePath : NULL, logPath);
-
-    char text[kLogTextCapacity];
-    const int length = LogText(message, text);
-    if (AppendToLog(logPath, text, length))
-        g_logRun.linesLost = 0;
-    else
-        ++g_logRun.linesLost;
+    LogRun& log = ThisRunsLog();
+    LogWait wait(log.waitLeftMs);
+    if (WriteLine(log, message, wait)) return;
+    log.linesLost = AddCounts(log.linesLost, 1);
+    KeepLostLines(log, wait);
 }
 
 }  // namespace

@@ -1,5 +1,8 @@
 #include "runrules/servicelistfile.h"
 
+#include "lowtracessupport/ansitext.h"
+#include "lowtracessupport/modulepath.h"
+
 namespace {
 
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
@@ -28,23 +31,36 @@ bool SectionAfterUtf8Mark(const char* bytes, DWORD count, char (&name)[64])
     return true;
 }
 
-}  // namespace
-
-ServiceListFile ProbeServiceList(const char* path)
+ServiceListFile Probe(const char* start, DWORD count)
 {
-    // Shared with every other opener: an editor holding the file must not make it unreadable.
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) return Unreadable(GetLastError());
-    char start[kProbeLength];
-    DWORD count = 0;
-    const BOOL read = ReadFile(file, start, sizeof start, &count, NULL);
-    const DWORD error = read ? 0 : GetLastError();
-    CloseHandle(file);
-    if (!read) return {ListFileState::kUnreadable, error, false, "", false};
     ServiceListFile list = {ListFileState::kReadable, 0, false, "", false};
     list.utf8MarkHidesFirstSection = SectionAfterUtf8Mark(start, count, list.hiddenSection);
     list.utf16BigEndian =
         count >= 2 && static_cast<unsigned char>(start[0]) == 0xFE && static_cast<unsigned char>(start[1]) == 0xFF;
     return list;
+}
+
+}  // namespace
+
+HeldServiceList::HeldServiceList(const wchar_t* path)
+{
+    DWORD error = hold_.Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
+    if (error == 0) error = hold_.LockAllShared();
+    char start[kProbeLength];
+    DWORD count = 0;
+    if (error == 0) error = hold_.Read(start, sizeof start, count);
+    if (error != 0) {
+        hold_.Close();
+        file_ = Unreadable(error);
+        return;
+    }
+    file_ = Probe(start, count);
+}
+
+ServiceListFile ProbeServiceList(const char* path)
+{
+    wchar_t widePath[kLongestPath];
+    if (!FromAnsiText(path, widePath, kLongestPath)) return Unreadable(ERROR_FILENAME_EXCED_RANGE);
+    const HeldServiceList list(widePath);
+    return list.File();
 }

@@ -1,13 +1,16 @@
-// ProbeServiceList: whether the service list can be read, and how Windows will read it.
+// The service list file: whether it can be read, how Windows will read it, and a hold that
+// keeps its contents as they are while the launcher reads it.
 #ifndef ZSTARTUP_RUNRULES_SERVICELISTFILE_H
 #define ZSTARTUP_RUNRULES_SERVICELISTFILE_H
 
 #include <windows.h>
 
+#include "lowtracessupport/widepathfile.h"
+
 enum class ListFileState {
     kAbsent,  // no such file or folder: nothing to do
     kReadable,
-    kUnreadable,  // it is there but cannot be read: a folder of that name, access denied...
+    kUnreadable,  // it is there but cannot be read: a folder of that name, access denied, held...
 };
 
 struct ServiceListFile {
@@ -24,8 +27,31 @@ struct ServiceListFile {
     bool utf16BigEndian;
 };
 
-// Opens the list for reading, as the profile reader will, and looks at its first line. Only
-// "file not found" and "path not found" count as absent.
+// The list held open for reading while the object lives. The profile reader opens the file
+// anew for every value and reads an empty value when that open fails, which would end the list
+// early without a word. So the hold shares the file with readers only, and keeps a shared lock
+// on every byte: while it lives no program can open the file refusing read sharing, open it
+// for writing, rename or delete it, or lock any part of it exclusively (Windows' ReadFile
+// fails in a range another handle has locked). A program that did one of these before the
+// hold makes the list unreadable (its error: 32 or 33) instead. The profile reader's own
+// opens, for reading, still succeed.
+class HeldServiceList {
+public:
+    // Opens the list at path, locks it and looks at its start. Only "file not found" and "path
+    // not found" count as absent; the file is held only when readable.
+    explicit HeldServiceList(const wchar_t* path);
+
+    const ServiceListFile& File() const { return file_; }
+
+    HeldServiceList(const HeldServiceList&) = delete;             // holds the file
+    HeldServiceList& operator=(const HeldServiceList&) = delete;  // holds the file
+
+private:
+    WidePathFile hold_;
+    ServiceListFile file_;
+};
+
+// What HeldServiceList finds for a list path in the ANSI code page; the hold ends on return.
 ServiceListFile ProbeServiceList(const char* path);
 
 #endif

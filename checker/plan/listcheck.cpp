@@ -83,14 +83,29 @@ std::string PlanLine(const ServiceListEntry& entry)
     return line;
 }
 
+// A value that the ANSI code page cannot hold exactly names no service: its own finding, and
+// no name in the entry for the service checks to look up.
+void TakeNotAnsiValue(const char* path, const char* section, const char* key, char* name, CheckReport& report)
+{
+    const std::string subject = std::string("[") + section + "] key " + key;
+    report.Error("list.value-not-ansi", subject,
+                 std::string("service list ") + path + ", " + subject + ": the value " + name +
+                     " has characters that the ANSI code page (" + std::to_string(GetACP()) +
+                     ") cannot hold exactly (shown as ?), so the launcher acts on no service for it and logs an "
+                     "error line; write the service's name as sc query shows it");
+    name[0] = '\0';
+}
+
 // The entries in the launcher's order, and the key code where its reading stops.
 std::vector<ServiceListEntry> ReadEntries(const char* path, unsigned int& endCode, CheckReport& report)
 {
     std::vector<ServiceListEntry> entries;
     ServiceListEntry entry;
     for (endCode = kFirstListKey; endCode <= kLastListKey && ReadServiceListEntry(path, endCode, entry); ++endCode) {
-        entries.push_back(entry);
         report.Line(PlanLine(entry));
+        if (entry.stopNotAnsi) TakeNotAnsiValue(path, "STOP", entry.key, entry.stopName, report);
+        if (entry.startNotAnsi) TakeNotAnsiValue(path, "START", entry.key, entry.startName, report);
+        entries.push_back(entry);
     }
     if (entries.empty()) report.Line("no entries: key 0 is empty in both [STOP] and [START]");
     return entries;

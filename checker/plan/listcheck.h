@@ -10,7 +10,8 @@
 
 // Adds one plan line per entry and the findings about the list: a list out of reach or
 // unreadable, a section Windows will not see, keys, sections and values never read as
-// written. Returns the entries in the launcher's order.
+// written. Returns the entries in the launcher's order, without the values that name no
+// service because the ANSI code page cannot hold them.
 std::vector<ServiceListEntry> CheckServiceList(const LauncherTarget& target, CheckReport& report);
 
 #endif

@@ -563,8 +563,29 @@ TEST_F(CheckerFolder, BatchThatIsAFolderIsNamedSo)
     ExpectFindings(report, {{"note", "list.absent", "{LIST}"}, {"warning", "batch.is-folder", "{BATCH}"}});
 }
 
-// The log held by another program, as the launcher would meet it: a viewer's read access,
-// shared for writing, leaves it writable; another writer, or a reader sharing nothing, does not.
+// A value of a UTF-16 list that the code page cannot hold exactly names no service: not the
+// service its look-alike names (the full-width Ｒ０ would best-fit to R0).
+TEST_F(CheckerFolder, ValueNotInTheCodePageIsAFindingOfItsOwn)
+{
+    if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    std::string list = "\xFF\xFE";
+    for (wchar_t c : std::wstring(L"[STOP]\r\n0=zstNoSuch\uFF32\uFF10\r\n"))
+        list += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    folder_.Write("Services.ini", list);
+    ProgramRun run = RunChecker("\"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    EXPECT_EQ(run.exitCode, 2u);
+    EXPECT_NE(run.output.find("error: service list " + folder_.PathOf("Services.ini") +
+                              ", [STOP] key 0: the value zstNoSuch?? has characters that the ANSI code page (1252) "
+                              "cannot hold exactly"),
+              std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("no service zstNoSuch"), std::string::npos) << run.output;
+}
+
+// The log held by another program, as the launcher would meet it: a viewer's read access, or
+// another writer, shared for writing, leaves it writable; a program refusing to share writing
+// does not.
 TEST_F(CheckerFolder, LogHeldByAnotherProgram)
 {
     const struct {
@@ -572,7 +593,8 @@ TEST_F(CheckerFolder, LogHeldByAnotherProgram)
         DWORD share;
         bool held;
     } kHolders[] = {{GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
-                    {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, true},
+                    {GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, false},
+                    {GENERIC_READ, FILE_SHARE_READ, true},
                     {GENERIC_READ, 0, true}};
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
     folder_.Write("zStartup_LT.log", "earlier line\r\n");

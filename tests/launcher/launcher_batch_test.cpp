@@ -53,25 +53,47 @@ TEST_F(BatchLaunch, CopyUsesItsOwnBatchAndLogNamesButKeepsTag)
     EXPECT_FALSE(folder_.Exists("zStartup_LT.log"));
 }
 
-TEST_F(BatchLaunch, LogHeldWithoutSharingLosesLinesButNotTheRun)
+// A program that holds the log, from before a run to after it, refusing to share writing: the
+// run's lines go to standard output only, and their count waits beside the log for the next
+// run, whose first line in the log it precedes.
+struct LogHolder {
+    const char* name;
+    DWORD access;
+    DWORD share;
+};
+
+// clang-format off
+const LogHolder kLogHolders[] = {
+    {"SharingNothing", GENERIC_READ | GENERIC_WRITE, 0},
+    {"SharingReadOnly", GENERIC_READ, FILE_SHARE_READ},
+};
+// clang-format on
+
+class LogHeldForAWholeRun : public LauncherScenario, public ::testing::WithParamInterface<LogHolder> {};
+
+TEST_P(LogHeldForAWholeRun, ItsLinesAreCountedBeforeTheNextRunsFirstLine)
 {
     const std::string earlier = "line of an earlier run\r\n";
     folder_.Write("zStartup_LT.log", earlier);
-    HANDLE holder = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), GENERIC_READ | GENERIC_WRITE, 0,
+    HANDLE holder = CreateFileW(Wide(folder_.PathOf("zStartup_LT.log")).c_str(), GetParam().access, GetParam().share,
                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     ProgramRun held = Run();
     CloseHandle(holder);
-
     EXPECT_EQ(held.exitCode, 0u);
     EXPECT_EQ(held.output, OutputText(Frame({})));
     EXPECT_EQ(folder_.Read("zStartup_LT.log"), earlier);
 
-    // Released, the next run appends after what the file held.
+    // Released, the next run appends after what the file held; the held run wrote 4 lines.
     ProgramRun next = Run();
     EXPECT_EQ(next.exitCode, 0u);
-    EXPECT_EQ(folder_.Read("zStartup_LT.log"), earlier + LogText(Frame({})));
+    EXPECT_EQ(next.output, OutputText(Frame({})));
+    EXPECT_EQ(folder_.Read("zStartup_LT.log"),
+              earlier + "[zStartup] Warning: 4 lines could not be written to the log\r\n" + LogText(Frame({})));
 }
+
+INSTANTIATE_TEST_SUITE_P(BatchLaunch, LogHeldForAWholeRun, ::testing::ValuesIn(kLogHolders),
+                         [](const ::testing::TestParamInfo<LogHolder>& info) { return info.param.name; });
 
 // A dot in the folder name is no extension: the file name alone is searched for one.
 class DottedFolder : public LauncherScenario {

@@ -101,8 +101,9 @@ TEST(LauncherImage, OpensTheBatchThroughTheCallThatTurnsPromptsOff)
     PeImage image(ReadFileBytes(BesideThisProgram("zStartup.exe")));
     ASSERT_TRUE(image.Valid());
     const std::vector<std::string> shell = image.ImportedFunctions("shell32.dll");
-    EXPECT_TRUE(Has(shell, "ShellExecuteExA"));
+    EXPECT_TRUE(Has(shell, "ShellExecuteExW"));
     EXPECT_FALSE(Has(shell, "ShellExecuteA"));
+    EXPECT_FALSE(Has(shell, "ShellExecuteW"));
 }
 
 // Without a manifest Windows treats a program as a legacy one: unelevated, its log writes

@@ -1,8 +1,9 @@
-// Folder and file names against the ANSI code page: a name the code page cannot hold must not
-// turn into some other path, and a double-byte name whose second byte is a backslash must not
-// be cut inside the character. Each case needs its code page (Wine takes it from the locale:
-// 1252 for C, 932 for ja_JP.UTF-8) and is skipped under another; a run that sets
-// ZSTARTUP_EXPECT_ACP fails instead when it does not get that code page.
+// Folder and file names against the ANSI code page: a launcher in a folder whose name the code
+// page cannot hold must still read its list, open its batch file and write its log there, and
+// never the files of the same names in its current folder; a double-byte name whose second byte
+// is a backslash must not be cut inside the character. Each case needs its code page (Wine
+// takes it from the locale: 1252 for C, 932 for ja_JP.UTF-8) and is skipped under another; a
+// run that sets ZSTARTUP_EXPECT_ACP fails instead when it does not get that code page.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -19,29 +20,27 @@ struct CodePageCase {
     UINT codePage;
     const wchar_t* folder;  // made inside the test folder
     const wchar_t* base;    // the launcher's name without ".exe"
-    bool representable;
+    // Folder and base as trace lines show them: '?' for each character the code page lacks,
+    // never a look-alike.
+    const char* shownFolder;
+    const char* shownBase;
 };
 
 // clang-format off
 const CodePageCase kCases[] = {
-    {"CyrillicFolderIsNotRepresentable", 1252, L"\u041F\u043E\u043A\u0430\u0437", L"zStartup", false},
-    // Best-fit mapping would make this "Lodz"-like, another folder.
-    {"PolishFolderIsNotBestFitted", 1252, L"\u0141\u00F3d\u017A", L"zStartup", false},
+    {"CyrillicFolderIsReachedByItsUtf16Path", 1252, L"\u041F\u043E\u043A\u0430\u0437", L"zStartup", "?????",
+     "zStartup"},
+    // Best-fit mapping would make this "Lodz", another folder; o-acute is in code page 1252.
+    {"PolishFolderIsReachedNotItsBestFit", 1252, L"\u0141\u00F3d\u017A", L"zStartup", "?\xF3" "d?", "zStartup"},
     // 表 is 0x95 0x5C in code page 932.
-    {"KanjiWithBackslashTrailByteStaysWhole", 932, L"\u8868", L"\u8868", true},
+    {"KanjiWithBackslashTrailByteStaysWhole", 932, L"\u8868", L"\u8868", "\x95\x5C", "\x95\x5C"},
 };
 // clang-format on
 
 const char kListed[] = "[zStartup] Error starting service zstNoSuchListed";
-
-std::string Ansi(const std::wstring& wide)
-{
-    int length = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], length, nullptr, nullptr);
-    text.resize(static_cast<size_t>(length) - 1);
-    return text;
-}
+const DWORD kBatchBoundMs = 30000;
+// Batch text that leaves ran.txt in its working directory.
+const char kLeaveMark[] = "@echo ran> ran.tmp\r\n@ren ran.tmp ran.txt\r\n";
 
 bool WriteWide(const std::wstring& path, const std::string& bytes)
 {
@@ -51,6 +50,15 @@ bool WriteWide(const std::wstring& path, const std::string& bytes)
     BOOL ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
     return ok && written == bytes.size();
+}
+
+bool WaitForWide(const std::wstring& path)
+{
+    for (DWORD waited = 0; GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES; waited += 100) {
+        if (waited >= kBatchBoundMs) return false;
+        Sleep(100);
+    }
+    return true;
 }
 
 class CodePage : public LauncherScenario, public ::testing::WithParamInterface<CodePageCase> {};
@@ -69,7 +77,11 @@ TEST_P(CodePage, NamesReachTheRightFiles)
     ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
     ASSERT_TRUE(CopyFileW(Wide(BesideThisProgram("zStartup.exe")).c_str(), exe.c_str(), FALSE));
     ASSERT_TRUE(WriteWide(directory + L"\\Services.ini", "[START]\r\n0=zstNoSuchListed\r\n"));
+    ASSERT_TRUE(WriteWide(directory + L"\\" + row.base + L".bat", kLeaveMark));
+    // What a launcher that lost its folder would open instead: another launcher's files.
     folder_.MakeFolder("elsewhere");
+    folder_.Write("elsewhere\\zStartup.bat", kLeaveMark);
+    folder_.Write("elsewhere\\Services.ini", "[START]\r\n0=zstNoSuchElsewhere\r\n");
 
     ProgramLaunch launch;
     launch.widePath = exe;
@@ -78,20 +90,17 @@ TEST_P(CodePage, NamesReachTheRightFiles)
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 0u);
 
-    TraceLines lines;
-    std::string log;
-    if (row.representable) {
-        lines = RunLines(Ansi(directory), Ansi(row.base), {kListed});
-        log = ReadFileBytes(directory + L"\\" + row.base + L"_LT.log");
-    } else {
-        lines = {"[zStartup] started",
-                 "[zStartup] Error reading service list: folder name not representable in the ANSI code page",
-                 "[zStartup] BAT file is 'zStartup.bat', DIR is ''", "[zStartup] 'zStartup.bat' Not found",
-                 "[zStartup] stopped"};
-        log = folder_.Read("elsewhere\\default_LT.log");
-    }
+    const std::string shown = folder_.Path() + "\\" + row.shownFolder;
+    const std::string batch = shown + "\\" + row.shownBase + ".bat";
+    const TraceLines lines = {
+        "[zStartup] started", kListed, "[zStartup] BAT file is '" + batch + "', DIR is '" + shown + "'",
+        "[zStartup] '" + batch + "' started with result: " + std::to_string(kShellResultUnderWine),
+        "[zStartup] stopped"};
     EXPECT_EQ(run.output, OutputText(lines));
-    EXPECT_EQ(log, LogText(lines));
+    EXPECT_EQ(ReadFileBytes(directory + L"\\" + row.base + L"_LT.log"), LogText(lines));
+    EXPECT_TRUE(WaitForWide(directory + L"\\ran.txt")) << "its own batch file did not run in its folder";
+    EXPECT_FALSE(folder_.Exists("elsewhere\\ran.txt")) << "the current folder's batch file ran";
+    EXPECT_FALSE(folder_.Exists("elsewhere\\default_LT.log"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Launcher, CodePage, ::testing::ValuesIn(kCases),

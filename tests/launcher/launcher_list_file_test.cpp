@@ -13,7 +13,7 @@ const char kListed[] = "[zStartup] Error starting service zstNoSuchListed";
 const char kMarkWarning[] =
     "[zStartup] Warning: service list begins with a UTF-8 byte order mark; save it as ANSI or UTF-16";
 
-enum class ListForm { kBytes, kFolder, kHeldWithoutSharing };
+enum class ListForm { kBytes, kFolder, kHeldWithoutSharing, kLockedExclusively };
 
 struct ListFileCase {
     const char* name;
@@ -57,6 +57,9 @@ const ListFileCase kCases[] = {
      {"[zStartup] Error reading service list: error 5"}},
     {"ListHeldWithoutSharingIsSharingViolation", ListForm::kHeldWithoutSharing, kStartList,
      {"[zStartup] Error reading service list: error 32"}},
+    // Windows' ReadFile fails in a range another handle has locked (Wine's reads ignore locks).
+    {"ListLockedByAnotherIsLockViolation", ListForm::kLockedExclusively, kStartList,
+     {"[zStartup] Error reading service list: error 33"}},
 };
 // clang-format on
 
@@ -71,10 +74,16 @@ TEST_P(ServiceListFile, TracesHowTheListIsRead)
     } else {
         folder_.Write("Services.ini", row.bytes);
     }
-    if (row.form == ListForm::kHeldWithoutSharing) {
-        holder = CreateFileW(Wide(folder_.PathOf("Services.ini")).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    if (row.form == ListForm::kHeldWithoutSharing || row.form == ListForm::kLockedExclusively) {
+        const DWORD share = row.form == ListForm::kHeldWithoutSharing ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE;
+        holder = CreateFileW(Wide(folder_.PathOf("Services.ini")).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    }
+    if (row.form == ListForm::kLockedExclusively) {
+        OVERLAPPED third = {};
+        third.Offset = 3;  // one byte, in the middle of the section's name
+        ASSERT_TRUE(LockFileEx(holder, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &third));
     }
     ProgramRun run = Run();
     if (holder != INVALID_HANDLE_VALUE) CloseHandle(holder);

@@ -1,5 +1,7 @@
 // The service list scan end to end: which keys are read, in which order, and what each
 // entry does, with real services and a real Services.ini.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "tests/harness/launcherscenario.h"
@@ -175,5 +177,62 @@ TEST_P(LongValue, ActsOnlyOnTheServiceItNamesWhole)
 
 INSTANTIATE_TEST_SUITE_P(Launcher, LongValue, ::testing::ValuesIn(kLongValues),
                          [](const ::testing::TestParamInfo<LongValueCase>& info) { return info.param.name; });
+
+// Names in a UTF-16 list against the ANSI code page 1252: a value whose characters the code page
+// holds names its service; one with a character it lacks names no service, not the one its
+// best-fit look-alike would name (the full-width Ｒ０ is not R0, the subscript ₁ not 1). The
+// line shows '?' for each character the code page lacks.
+struct ExactNameCase {
+    const char* name;
+    bool stop;                // a STOP entry, the service running; else START, it stopped
+    const wchar_t* valueEnd;  // after the unique ASCII start of the name
+    const char* serviceEnd;   // the service's name after the same start, code page 1252
+    const char* shownEnd;     // the name in the line
+    bool actsOnIt;
+};
+
+// clang-format off
+const ExactNameCase kExactNames[] = {
+    {"FullWidthLettersStopNoService", true, L"\uFF32\uFF10", "R0", "??", false},
+    {"SubscriptDigitStopsNoService", true, L"R\u2081", "R1", "R?", false},
+    {"SubscriptDigitStartsNoService", false, L"R\u2081", "R1", "R?", false},
+    {"LetterOfTheCodePageStopsItsService", true, L"\u00C9", "\xC9", "\xC9", true},
+};
+// clang-format on
+
+std::string Utf16LeWithMark(const std::wstring& text)
+{
+    std::string bytes = "\xFF\xFE";
+    for (wchar_t c : text) bytes += std::string{static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+    return bytes;
+}
+
+class ExactName : public LauncherScenario, public ::testing::WithParamInterface<ExactNameCase> {};
+
+TEST_P(ExactName, ActsOnlyOnANameTheCodePageHoldsExactly)
+{
+    if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
+    const ExactNameCase& row = GetParam();
+    static int counter = 0;
+    const std::string start = "zst" + std::to_string(GetCurrentProcessId()) + "e" + std::to_string(++counter);
+    RegisteredService service("", start + row.serviceEnd);
+    if (row.stop) {
+        ASSERT_EQ(service.StartAndWaitRunning(), 0u);
+    }
+    const std::wstring section = row.stop ? L"[STOP]" : L"[START]";
+    folder_.Write("Services.ini", Utf16LeWithMark(section + L"\r\n0=" + std::wstring(start.begin(), start.end()) +
+                                                  row.valueEnd + L"\r\n"));
+
+    ProgramRun run = Run();
+
+    ExpectTrace(run, Frame({std::string("[zStartup] ") + (row.actsOnIt ? "Success " : "Error ") +
+                            (row.stop ? "stopping" : "starting") + " service " + start + row.shownEnd}));
+    const DWORD untouched = row.stop ? SERVICE_RUNNING : SERVICE_STOPPED;
+    if (row.actsOnIt) service.WaitForState(SERVICE_STOPPED, 5000);
+    EXPECT_EQ(service.State(), row.actsOnIt ? static_cast<DWORD>(SERVICE_STOPPED) : untouched);
+}
+
+INSTANTIATE_TEST_SUITE_P(Launcher, ExactName, ::testing::ValuesIn(kExactNames),
+                         [](const ::testing::TestParamInfo<ExactNameCase>& info) { return info.param.name; });
 
 }  // namespace
