@@ -59,7 +59,7 @@ expect_task_findings "error:task.not-elevated" \
   "$(variant not-elevated.xml 's|<UserId>S-1-5-18</UserId>|<GroupId>S-1-5-32-545</GroupId>|; /<RunLevel>/d')"
 expect_task_findings "warning:task.instances" \
   "$(variant parallel.xml 's|>IgnoreNew<|>Parallel<|')"
-expect_task_findings "warning:task.time-limit" "$(variant short-limit.xml 's|>PT10M<|>PT2M<|')"
+expect_task_findings "warning:task.time-limit" "$(variant short-limit.xml 's|>PT13M<|>PT2M<|')"
 # Settings' Enabled, not the trigger's (indented deeper).
 expect_task_findings "error:task.disabled" "$(variant disabled.xml 's|^    <Enabled>true<|    <Enabled>false<|')"
 
