@@ -189,8 +189,8 @@ void ServicePlan::CheckStopEvent(const std::string& where, const std::string& na
         const std::string eventName = std::string(event.ServiceName()) + ".Event";
         report.Note("service.no-stop-event", name,
                     where + ": service " + name + " has no stop event (Global\\" + eventName + " or " + eventName +
-                        "), so the launcher reports it stopped as soon as it accepts the stop request, before it "
-                        "has finished; see the guide for service authors (docs/service-authors.md)");
+                        "), so the launcher reads its state until it reports stopped, for up to 5 s; see the guide "
+                        "for service authors (docs/service-authors.md)");
         return;
     }
     ReportUnprovenEvent(where, name, event, report);

@@ -41,6 +41,14 @@ const WaitCase kCases[] = {
     {"StartOfServiceExitingAtOnceIsErrorWithoutWaiting", false, "--exit-at-start", false, false, 0, kAtOnceMs},
     {"StartOfRunningServiceIsError", false, "", true, false, 0, kAtOnceMs},
     {"StopWithoutEventIsSuccess", true, "", true, true, 0, kAtOnceMs},
+    // Accepting the stop request is not having stopped: without an event the state says when.
+    {"StopWithoutEventWaitsUntilStopped", true, "--stopped-after=1000", true, true, kWaitedOneSecondMs,
+     kOneSecondAtMostMs},
+    {"StopAcceptedButNeverFinishedIsErrorAfterTimeout", true, "--stopped-after=never", true, false, kGaveUpMs,
+     kGaveUpAtMostMs},
+    // The 5 s begin when the control handler has answered: 4 s in the handler, 2.5 s more to stop.
+    {"StopWaitCountsFromTheHandlersAnswer", true, "--stop-handler-blocks=4000 --stopped-after=2500", true, true, 6400,
+     7600},
     {"StopWaitsForPlainEvent", true, "--event=plain --signal-after=1000", true, true, kWaitedOneSecondMs,
      kOneSecondAtMostMs},
     {"StopWaitsForGlobalEvent", true, "--event=global --signal-after=1000", true, true, kWaitedOneSecondMs,
@@ -203,5 +211,24 @@ TEST_P(StopEventSquatter, StopIsDoneOnlyWhenTheServiceIsDone)
 
 INSTANTIATE_TEST_SUITE_P(Launcher, StopEventSquatter, ::testing::ValuesIn(kSquats),
                          [](const ::testing::TestParamInfo<SquatCase>& info) { return info.param.name; });
+
+// A control handler that never returns: the stop request waits for the service manager's own
+// limit (30 s on Windows, about 10 s under Wine), longer than the entry's 5 s, then fails; the
+// run reports the error and goes on with the entry's start.
+TEST_F(LauncherScenario, StopWhoseHandlerNeverAnswersIsErrorAndTheRunGoesOn)
+{
+    RegisteredService blocked("--stop-handler-blocks=never");
+    RegisteredService next;
+    ASSERT_EQ(blocked.StartAndWaitRunning(), 0u);
+    folder_.Write("Services.ini", "[STOP]\r\n0=" + blocked.Name() + "\r\n[START]\r\n0=" + next.Name() + "\r\n");
+
+    ProgramRun run = Run();
+
+    ExpectTrace(run, Frame({"[zStartup] Error stopping service " + blocked.Name(),
+                            "[zStartup] Success starting service " + next.Name()}));
+    EXPECT_EQ(next.State(), static_cast<DWORD>(SERVICE_RUNNING));
+    EXPECT_GT(run.elapsedMs, 5000u) << "the stop request itself is not bounded by the entry's wait";
+    EXPECT_LE(run.elapsedMs, 30000u + 5000u + 5200u + 1500u) << "the manager's answer, then each entry's wait";
+}
 
 }  // namespace
