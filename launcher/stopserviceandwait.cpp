@@ -21,6 +21,7 @@ DWORD WaitForStop(SC_HANDLE service, const StopEvent& event, DWORD timeout)
     case StopEventState::kRefused:
     case StopEventState::kSignalled:
     case StopEventState::kForeignOwner:
+    case StopEventState::kOwnerUnproven:
     case StopEventState::kOwnerUnknown:
         break;
     }

@@ -84,6 +84,13 @@ void ReportUnprovenEvent(const std::string& where, const std::string& name, cons
                            ", an account the service does not run as, whose programs could signal it early; " +
                            kPolled + "; find the program that creates it");
         break;
+    case StopEventState::kOwnerUnproven:
+        report.Note("service.stop-event-owner-unproven", name,
+                    subject + ", owned by " + AccountText(event.Owner()) +
+                        ", but whether that is the account the service runs as cannot be told on this computer "
+                        "alone (a domain account, or a configuration this account may not read), " +
+                        kPolled);
+        break;
     case StopEventState::kOwnerUnknown:
         report.Note("service.stop-event-owner-unknown", name, subject + ", but its owner cannot be read, " + kPolled);
         break;

@@ -226,14 +226,16 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRun, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 // A stop event that another program made, or kept alive: a warning the launcher will not
-// believe it, with the reason.
+// believe it, with the reason; a note where the owner can be proven neither way.
 enum class EventSquat { kForeignGlobalEvent, kGlobalMutex, kKeptAlive };
 
 struct SquatFindingCase {
     const char* name;
     const char* options;
     EventSquat squat;
-    std::string finding;  // {A}: the service
+    std::string finding;                        // {A}: the service
+    const char* owner = "S-1-5-21-1-2-3-1001";  // of the foreign event
+    const char* account = nullptr;              // the service's configured account; null: LocalSystem
 };
 
 // clang-format off
@@ -245,6 +247,12 @@ const SquatFindingCase kSquatFindings[] = {
      "(error 6)"},
     {"SignalledSinceTheLastStop", "--event=global --keep-existing-event", EventSquat::kKeptAlive,
      "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it is signalled already"},
+    {"LocalServicesEventForALocalSystemService", "", EventSquat::kForeignGlobalEvent,
+     "warning: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, but it belongs to S-1-5-19",
+     "S-1-5-19"},
+    {"EventOfAServiceRunningAsADomainAccount", "", EventSquat::kForeignGlobalEvent,
+     "note: [STOP] key 0: service {A} has its stop event Global\\{A}.Event, owned by S-1-5-18", "S-1-5-18",
+     "ZSTDOMAIN\\svc"},
 };
 // clang-format on
 
@@ -256,9 +264,8 @@ TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt)
     RegisteredService service(row.options);
     const std::string globalName = "Global\\" + service.Name() + ".Event";
     HANDLE squat = nullptr;
-    if (row.squat == EventSquat::kForeignGlobalEvent) {
-        squat = CreateOwnedEvent(globalName, "S-1-5-21-1-2-3-1001", false);
-    }
+    if (row.account != nullptr) service.RunAs(row.account);
+    if (row.squat == EventSquat::kForeignGlobalEvent) squat = CreateOwnedEvent(globalName, row.owner, false);
     if (row.squat == EventSquat::kGlobalMutex) squat = CreateMutexA(nullptr, FALSE, globalName.c_str());
     ASSERT_EQ(service.StartAndWaitRunning(), 0u);
     if (row.squat == EventSquat::kKeptAlive) squat = KeepEventAcrossRestart(service, globalName);
