@@ -1,6 +1,6 @@
 #include "launcher/deadline.h"
 
-#include "launcher/launcherconstants.h"
+#include "runrules/runconstants.h"
 
 Deadline::Deadline(DWORD timeout) : clock(), start(clock.Now()), timeout(timeout) {}
 

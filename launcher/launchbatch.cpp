@@ -5,7 +5,7 @@
 
 #include "launcher/comapartment.h"
 #include "launcher/fileexists.h"
-#include "launcher/launcherconstants.h"
+#include "runrules/runconstants.h"
 #include "lowtracessupport/tracemessage.h"
 
 namespace {

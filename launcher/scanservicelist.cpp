@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "launcher/launcherconstants.h"
+#include "runrules/runconstants.h"
 #include "launcher/startserviceandwait.h"
 #include "launcher/stopserviceandwait.h"
 #include "lowtracessupport/tracemessage.h"

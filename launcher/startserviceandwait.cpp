@@ -1,7 +1,7 @@
 #include "launcher/startserviceandwait.h"
 
 #include "launcher/deadline.h"
-#include "launcher/launcherconstants.h"
+#include "runrules/runconstants.h"
 #include "launcher/waituntilstopped.h"
 #include "runrules/servicehandles.h"
 #include "runrules/servicestate.h"

@@ -1,7 +1,7 @@
 #include "launcher/stopserviceandwait.h"
 
 #include "launcher/deadline.h"
-#include "launcher/launcherconstants.h"
+#include "runrules/runconstants.h"
 #include "launcher/waituntilstopped.h"
 #include "runrules/servicehandles.h"
 #include "runrules/stopevent.h"
@@ -9,18 +9,19 @@
 namespace {
 
 // After an accepted stop request: the service's own word when it has an event that can still
-// give it, nothing when it has none, and the state in every other case: a name that exists
-// but is refused, signalled already, or another account's, proves nothing.
+// give it, and the state in every other case. Accepting the request only means the service
+// has begun to stop; a name that exists but is refused, signalled already, or another
+// account's, proves nothing.
 DWORD WaitForStop(SC_HANDLE service, const StopEvent& event, DWORD timeout)
 {
     switch (event.State()) {
     case StopEventState::kWaitable:
         return WaitForSingleObject(event.Handle(), timeout) == WAIT_OBJECT_0 ? 0 : kTimeoutResult;
     case StopEventState::kAbsent:
-        return 0;
     case StopEventState::kRefused:
     case StopEventState::kSignalled:
     case StopEventState::kForeignOwner:
+    case StopEventState::kOwnerUnproven:
     case StopEventState::kOwnerUnknown:
         break;
     }

@@ -1,6 +1,6 @@
 #include "launcher/waituntilstopped.h"
 
-#include "launcher/launcherconstants.h"
+#include "runrules/runconstants.h"
 #include "runrules/servicestate.h"
 
 DWORD WaitUntilStopped(SC_HANDLE service, const Deadline& deadline)

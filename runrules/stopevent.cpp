@@ -71,6 +71,9 @@ StopEventState StopEvent::Examine(HANDLE opened, SC_HANDLE manager)
     case EventOwner::kForeign:
         ownerRead = true;
         return StopEventState::kForeignOwner;
+    case EventOwner::kUnproven:
+        ownerRead = true;
+        return StopEventState::kOwnerUnproven;
     case EventOwner::kService:
         break;
     }

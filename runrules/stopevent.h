@@ -7,13 +7,16 @@
 #include "runrules/servicelistentry.h"
 
 enum class StopEventState {
-    kWaitable,      // the service's own and not signalled yet: its signal can announce the stop
-    kAbsent,        // neither name exists
-    kRefused,       // a name exists but cannot be opened to wait on and read its owner: access
-                    // denied, or another kind of object
-    kSignalled,     // signalled already (or not to be waited on at all) before the stop request
-    kForeignOwner,  // owned by an account the service does not run as (see OwnerMayAnnounceStop)
-    kOwnerUnknown,  // its owner cannot be read
+    kWaitable,       // the service's own and not signalled yet: its signal can announce the stop
+    kAbsent,         // neither name exists
+    kRefused,        // a name exists but cannot be opened to wait on and read its owner: access
+                     // denied, or another kind of object
+    kSignalled,      // signalled already (or not to be waited on at all) before the stop request
+    kForeignOwner,   // owned by an account the service does not run as (see JudgeEventOwner)
+    kOwnerUnproven,  // owned by an account that cannot be told from the service's on this
+                     // computer alone: the service runs as a domain account, or its
+                     // configuration cannot be read
+    kOwnerUnknown,   // its owner cannot be read
 };
 
 class StopEvent {
@@ -27,7 +30,7 @@ public:
     // does not exist at all is "<name>.Event" tried. Any program in any session may create
     // either name before the service does (only file mappings and symbolic links are
     // privileged in the global namespace), so a name proves nothing by itself: an event found
-    // is waited on only when its owner is an account the service can run as and it is not
+    // is waited on only when its owner is the service's own (JudgeEventOwner) and it is not
     // signalled yet (a zero wait, which leaves a manual-reset event as it is but takes the
     // signal of an auto-reset one). A service in session 0 that creates the plain name is
     // found under the prefix too: session 0's plain names are the global ones.
@@ -43,7 +46,8 @@ public:
     const char* EventName() const { return eventName; }
     // The open's error for kRefused (5: access denied, 6: the name is not an event), else 0.
     DWORD Error() const { return error; }
-    // The event's owner for kWaitable, kSignalled and kForeignOwner; null otherwise.
+    // The event's owner for kWaitable, kSignalled, kForeignOwner and kOwnerUnproven; null
+    // otherwise.
     PSID Owner() const { return ownerRead ? const_cast<BYTE*>(owner) : NULL; }
 
     StopEvent(const StopEvent&) = delete;             // owns a handle

@@ -84,6 +84,13 @@ void ReportUnprovenEvent(const std::string& where, const std::string& name, cons
                            ", an account the service does not run as, whose programs could signal it early; " +
                            kPolled + "; find the program that creates it");
         break;
+    case StopEventState::kOwnerUnproven:
+        report.Note("service.stop-event-owner-unproven", name,
+                    subject + ", owned by " + AccountText(event.Owner()) +
+                        ", but whether that is the account the service runs as cannot be told on this computer "
+                        "alone (a domain account, or a configuration this account may not read), " +
+                        kPolled);
+        break;
     case StopEventState::kOwnerUnknown:
         report.Note("service.stop-event-owner-unknown", name, subject + ", but its owner cannot be read, " + kPolled);
         break;
@@ -189,8 +196,8 @@ void ServicePlan::CheckStopEvent(const std::string& where, const std::string& na
         const std::string eventName = std::string(event.ServiceName()) + ".Event";
         report.Note("service.no-stop-event", name,
                     where + ": service " + name + " has no stop event (Global\\" + eventName + " or " + eventName +
-                        "), so the launcher reports it stopped as soon as it accepts the stop request, before it "
-                        "has finished; see the guide for service authors (docs/service-authors.md)");
+                        "), so the launcher reads its state until it reports stopped, for up to 5 s; see the guide "
+                        "for service authors (docs/service-authors.md)");
         return;
     }
     ReportUnprovenEvent(where, name, event, report);

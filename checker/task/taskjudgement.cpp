@@ -4,15 +4,11 @@
 #include <sddl.h>
 
 #include "checker/launchertarget.h"
-#include "launcher/launcherconstants.h"
-#include "lowtracessupport/logfile.h"
-#include "runrules/servicelistentry.h"
+#include "runrules/runconstants.h"
 
 namespace {
 
 const DWORD kWideCapacity = 2048;
-const long long kServiceManagerAnswerSeconds = 30;  // ServicesPipeTimeout's default
-const int kMostEntries = ':' - kFirstListKey + 1;   // keys past ':' are comments or never read on Windows
 
 bool SameText(const std::wstring& a, const std::wstring& b)
 {
@@ -179,12 +175,13 @@ void JudgeInstances(const TaskDefinition& definition, const std::string& name, C
 
 void JudgeTimeLimit(const TaskDefinition& definition, const std::string& name, CheckReport& report)
 {
-    const long long longest = LongestLauncherRunSeconds();
+    const long long longest = LongestRunSeconds();
     if (definition.timeLimitSeconds == 0 || definition.timeLimitSeconds >= longest) return;
     report.Warning("task.time-limit", name,
                    name + " ends the launcher after " + Seconds(definition.timeLimitSeconds) +
                        " (ExecutionTimeLimit), less than its longest run, " + Seconds(longest) +
-                       " (11 entries whose services are slow to stop and start, and a held log); set PT10M");
+                       " (11 entries whose services are slow to stop and start, and a held log); set PT" +
+                       std::to_string((longest + 59) / 60) + "M");
 }
 
 // The command that runs the launcher, else definition's first, else "": what a report names.
@@ -248,12 +245,6 @@ bool IsLocalSystem(const std::wstring& account)
     SID_NAME_USE use;
     return LookupAccountNameW(NULL, account.c_str(), sid, &sidSize, domain, &domainSize, &use) &&
            IsWellKnownSid(sid, WinLocalSystemSid);
-}
-
-long long LongestLauncherRunSeconds()
-{
-    const long long entry = 2 * kServiceTimeout / 1000 + kServiceManagerAnswerSeconds;
-    return kMostEntries * entry + (static_cast<long long>(kLogWaitMs) + 999) / 1000;
 }
 
 void JudgeTaskSettings(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,

@@ -37,11 +37,6 @@ struct TaskSituation {
     bool fastStartupOn;     // HiberbootEnabled is 1: Shut down hibernates the system session
 };
 
-// The longest run of a launcher, in seconds, rounded up: 11 entries (keys 0 to :), each waiting
-// 5 s for its stop, up to 30 s (the service manager's default) for the manager to answer its
-// start and 5 s for the service to run, and the run's one wait of 0.5 s for a held log.
-long long LongestLauncherRunSeconds();
-
 // Findings about a definition that runs the launcher, named name in messages and as their
 // subject ("task \zStartup"): task.disabled, task.no-start-trigger (no enabled boot or logon
 // trigger), task.not-elevated (neither LocalSystem nor HighestAvailable), task.battery,

@@ -243,22 +243,30 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRun, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<CheckCase>& info) { return info.param.name; });
 
 // A stop event that another program made, or kept alive: a warning the launcher will not
-// believe it, with the reason.
+// believe it, with the reason; a note where the owner can be proven neither way.
 enum class EventSquat { kForeignGlobalEvent, kGlobalMutex, kKeptAlive };
 
 struct SquatFindingCase {
     const char* name;
     const char* options;
     EventSquat squat;
-    const char* code;  // a warning about the service
+    const char* severity;                       // of the finding about the service
+    const char* code;
+    const char* owner = "S-1-5-21-1-2-3-1001";  // of the foreign event
+    const char* account = nullptr;              // the service's configured account; null: LocalSystem
 };
 
 // clang-format off
 const SquatFindingCase kSquatFindings[] = {
-    {"ForeignOwnedGlobalEvent", "", EventSquat::kForeignGlobalEvent, "service.stop-event-foreign-owner"},
-    {"GlobalNameOfAnotherKind", "--event=plain", EventSquat::kGlobalMutex, "service.stop-event-global-refused"},
+    {"ForeignOwnedGlobalEvent", "", EventSquat::kForeignGlobalEvent, "warning", "service.stop-event-foreign-owner"},
+    {"GlobalNameOfAnotherKind", "--event=plain", EventSquat::kGlobalMutex, "warning",
+     "service.stop-event-global-refused"},
     {"SignalledSinceTheLastStop", "--event=global --keep-existing-event", EventSquat::kKeptAlive,
-     "service.stop-event-signalled"},
+     "warning", "service.stop-event-signalled"},
+    {"LocalServicesEventForALocalSystemService", "", EventSquat::kForeignGlobalEvent, "warning",
+     "service.stop-event-foreign-owner", "S-1-5-19"},
+    {"EventOfAServiceRunningAsADomainAccount", "", EventSquat::kForeignGlobalEvent, "note",
+     "service.stop-event-owner-unproven", "S-1-5-18", "ZSTDOMAIN\\svc"},
 };
 // clang-format on
 
@@ -270,9 +278,8 @@ TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt)
     RegisteredService service(row.options);
     const std::string globalName = "Global\\" + service.Name() + ".Event";
     HANDLE squat = nullptr;
-    if (row.squat == EventSquat::kForeignGlobalEvent) {
-        squat = CreateOwnedEvent(globalName, "S-1-5-21-1-2-3-1001", false);
-    }
+    if (row.account != nullptr) service.RunAs(row.account);
+    if (row.squat == EventSquat::kForeignGlobalEvent) squat = CreateOwnedEvent(globalName, row.owner, false);
     if (row.squat == EventSquat::kGlobalMutex) squat = CreateMutexA(nullptr, FALSE, globalName.c_str());
     ASSERT_EQ(service.StartAndWaitRunning(), 0u);
     if (row.squat == EventSquat::kKeptAlive) squat = KeepEventAcrossRestart(service, globalName);
@@ -282,7 +289,7 @@ TEST_P(CheckerStopEventSquat, WarnsThatTheLauncherWillNotBelieveIt)
 
     const CheckerReport report = Check();
     if (squat != nullptr) CloseHandle(squat);
-    ExpectFindings(report, {{"warning", row.code, service.Name()}});
+    ExpectFindings(report, {{row.severity, row.code, service.Name()}});
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerStopEventSquat, ::testing::ValuesIn(kSquatFindings),
@@ -339,7 +346,7 @@ const char kLocalSystem[] =
 const char kPackageSettings[] =
     "<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"
     "<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
-    "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries><ExecutionTimeLimit>PT10M</ExecutionTimeLimit>";
+    "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries><ExecutionTimeLimit>PT15M</ExecutionTimeLimit>";
 const std::string kEverySettingAgainstIt =
     "<MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy><ExecutionTimeLimit>PT1M</ExecutionTimeLimit>";
 

@@ -165,12 +165,14 @@ const DefinitionCase kDefinitionCases[] = {
      {"task.instances"}},
     {"QueueWaits", WithSetting(L"<MultipleInstancesPolicy>Queue</MultipleInstancesPolicy>"), false, {}},
     {"IgnoreNewIsFine", WithSetting(L"<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"), false, {}},
-    // The longest run: 11 entries of 5 s + 30 s + 5 s, and 0.5 s for a held log: 441 s = PT7M21S.
+    // The longest run: 11 entries, each a stop of 30 s (the control handler's limit) + 5 s + a
+    // 0.05 s poll and a start of 30 s (the manager's pipe timeout) + 5 s + 0.05 s + a 0.2 s
+    // poll, and 0.5 s for a held log: 773.8 s, 774 s = PT12M54S.
     {"LimitJustUnderTheLongestRun",
-     WithSetting(L"<ExecutionTimeLimit>PT7M20S</ExecutionTimeLimit>"),
+     WithSetting(L"<ExecutionTimeLimit>PT12M53S</ExecutionTimeLimit>"),
      false,
      {"task.time-limit"}},
-    {"LimitOfTheLongestRun", WithSetting(L"<ExecutionTimeLimit>PT7M21S</ExecutionTimeLimit>"), false, {}},
+    {"LimitOfTheLongestRun", WithSetting(L"<ExecutionTimeLimit>PT12M54S</ExecutionTimeLimit>"), false, {}},
     {"NoLimitAtAll", WithSetting(L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"), false, {}},
     {"AllAtOnce",
      {L"<TimeTrigger/>", L"",

@@ -52,6 +52,13 @@ void RegisteredService::Configure(DWORD startType, const std::string& displayNam
         ADD_FAILURE() << "ChangeServiceConfig " << name_ << " failed: " << GetLastError();
 }
 
+void RegisteredService::RunAs(const std::string& account)
+{
+    if (!ChangeServiceConfigA(service_, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, SERVICE_NO_CHANGE, nullptr, nullptr,
+                              nullptr, nullptr, account.c_str(), "", nullptr))
+        ADD_FAILURE() << "ChangeServiceConfig " << name_ << " to run as " << account << " failed: " << GetLastError();
+}
+
 DWORD RegisteredService::StartAndWaitRunning()
 {
     const DWORD error = Start();

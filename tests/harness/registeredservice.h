@@ -33,6 +33,10 @@ public:
     // ChangeServiceConfigA: SERVICE_NO_CHANGE and empty texts leave a setting as it is;
     // dependsOn names one service. Failure fails the current test.
     void Configure(DWORD startType, const std::string& displayName = "", const std::string& dependsOn = "");
+    // ChangeServiceConfigA's account ("NT AUTHORITY\LocalService", ".\user"...), with an empty
+    // password: Wine keeps and reports it, and still runs the service as its own user.
+    // Failure fails the current test.
+    void RunAs(const std::string& account);
 
 private:
     void StopOrKill();

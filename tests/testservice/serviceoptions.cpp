@@ -55,6 +55,7 @@ bool ParseOne(const char* arg, ServiceOptions* options)
     if (const char* value = ValueOf(arg, "--start-delay=")) return ParseDelay(value, &options->startDelayMs);
     if (const char* value = ValueOf(arg, "--signal-after=")) return ParseDelay(value, &options->signalAfterMs);
     if (const char* value = ValueOf(arg, "--stopped-after=")) return ParseDelay(value, &options->stoppedAfterMs);
+    if (const char* value = ValueOf(arg, "--stop-handler-blocks=")) return ParseDelay(value, &options->handlerBlocksMs);
     if (const char* value = ValueOf(arg, "--event=")) return ParseEvent(value, &options->event);
     if (const char* value = ValueOf(arg, "--event-rights=")) return ParseRights(value, &options->eventRights);
     if (strcmp(arg, "--event-without-descriptor") == 0) {

@@ -24,6 +24,10 @@
 //                              which a restart meets a service that announced its stop but
 //                              is still stop-pending; never: stays STOP_PENDING until the
 //                              process is killed
+//   --stop-handler-blocks=<ms>|never
+//                              on stop, reports STOP_PENDING and only then keeps the control
+//                              handler from returning for that long, as a handler that does
+//                              its clean-up itself would: the stop request waits for it
 //   --refuse-stop              does not accept the stop control
 //   --die-on-stop              on stop, reports STOP_PENDING and ends the process shortly
 //                              after, without signalling or reporting STOPPED
@@ -41,8 +45,9 @@ struct ServiceOptions {
     StopEventKind event = StopEventKind::None;
     StopEventRights eventRights = StopEventRights::Guide;
     bool keepExistingEvent = false;
-    DWORD signalAfterMs = 0;   // INFINITE: never signals
-    DWORD stoppedAfterMs = 0;  // INFINITE: never reports STOPPED
+    DWORD signalAfterMs = 0;    // INFINITE: never signals
+    DWORD stoppedAfterMs = 0;   // INFINITE: never reports STOPPED
+    DWORD handlerBlocksMs = 0;  // INFINITE: the stop control's handler never returns
     bool refuseStop = false;
     bool dieOnStop = false;
 };

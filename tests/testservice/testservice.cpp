@@ -65,6 +65,7 @@ DWORD WINAPI Handler(DWORD control, DWORD, void*, void*)
     case SERVICE_CONTROL_STOP:
         if (g_options.refuseStop) return ERROR_CALL_NOT_IMPLEMENTED;
         Report(SERVICE_STOP_PENDING, g_options.signalAfterMs == INFINITE ? 0 : g_options.signalAfterMs + 1000);
+        if (g_options.handlerBlocksMs != 0) Sleep(g_options.handlerBlocksMs);
         SetEvent(g_stopRequested);
         return NO_ERROR;
     case SERVICE_CONTROL_INTERROGATE:
