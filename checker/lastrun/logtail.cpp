@@ -1,5 +1,7 @@
 #include "checker/lastrun/logtail.h"
 
+#include "helpers/uniqueany.h"
+
 namespace {
 
 const DWORD kFirstWindowBytes = 64 << 10;
@@ -133,18 +135,17 @@ void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
 LastRun ReadLastRun(const char* logPath)
 {
     LastRun run = {0, false, {}, 0, false, std::string(), {}};
-    HANDLE file = CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
+    const UniqueFile file(CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file) {
         run.error = GetLastError();
         return run;
     }
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file, &size) || !GetFileTime(file, NULL, NULL, &run.lastWrite)) {
+    if (!GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), NULL, NULL, &run.lastWrite)) {
         run.error = GetLastError();
     } else {
-        ReadBackwards(file, static_cast<ULONGLONG>(size.QuadPart), run);
+        ReadBackwards(file.Get(), static_cast<ULONGLONG>(size.QuadPart), run);
     }
-    CloseHandle(file);
     return run;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "foundation/zfile.h"
+#include "helpers/uniqueany.h"
 #include "lowtracessupport/logfile.h"
 #include "lowtracessupport/pathparts.h"
 
@@ -15,10 +16,9 @@ const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // 0 when this account may open the folder with access, else the error.
 DWORD OpenError(const char* folder, DWORD access)
 {
-    HANDLE handle = CreateFileA(folder, access, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError();
-    CloseHandle(handle);
-    return 0;
+    const UniqueFile handle(
+        CreateFileA(folder, access, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
+    return handle ? 0 : GetLastError();
 }
 
 std::string FolderOf(const char* path)

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "checker/plan/profiletext.h"
+#include "helpers/uniqueany.h"
 
 namespace {
 
@@ -11,13 +12,12 @@ const DWORD kMaxBytes = 1 << 20;
 
 std::string ReadBytes(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
+    const UniqueFile file(CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    if (!file) return std::string();
     std::string bytes(kMaxBytes, '\0');
     DWORD count = 0;
-    if (!ReadFile(file, &bytes[0], kMaxBytes, &count, NULL)) count = 0;
-    CloseHandle(file);
+    if (!ReadFile(file.Get(), &bytes[0], kMaxBytes, &count, NULL)) count = 0;
     bytes.resize(count);
     return bytes;
 }

@@ -42,12 +42,12 @@ bool FastStartupOn()
 
 void CheckTasks(const LauncherTarget& target, CheckReport& report)
 {
-    ComSession com;
     const RegisteredTasks registered = ReadRegisteredTasks();
     std::vector<FoundTask> found;
     unsigned unparsed = 0;
     for (const RegisteredTask& task : registered.tasks) {
-        FoundTask parsed = {task.path, TaskDefinition()};
+        FoundTask parsed;
+        parsed.path = task.path;
         std::string why;
         if (!ParseTaskDefinition(task.xml, parsed.definition, why)) {
             ++unparsed;
@@ -61,7 +61,6 @@ void CheckTasks(const LauncherTarget& target, CheckReport& report)
 
 bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckReport& report, std::string& why)
 {
-    ComSession com;
     const std::wstring path = FullPathOf(file);
     TaskDefinition definition;
     if (!ReadTaskDefinitionFile(path, definition, why)) {
@@ -74,7 +73,6 @@ bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckRepor
 
 void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
 {
-    ComSession com;
     const RegisteredTasks registered = ReadRegisteredTasks();
     if (FAILED(registered.error)) return;
     std::vector<TaskRun> runs;

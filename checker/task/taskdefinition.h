@@ -1,6 +1,6 @@
 // TaskDefinition: what a Task Scheduler definition says about starting the launcher, read with
 // MSXML from the XML of Microsoft's Task Scheduler schema, absent elements taking the schema's
-// documented defaults.
+// documented defaults. Reading one needs a COM apartment on this thread (EnterComApartment).
 #ifndef ZSTARTUP_CHECKER_TASK_TASKDEFINITION_H
 #define ZSTARTUP_CHECKER_TASK_TASKDEFINITION_H
 

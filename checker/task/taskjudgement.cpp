@@ -4,6 +4,7 @@
 #include <sddl.h>
 
 #include "checker/launchertarget.h"
+#include "helpers/uniqueany.h"
 #include "launcher/launcherconstants.h"
 #include "lowtracessupport/logfile.h"
 #include "runrules/servicelistentry.h"
@@ -235,12 +236,9 @@ std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring
 bool IsLocalSystem(const std::wstring& account)
 {
     if (account.empty()) return false;
-    PSID converted = NULL;
-    if (ConvertStringSidToSidW(account.c_str(), &converted)) {
-        const bool system = IsWellKnownSid(converted, WinLocalSystemSid) != FALSE;
-        LocalFree(converted);
-        return system;
-    }
+    UniqueLocal<PSID> converted;
+    if (ConvertStringSidToSidW(account.c_str(), converted.Put()))
+        return IsWellKnownSid(converted.Get(), WinLocalSystemSid) != FALSE;
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof sid;
     wchar_t domain[256];

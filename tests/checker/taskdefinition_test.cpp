@@ -64,7 +64,7 @@ std::vector<std::string> Codes(const CheckReport& report)
 
 class TaskTest : public ::testing::Test {
 protected:
-    ComSession com_;
+    const UniqueComApartment apartment_ = EnterComApartment();
 };
 
 // -- one definition that runs the launcher, judged as --task FILE judges it
