@@ -6,10 +6,6 @@
 
 namespace {
 
-// Up to 1023 bytes of ANSI text come from at most twice as many UTF-16 units (surrogate
-// pairs), so a path that fits the callers' buffers fits here whole.
-const DWORD kWideCapacity = 2048;
-
 PathReading Fail(char* path, PathReading reading)
 {
     path[0] = '\0';

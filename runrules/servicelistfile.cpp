@@ -1,5 +1,7 @@
 #include "runrules/servicelistfile.h"
 
+#include "helpers/filereading.h"
+
 namespace {
 
 const char kUtf8Mark[] = "\xEF\xBB\xBF";
@@ -32,16 +34,10 @@ bool SectionAfterUtf8Mark(const char* bytes, DWORD count, char (&name)[64])
 
 ServiceListFile ProbeServiceList(const char* path)
 {
-    // Shared with every other opener: an editor holding the file must not make it unreadable.
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) return Unreadable(GetLastError());
     char start[kProbeLength];
     DWORD count = 0;
-    const BOOL read = ReadFile(file, start, sizeof start, &count, NULL);
-    const DWORD error = read ? 0 : GetLastError();
-    CloseHandle(file);
-    if (!read) return {ListFileState::kUnreadable, error, false, "", false};
+    const DWORD error = ReadFileStart(path, start, sizeof start, count);
+    if (error != 0) return Unreadable(error);
     ServiceListFile list = {ListFileState::kReadable, 0, false, "", false};
     list.utf8MarkHidesFirstSection = SectionAfterUtf8Mark(start, count, list.hiddenSection);
     list.utf16BigEndian =

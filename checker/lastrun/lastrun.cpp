@@ -9,20 +9,11 @@
 #include "checker/lastrun/logtail.h"
 #include "checker/lastrun/windowsstart.h"
 #include "checker/report/isotime.h"
+#include "helpers/text.h"
 
 namespace {
 
 const char kStopped[] = "[zStartup] stopped";
-
-bool StartsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool EndsWith(const std::string& text, const std::string& suffix)
-{
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 class LastRunReport {
 public:

@@ -1,6 +1,6 @@
 #include "checker/lastrun/logtail.h"
 
-#include "helpers/uniqueany.h"
+#include "helpers/filereading.h"
 
 namespace {
 
@@ -14,15 +14,6 @@ const char* const kServiceLines[] = {
     "[zStartup] Success starting service ",
     "[zStartup] Error starting service ",
 };
-
-bool ReadAt(HANDLE file, ULONGLONG offset, char* bytes, DWORD count)
-{
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD read = 0;
-    return ReadFile(file, bytes, count, &read, &at) && read == count;
-}
 
 bool HasControl(const std::string& text)
 {
@@ -110,8 +101,9 @@ void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
         if (window > kMaxLastRunBytes) window = kMaxLastRunBytes;
         const ULONGLONG from = size > window ? size - window : 0;
         std::string text(static_cast<size_t>(size - from), '\0');
-        if (!text.empty() && !ReadAt(file, from, &text[0], static_cast<DWORD>(text.size()))) {
-            run.error = GetLastError() != 0 ? GetLastError() : ERROR_READ_FAULT;
+        const DWORD error = text.empty() ? 0 : ReadAt(file, from, &text[0], static_cast<DWORD>(text.size()));
+        if (error != 0) {
+            run.error = error;
             return;
         }
         const bool whole = from == 0;
@@ -135,12 +127,8 @@ void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
 LastRun ReadLastRun(const char* logPath)
 {
     LastRun run = {0, false, {}, 0, false, std::string(), {}};
-    const UniqueFile file(CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                      NULL, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
-    if (!file) {
-        run.error = GetLastError();
-        return run;
-    }
+    const UniqueFile file = OpenForReading(logPath, run.error);
+    if (!file) return run;
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), NULL, NULL, &run.lastWrite)) {
         run.error = GetLastError();

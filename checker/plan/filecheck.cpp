@@ -5,9 +5,9 @@
 #include <string>
 
 #include "foundation/zfile.h"
+#include "helpers/paths.h"
 #include "helpers/uniqueany.h"
 #include "lowtracessupport/logfile.h"
-#include "lowtracessupport/pathparts.h"
 
 namespace {
 
@@ -21,13 +21,6 @@ DWORD OpenError(const char* folder, DWORD access)
     return handle ? 0 : GetLastError();
 }
 
-std::string FolderOf(const char* path)
-{
-    char folder[MAX_PATH * 4];
-    lstrcpynA(folder, path, sizeof folder);
-    return CutToFolder(folder) ? folder : ".";
-}
-
 bool IsFolder(const char* path)
 {
     const DWORD attributes = GetFileAttributesA(path);
@@ -38,7 +31,10 @@ bool IsFolder(const char* path)
 // An existing log is opened as the launcher opens it, and closed unwritten.
 DWORD AppendError(const char* path)
 {
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return OpenError(FolderOf(path).c_str(), FILE_ADD_FILE);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        const std::string folder = FolderOf(path);
+        return OpenError(folder.empty() ? "." : folder.c_str(), FILE_ADD_FILE);
+    }
     ZFile log(path);
     return OpenLogFile(log, OPEN_EXISTING);
 }

@@ -13,7 +13,6 @@
 namespace {
 
 const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-const DWORD kWideCapacity = 2048;
 
 // The mount-point reparse data (MS-FSCC 2.1.2.5), which user-mode headers do not declare.
 struct MountPointData {

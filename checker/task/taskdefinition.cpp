@@ -9,6 +9,8 @@
 
 #include "checker/launchertarget.h"
 #include "checker/task/comobjects.h"
+#include "helpers/filereading.h"
+#include "helpers/text.h"
 
 using Microsoft::WRL::ComPtr;
 
@@ -22,13 +24,6 @@ const IID kXmlDomDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc
 const wchar_t kTaskNamespace[] = L"http://schemas.microsoft.com/windows/2004/02/mit/task";
 
 using UniqueSafeArray = UniqueAny<SAFEARRAY*, ::SafeArrayDestroy>;
-
-std::wstring Trimmed(const std::wstring& text)
-{
-    const size_t first = text.find_first_not_of(L" \t\r\n");
-    if (first == std::wstring::npos) return std::wstring();
-    return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
-}
 
 std::wstring BaseName(IXMLDOMNode* node)
 {
@@ -277,26 +272,25 @@ bool ReadDocument(IXMLDOMDocument2* document, TaskDefinition& definition, std::s
 // The file's bytes, at most kMaxTaskFileBytes; false with why set otherwise.
 bool ReadFileBytes(const std::wstring& path, std::string& bytes, std::string& why)
 {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL,
-                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL));
+    DWORD error = 0;
+    const UniqueFile file = OpenForReading(path.c_str(), error);
     if (!file) {
-        why = "cannot be opened (error " + std::to_string(GetLastError()) + ")";
+        why = "cannot be opened (error " + std::to_string(error) + ")";
         return false;
     }
     LARGE_INTEGER size = {};
-    DWORD read = 0;
-    bool done = false;
     if (!GetFileSizeEx(file.Get(), &size)) {
         why = "cannot be read (error " + std::to_string(GetLastError()) + ")";
-    } else if (size.QuadPart > static_cast<LONGLONG>(kMaxTaskFileBytes)) {
-        why = "is larger than " + std::to_string(kMaxTaskFileBytes >> 20) + " MiB: no task definition is";
-    } else {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        done = bytes.empty() ||
-               (ReadFile(file.Get(), &bytes[0], static_cast<DWORD>(bytes.size()), &read, NULL) && read == bytes.size());
-        if (!done) why = "cannot be read (error " + std::to_string(GetLastError()) + ")";
+        return false;
     }
-    return done;
+    if (size.QuadPart > static_cast<LONGLONG>(kMaxTaskFileBytes)) {
+        why = "is larger than " + std::to_string(kMaxTaskFileBytes >> 20) + " MiB: no task definition is";
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    error = bytes.empty() ? 0 : ReadAt(file.Get(), 0, &bytes[0], static_cast<DWORD>(bytes.size()));
+    if (error != 0) why = "cannot be read (error " + std::to_string(error) + ")";
+    return error == 0;
 }
 
 // The bytes as a VARIANT holding a byte array, which MSXML's load decodes as a file: by its

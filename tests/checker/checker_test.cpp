@@ -90,6 +90,9 @@ const CheckCase kCases[] = {
       "the first value ({A}), so zstSecond is never read",
       "error: service list {LIST}, [STOP] on line 6 repeats the section of line 1: the profile reader reads only the "
       "first, so its key 1 ({B}) is never read"}},
+    // The profile reader takes a carriage return before CR LF for a blank, as it takes spaces: 1 has no value.
+    {"CarriageReturnLeftOnALineIsNoValue", "[START]\r\n0={A}\r\n[START]\r\r\n1=\r\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open "}, {}},
     {"KeyBelowZero", "[START]\r\n0={A}\r\n/=zstSlash\r\n", Stopped(), {}, false, true,
      {"entry 0: start {A}", "then: open "},
      {"error: service list {LIST}, [START] key / is never read: reading starts at key 0"}},
