@@ -126,7 +126,7 @@ void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
 
 LastRun ReadLastRun(const char* logPath)
 {
-    LastRun run = {0, false, {}, 0, false, std::string(), {}};
+    LastRun run;
     const UniqueFile file = OpenForReading(logPath, run.error);
     if (!file) return run;
     LARGE_INTEGER size = {};

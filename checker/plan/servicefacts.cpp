@@ -79,7 +79,7 @@ bool DependsOn(HKEY services, const char* candidate, const char* name)
 
 ServiceFacts ReadServiceFacts(const char* name)
 {
-    ServiceFacts facts = {true, std::string(), SERVICE_STOPPED, SERVICE_DEMAND_START, 0, 0, 0};
+    ServiceFacts facts;
     bool stateRead = false;
     facts.stopError = OpenWith(name, kStopAccess, stateRead, facts);
     facts.startError = OpenWith(name, kStartAccess, stateRead, facts);

@@ -16,7 +16,7 @@ std::wstring ComputerName()
 
 ReportContext GatherContext(CheckMode mode)
 {
-    ReportContext context = {};
+    ReportContext context;
     context.mode = mode;
     context.checkerVersion = CheckerVersion();
     context.computer = ComputerName();

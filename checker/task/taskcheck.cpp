@@ -27,7 +27,13 @@ std::string Unread(const RegisteredTasks& registered, unsigned unparsedTasks)
     return unread;
 }
 
-TaskSituation SituationOf(const LauncherTarget& target) { return {target.widePath, FastStartupOn()}; }
+TaskSituation SituationOf(const LauncherTarget& target)
+{
+    TaskSituation situation;
+    situation.launcher = target.widePath;
+    situation.fastStartupOn = FastStartupOn();
+    return situation;
+}
 
 }  // namespace
 
@@ -84,7 +90,13 @@ void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStart
         if (command.empty()) continue;
         definition.enabled = definition.enabled && task.enabled;
         report.Task(ReportedTaskOf(definition, task.path, command, true));
-        runs.push_back({task.path, task.lastRunKnown, task.lastRun, task.lastResultKnown, task.lastResult});
+        TaskRun run;
+        run.path = task.path;
+        run.runKnown = task.lastRunKnown;
+        run.run = task.lastRun;
+        run.resultKnown = task.lastResultKnown;
+        run.result = task.lastResult;
+        runs.push_back(run);
     }
     // The log as the launcher names it: default_LT.log is looked for in the current folder.
     WIN32_FILE_ATTRIBUTE_DATA log = {};

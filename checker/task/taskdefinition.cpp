@@ -156,7 +156,8 @@ private:
     {
         for (ComPtr<IXMLDOMNode>& trigger : Elements(triggers)) {
             const std::wstring name = BaseName(trigger.Get());
-            TaskTrigger read = {TriggerKind::kOther, AnsiForDisplay(name), true};
+            TaskTrigger read;
+            read.element = AnsiForDisplay(name);
             if (name == L"BootTrigger")
                 read.kind = TriggerKind::kBoot;
             else if (name == L"LogonTrigger")

@@ -10,9 +10,9 @@
 enum class TriggerKind { kBoot, kLogon, kOther };
 
 struct TaskTrigger {
-    TriggerKind kind;
+    TriggerKind kind = TriggerKind::kOther;
     std::string element;  // the trigger's element name ("BootTrigger", "TimeTrigger", ...)
-    bool enabled;         // its Enabled, true when absent
+    bool enabled = true;  // its Enabled, true when absent
 };
 
 // What MultipleInstancesPolicy does when the task starts while a run is still going.

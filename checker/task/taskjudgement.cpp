@@ -197,8 +197,11 @@ std::wstring ReportedCommand(const TaskDefinition& definition, const std::wstrin
 ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string& path, const std::wstring& command,
                             bool runsThisLauncher)
 {
-    ReportedTask task = {path, Ansi(command), runsThisLauncher, definition.enabled, {}, "", false, false, {0, 0}, false,
-                         0};
+    ReportedTask task;
+    task.path = path;
+    task.command = Ansi(command);
+    task.runsThisLauncher = runsThisLauncher;
+    task.enabled = definition.enabled;
     for (const TaskTrigger& trigger : definition.triggers) {
         if (!trigger.enabled || trigger.kind == TriggerKind::kOther) continue;
         task.startTriggers.push_back(trigger.kind == TriggerKind::kBoot ? "boot" : "logon");

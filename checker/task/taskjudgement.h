@@ -34,8 +34,8 @@ std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring
 bool IsLocalSystem(const std::wstring& account);
 
 struct TaskSituation {
-    std::wstring launcher;  // the full path of the launcher checked
-    bool fastStartupOn;     // HiberbootEnabled is 1: Shut down hibernates the system session
+    std::wstring launcher;       // the full path of the launcher checked
+    bool fastStartupOn = false;  // HiberbootEnabled is 1: Shut down hibernates the system session
 };
 
 // The longest run of a launcher, in seconds, rounded up: 11 entries (keys 0 to :), each waiting
