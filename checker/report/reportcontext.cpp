@@ -1,7 +1,7 @@
 #include "checker/report/reportcontext.h"
 
 #include "checker/lastrun/windowsstart.h"
-#include "checker/report/checkerversion.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ ReportContext GatherContext(CheckMode mode)
 {
     ReportContext context;
     context.mode = mode;
-    context.checkerVersion = CheckerVersion();
+    context.checkerVersion = ZSTARTUP_VERSION_TEXT;
     context.computer = ComputerName();
     GetSystemTimeAsFileTime(&context.checkedAt);
     context.bootTime = WindowsStarted();

@@ -13,7 +13,7 @@ enum class CheckMode { kPlan, kLastRun };
 
 struct ReportContext {
     CheckMode mode = CheckMode::kPlan;
-    std::string checkerVersion;  // "1.0.0.1", from the checker's version record
+    std::string checkerVersion;  // "1.0.0.1": the project's version, which its version record holds too
     std::wstring computer;       // the computer's (NetBIOS) name, as %COMPUTERNAME% has it
     FILETIME checkedAt = {};     // UTC
     FILETIME bootTime = {};      // UTC: when Windows last started (WindowsStarted)
