@@ -6,10 +6,12 @@
 
 #include "helpers/uniqueany.h"
 
-// Opens path for reading only, sharing it with every other opener (reading, writing and
-// deleting): an editor or the launcher holding the file must not make it unreadable, and the
-// reader must never stand in their way. An empty owner, with error set, when it cannot be
-// opened; error 0 otherwise.
+// The share mode of a reader: an editor or the launcher holding the file must not make it
+// unreadable, and the reader must never stand in their way.
+const DWORD kShareWithEveryone = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Opens path for reading only, sharing it with every other opener (kShareWithEveryone). An
+// empty owner, with error set, when it cannot be opened; error 0 otherwise.
 UniqueFile OpenForReading(const char* path, DWORD& error);
 UniqueFile OpenForReading(const wchar_t* path, DWORD& error);
 

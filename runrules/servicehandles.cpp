@@ -1,5 +1,7 @@
 #include "runrules/servicehandles.h"
 
+ServiceHandles::~ServiceHandles() = default;
+
 DWORD ServiceHandles::Open(const char* serviceName, DWORD access)
 {
     // Closed first: a close must not overwrite the error of the open that follows.

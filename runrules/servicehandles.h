@@ -14,6 +14,9 @@ const DWORD kStartAccess = SERVICE_START | SERVICE_QUERY_STATUS;
 
 class ServiceHandles {
 public:
+    // Out of line: the launcher's waits would each carry a copy of the two closes.
+    ~ServiceHandles();
+
     // Connects to the local manager, then opens the named service with access. 0 on success,
     // otherwise the last error of the call that failed (nothing is left open by it).
     DWORD Open(const char* serviceName, DWORD access);
