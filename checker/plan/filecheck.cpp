@@ -5,19 +5,17 @@
 #include <string>
 
 #include "foundation/zfile.h"
+#include "helpers/filereading.h"
 #include "helpers/paths.h"
-#include "helpers/uniqueany.h"
 #include "lowtracessupport/logfile.h"
 
 namespace {
-
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // 0 when this account may open the folder with access, else the error.
 DWORD OpenError(const char* folder, DWORD access)
 {
     const UniqueFile handle(
-        CreateFileA(folder, access, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
+        CreateFileA(folder, access, kShareWithEveryone, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
     return handle ? 0 : GetLastError();
 }
 

@@ -7,12 +7,10 @@
 #include <cstddef>
 #include <vector>
 
-#include "helpers/uniqueany.h"
+#include "helpers/filereading.h"
 #include "lowtracessupport/modulepath.h"
 
 namespace {
-
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // The mount-point reparse data (MS-FSCC 2.1.2.5), which user-mode headers do not declare.
 struct MountPointData {
@@ -31,8 +29,8 @@ bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERR
 // Empty, with error set, when path cannot be opened.
 UniqueFile Open(const std::string& path, DWORD access, DWORD flags, DWORD& error)
 {
-    UniqueFile handle(
-        CreateFileA(path.c_str(), access, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, NULL));
+    UniqueFile handle(CreateFileA(path.c_str(), access, kShareWithEveryone, NULL, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | flags, NULL));
     error = handle ? 0 : GetLastError();
     return handle;
 }
