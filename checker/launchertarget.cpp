@@ -4,9 +4,9 @@
 
 #include <string>
 
-namespace {
+#include "helpers/paths.h"
 
-const DWORD kWideCapacity = 2048;
+namespace {
 
 std::wstring LauncherBesideThisProgram()
 {
@@ -29,10 +29,7 @@ std::wstring LauncherBeside(const wchar_t* self, DWORD length, DWORD capacity)
     // A cut path's folder, or "" + "\\zStartup.exe", would name another launcher: the current
     // drive's root's, say.
     if (length == 0 || length >= capacity) return std::wstring();
-    const std::wstring path(self, length);
-    const size_t separator = path.rfind(L'\\');
-    if (separator == std::wstring::npos) return std::wstring();
-    return path.substr(0, separator) + L"\\zStartup.exe";
+    return FileBeside(std::wstring(self, length), L"zStartup.exe");
 }
 
 std::string AnsiForDisplay(const std::wstring& wide)

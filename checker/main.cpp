@@ -19,7 +19,9 @@
 #include "checker/report/jsonreport.h"
 #include "checker/report/reportcontext.h"
 #include "checker/rights/writeaccesscheck.h"
+#include "checker/task/comobjects.h"
 #include "checker/task/taskcheck.h"
+#include "helpers/uniqueany.h"
 
 namespace {
 
@@ -74,6 +76,7 @@ int CannotRun(const char* code, const std::string& subject, const std::string& w
 
 int Check(const CheckOptions& options)
 {
+    const UniqueComApartment apartment = EnterComApartment();
     const CheckMode mode = options.lastRun ? CheckMode::kLastRun : CheckMode::kPlan;
     ReportContext context = GatherContext(mode);
     LauncherTarget target;
@@ -135,9 +138,8 @@ int Run(int count, wchar_t** arguments)
 int main()
 {
     int count = 0;
-    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    const int status = Run(count, arguments);
-    if (arguments != NULL) LocalFree(arguments);
+    const UniqueLocal<wchar_t**> arguments(CommandLineToArgvW(GetCommandLineW(), &count));
+    const int status = Run(count, arguments.Get());
     std::fflush(stdout);
     return status;
 }

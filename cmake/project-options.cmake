@@ -4,6 +4,16 @@ add_library(zstartup_options INTERFACE)
 target_include_directories(zstartup_options INTERFACE ${PROJECT_SOURCE_DIR})
 target_compile_options(zstartup_options INTERFACE -Wall -Wextra)
 
+# The version of project(), in its four parts, for what holds it: the programs' version records
+# and the checker's report (resources/version.h), and the tests that read them.
+if(NOT PROJECT_VERSION MATCHES "^[0-9]+\\.[0-9]+\\.[0-9]+\\.[0-9]+$")
+  message(FATAL_ERROR "project(VERSION) must have four parts, a.b.c.d, as a version record has: ${PROJECT_VERSION}")
+endif()
+add_library(zstartup_version INTERFACE)
+target_compile_definitions(zstartup_version INTERFACE
+  ZSTARTUP_VERSION_MAJOR=${PROJECT_VERSION_MAJOR} ZSTARTUP_VERSION_MINOR=${PROJECT_VERSION_MINOR}
+  ZSTARTUP_VERSION_PATCH=${PROJECT_VERSION_PATCH} ZSTARTUP_VERSION_TWEAK=${PROJECT_VERSION_TWEAK})
+
 if(WIN32)
   # A built .exe must need nothing but DLLs that ship with Windows.
   add_link_options(-static -static-libgcc -static-libstdc++)

@@ -1,5 +1,7 @@
 #include "launcher/millisecondclock.h"
 
+#include "helpers/procaddress.h"
+
 static const char kWinmmName[] = "winmm.dll";
 
 static HMODULE LoadWinmmFromSystemDirectory()
@@ -19,10 +21,8 @@ static HMODULE LoadWinmmFromSystemDirectory()
 
 MillisecondClock::MillisecondClock() : winmm(LoadWinmmFromSystemDirectory()), clock(GetTickCount)
 {
-    if (winmm == NULL) return;
-    // Cast through the generic function type: FARPROC's declared signature is not the real one.
-    const FARPROC address = GetProcAddress(winmm, "timeGetTime");
-    if (address != NULL) clock = reinterpret_cast<ClockFunction>(reinterpret_cast<void (*)()>(address));
+    const ClockFunction multimediaClock = ProcAddress<ClockFunction>(winmm, "timeGetTime");
+    if (multimediaClock != NULL) clock = multimediaClock;
 }
 
 MillisecondClock::~MillisecondClock()

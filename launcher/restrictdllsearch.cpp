@@ -2,13 +2,13 @@
 
 #include <windows.h>
 
+#include "helpers/procaddress.h"
+
 void RestrictDllSearch()
 {
     typedef BOOL(WINAPI * SetDefaultDllDirectoriesFunction)(DWORD);
     // kernel32 is always loaded: no search takes place here.
-    const FARPROC address = GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
-    if (address == NULL) return;
     const SetDefaultDllDirectoriesFunction setDefaultDllDirectories =
-        reinterpret_cast<SetDefaultDllDirectoriesFunction>(reinterpret_cast<void (*)()>(address));
-    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+        ProcAddress<SetDefaultDllDirectoriesFunction>(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories");
+    if (setDefaultDllDirectories != NULL) setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }

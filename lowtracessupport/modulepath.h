@@ -5,6 +5,10 @@
 
 #include <wchar.h>
 
+// Characters of a UTF-16 path buffer: up to 1023 bytes of ANSI text come from at most twice as
+// many UTF-16 units (surrogate pairs), so a path that fits the callers' buffers fits whole.
+const unsigned int kWideCapacity = 2048;
+
 enum class PathReading {
     kRead,              // the whole path, exactly
     kUnavailable,       // the platform gave no path, or it does not fit the buffer

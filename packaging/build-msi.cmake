@@ -1,6 +1,7 @@
 # Builds zStartup's Windows Installer package from zStartup.wxs with wixl:
 #   cmake -DOUTPUT=<file.msi> -DVERSION=<a.b.c.d> -DARCH=x86|x64 -DPAYLOAD_DIR=<folder>
 #         [-DWOW64_DIR=<folder>] -P packaging/build-msi.cmake
+# VERSION is the programs' (every .exe of PAYLOAD_DIR): the version their records hold.
 # Every file of PAYLOAD_DIR is installed under its own name into the zStartup folder of Program
 # Files (x86: the 32-bit programs' Program Files; x64: the 64-bit one only), one component each;
 # the files of its subfolders (docs) into subfolders of the same names.
@@ -38,47 +39,6 @@ endif()
 math(EXPR next_build "${CMAKE_MATCH_3} + 1")
 set(first_newer_version ${CMAKE_MATCH_1}.${CMAKE_MATCH_2}.${next_build})
 
-# file_version(<file> <variable>): the file version in a program's version record (its fixed
-# part, the one Windows Installer compares), or "" when the file has none.
-function(file_version file variable)
-  file(READ ${file} bytes HEX)
-  set(${variable} "" PARENT_SCOPE)
-  # VS_FIXEDFILEINFO's signature on a 4-byte boundary (8 hex digits), after the record's key
-  # "VS_VERSION_INFO" (UTF-16 LE): the signature alone is also a constant in the checker's code.
-  string(HEX "VS_VERSION_INFO" key_ascii)
-  string(REGEX REPLACE "(..)" "\\100" key_utf16 "${key_ascii}")
-  string(FIND "${bytes}" "${key_utf16}0000" key)
-  if(key LESS 0)
-    return()
-  endif()
-  set(at ${key})
-  while(TRUE)
-    string(SUBSTRING "${bytes}" ${at} -1 rest)
-    string(FIND "${rest}" "bd04effe" found)
-    if(found LESS 0)
-      return()
-    endif()
-    math(EXPR at "${at} + ${found}")
-    math(EXPR misalignment "${at} % 8")
-    if(misalignment EQUAL 0)
-      break()
-    endif()
-    math(EXPR at "${at} + 2")
-  endwhile()
-  set(fields "")
-  foreach(offset 16 24)  # dwFileVersionMS, dwFileVersionLS: little-endian, high word first
-    math(EXPR begin "${at} + ${offset}")
-    string(SUBSTRING "${bytes}" ${begin} 8 word)
-    string(REGEX REPLACE "(..)(..)(..)(..)" "\\4\\3;\\2\\1" halves ${word})
-    foreach(half IN LISTS halves)
-      math(EXPR field "0x${half}")
-      list(APPEND fields ${field})
-    endforeach()
-  endforeach()
-  list(JOIN fields . version)
-  set(${variable} ${version} PARENT_SCOPE)
-endfunction()
-
 # A component keeps its GUID from version to version (same file, same place) and has another
 # one in the other architecture's package, whose folder is another place.
 file(GLOB files LIST_DIRECTORIES false RELATIVE ${PAYLOAD_DIR} ${PAYLOAD_DIR}/*)
@@ -111,10 +71,10 @@ foreach(file IN LISTS files)
   endif()
   # wixl records every file as unversioned; Windows Installer then keeps any versioned copy
   # already in the folder (one put there by hand from the zip) instead of installing its own.
-  file_version(${PAYLOAD_DIR}/${file} version)
-  if(version)
+  # The programs are the project's, whose version records hold VERSION.
+  if(file MATCHES "\\.exe$")
     list(APPEND versioning
-      -q "UPDATE `File` SET `Version` = '${version}' WHERE `File` = '${file}'"
+      -q "UPDATE `File` SET `Version` = '${VERSION}' WHERE `File` = '${file}'"
       -q "DELETE FROM `MsiFileHash` WHERE `File_` = '${file}'")
   endif()
 endforeach()

@@ -14,17 +14,17 @@ enum class ListFileState {
 };
 
 struct ServiceListFile {
-    ListFileState state;
-    DWORD error;  // the system error for kUnreadable, else 0
+    ListFileState state = ListFileState::kAbsent;
+    DWORD error = 0;  // the system error for kUnreadable, else 0
     // The file starts with the UTF-8 byte order mark followed by a section header on the same
     // line. Windows' profile reader knows only the UTF-16 mark and takes the three bytes as
     // part of that line, so the first section is invisible to it (Wine reads it all the same).
-    bool utf8MarkHidesFirstSection;
+    bool utf8MarkHidesFirstSection = false;
     // The name of that section, cut to fit; "" when no section is hidden.
-    char hiddenSection[64];
+    char hiddenSection[64] = "";
     // The file starts with the UTF-16 big-endian mark (FE FF). Windows' profile reader reads
     // such a file as empty (Wine reads it all the same).
-    bool utf16BigEndian;
+    bool utf16BigEndian = false;
 };
 
 // The list held open for reading while the object lives. The profile reader opens the file

@@ -8,32 +8,12 @@
 
 #include "checker/lastrun/logtail.h"
 #include "checker/lastrun/windowsstart.h"
+#include "checker/report/isotime.h"
+#include "helpers/text.h"
 
 namespace {
 
 const char kStopped[] = "[zStartup] stopped";
-
-bool StartsWith(const std::string& text, const std::string& prefix)
-{
-    return text.compare(0, prefix.size(), prefix) == 0;
-}
-
-bool EndsWith(const std::string& text, const std::string& suffix)
-{
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// A FILETIME (UTC) as local time, "2026-12-09 05:18:44".
-std::string LocalTime(const FILETIME& utc)
-{
-    FILETIME local;
-    SYSTEMTIME time;
-    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToSystemTime(&local, &time)) return "(unknown)";
-    char text[32];
-    wsprintfA(text, "%04u-%02u-%02u %02u:%02u:%02u", time.wYear, time.wMonth, time.wDay, time.wHour, time.wMinute,
-              time.wSecond);
-    return text;
-}
 
 class LastRunReport {
 public:
@@ -146,8 +126,8 @@ void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, const 
 {
     if (Ticks(lastWrite) >= Ticks(boot)) return;
     report.Warning("last-run.not-since-boot", log,
-                   "log " + log + " was last written at " + LocalTime(lastWrite) +
-                       ", before Windows last started (or was switched on from Fast Startup) at " + LocalTime(boot) +
+                   "log " + log + " was last written at " + TimeText(lastWrite) +
+                       ", before Windows last started (or was switched on from Fast Startup) at " + TimeText(boot) +
                        ": the launcher has not run since; check that its scheduled task exists, is enabled and "
                        "points to this launcher");
 }

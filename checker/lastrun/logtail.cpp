@@ -1,5 +1,7 @@
 #include "checker/lastrun/logtail.h"
 
+#include "helpers/filereading.h"
+
 namespace {
 
 const DWORD kFirstWindowBytes = 64 << 10;
@@ -12,15 +14,6 @@ const char* const kServiceLines[] = {
     "[zStartup] Success starting service ",
     "[zStartup] Error starting service ",
 };
-
-bool ReadAt(HANDLE file, ULONGLONG offset, char* bytes, DWORD count)
-{
-    OVERLAPPED at = {};
-    at.Offset = static_cast<DWORD>(offset);
-    at.OffsetHigh = static_cast<DWORD>(offset >> 32);
-    DWORD read = 0;
-    return ReadFile(file, bytes, count, &read, &at) && read == count;
-}
 
 bool HasControl(const std::string& text)
 {
@@ -108,8 +101,9 @@ void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
         if (window > kMaxLastRunBytes) window = kMaxLastRunBytes;
         const ULONGLONG from = size > window ? size - window : 0;
         std::string text(static_cast<size_t>(size - from), '\0');
-        if (!text.empty() && !ReadAt(file, from, &text[0], static_cast<DWORD>(text.size()))) {
-            run.error = GetLastError() != 0 ? GetLastError() : ERROR_READ_FAULT;
+        const DWORD error = text.empty() ? 0 : ReadAt(file, from, &text[0], static_cast<DWORD>(text.size()));
+        if (error != 0) {
+            run.error = error;
             return;
         }
         const bool whole = from == 0;
@@ -132,19 +126,14 @@ void ReadBackwards(HANDLE file, ULONGLONG size, LastRun& run)
 
 LastRun ReadLastRun(const char* logPath)
 {
-    LastRun run = {0, false, {}, 0, false, std::string(), {}};
-    HANDLE file = CreateFileA(logPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        run.error = GetLastError();
-        return run;
-    }
+    LastRun run;
+    const UniqueFile file = OpenForReading(logPath, run.error);
+    if (!file) return run;
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file, &size) || !GetFileTime(file, NULL, NULL, &run.lastWrite)) {
+    if (!GetFileSizeEx(file.Get(), &size) || !GetFileTime(file.Get(), NULL, NULL, &run.lastWrite)) {
         run.error = GetLastError();
     } else {
-        ReadBackwards(file, static_cast<ULONGLONG>(size.QuadPart), run);
+        ReadBackwards(file.Get(), static_cast<ULONGLONG>(size.QuadPart), run);
     }
-    CloseHandle(file);
     return run;
 }

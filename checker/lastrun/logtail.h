@@ -8,13 +8,13 @@
 #include <vector>
 
 struct LastRun {
-    DWORD error;                     // 0 when the log could be read, else the open's or read's error
-    bool found;                      // a start of a run is in the part read
+    DWORD error = 0;                 // 0 when the log could be read, else the open's or read's error
+    bool found = false;              // a start of a run is in the part read
     std::vector<std::string> lines;  // from the last start to the end, without CR LF, each Bounded
-    size_t linesLeftOut;             // lines after the first kMaxLines, not in lines
-    bool cutLineBefore;              // the start followed a line the run before it never ended
+    size_t linesLeftOut = 0;         // lines after the first kMaxLines, not in lines
+    bool cutLineBefore = false;      // the start followed a line the run before it never ended
     std::string cutLine;             // that line's text, Bounded
-    FILETIME lastWrite;              // the log's last-write time (UTC)
+    FILETIME lastWrite = {};         // the log's last-write time (UTC)
 };
 
 // The most of a log that is read, from its end, looking for the last start: a launcher run writes

@@ -2,85 +2,76 @@
 
 #include <winevt.h>
 
+#include "helpers/procaddress.h"
+#include "helpers/uniqueany.h"
+
 namespace {
 
 const ULONGLONG kTicksPerMs = 10000;
 
 FILETIME FileTimeOf(ULONGLONG ticks) { return {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)}; }
 
-// Cast through the generic function type: FARPROC's declared signature is not the real one.
-template <typename Function>
-Function Lookup(HMODULE module, const char* name)
+// EvtClose of the wevtapi.dll this file loaded: a handle of it exists only while the module is
+// loaded, and the owners below do not outlive the module's.
+BOOL WINAPI CloseEventLogHandle(EVT_HANDLE handle)
 {
-    return reinterpret_cast<Function>(reinterpret_cast<void (*)()>(GetProcAddress(module, name)));
+    const auto close = ProcAddress<decltype(&EvtClose)>(GetModuleHandleW(L"wevtapi.dll"), "EvtClose");
+    return close != NULL && close(handle);
 }
 
-// The Windows Event Log API, loaded from the system folder only: wevtapi.dll is not a known
-// DLL, and an import would be looked up beside the checker first.
-class EventLogApi {
-public:
-    EventLogApi() : module(LoadLibraryExW(L"wevtapi.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32))
-    {
-        if (module == NULL) return;
-        query = Lookup<decltype(&EvtQuery)>(module, "EvtQuery");
-        next = Lookup<decltype(&EvtNext)>(module, "EvtNext");
-        createContext = Lookup<decltype(&EvtCreateRenderContext)>(module, "EvtCreateRenderContext");
-        render = Lookup<decltype(&EvtRender)>(module, "EvtRender");
-        close = Lookup<decltype(&EvtClose)>(module, "EvtClose");
-    }
-    ~EventLogApi()
-    {
-        if (module != NULL) FreeLibrary(module);
-    }
-    EventLogApi(const EventLogApi&) = delete;             // owns a module reference
-    EventLogApi& operator=(const EventLogApi&) = delete;  // owns a module reference
-
-    // The newest loader start's time of creation (UTC ticks); 0 when none can be read.
-    ULONGLONG NewestLoaderStart() const;
-
-private:
-    ULONGLONG TimeCreated(EVT_HANDLE event) const;
-
-    HMODULE module;
-    decltype(&EvtQuery) query = NULL;
-    decltype(&EvtNext) next = NULL;
-    decltype(&EvtCreateRenderContext) createContext = NULL;
-    decltype(&EvtRender) render = NULL;
-    decltype(&EvtClose) close = NULL;
-};
+using UniqueEventLogHandle = UniqueAny<EVT_HANDLE, CloseEventLogHandle>;
 
 // Cold boots and Fast Startup power-ons; the boot types are the provider's own.
 const wchar_t kLoaderStarts[] =
     L"*[System[Provider[@Name='Microsoft-Windows-Kernel-Boot'] and EventID=27]"
     L" and EventData[Data[@Name='BootType']<2]]";
 
-ULONGLONG EventLogApi::TimeCreated(EVT_HANDLE event) const
+// The functions of the Windows Event Log API this file calls, from a wevtapi.dll loaded at run
+// time from the system folder only: it is not a known DLL, and an import would be looked up
+// beside the checker first.
+struct EventLogApi {
+    decltype(&EvtQuery) query;
+    decltype(&EvtNext) next;
+    decltype(&EvtCreateRenderContext) createContext;
+    decltype(&EvtRender) render;
+
+    explicit EventLogApi(HMODULE module)
+        : query(ProcAddress<decltype(&EvtQuery)>(module, "EvtQuery")),
+          next(ProcAddress<decltype(&EvtNext)>(module, "EvtNext")),
+          createContext(ProcAddress<decltype(&EvtCreateRenderContext)>(module, "EvtCreateRenderContext")),
+          render(ProcAddress<decltype(&EvtRender)>(module, "EvtRender"))
+    {
+    }
+
+    bool Complete() const { return query != NULL && next != NULL && createContext != NULL && render != NULL; }
+};
+
+// The event's time of creation (UTC ticks); 0 when it cannot be read.
+ULONGLONG TimeCreated(const EventLogApi& api, EVT_HANDLE event)
 {
     LPCWSTR paths[] = {L"Event/System/TimeCreated/@SystemTime"};
-    EVT_HANDLE context = createContext(1, paths, EvtRenderContextValues);
-    if (context == NULL) return 0;
+    const UniqueEventLogHandle context(api.createContext(1, paths, EvtRenderContextValues));
+    if (!context) return 0;
     EVT_VARIANT value = {};
     DWORD used = 0;
     DWORD count = 0;
-    const BOOL rendered = render(context, event, EvtRenderEventValues, sizeof value, &value, &used, &count);
-    close(context);
+    const BOOL rendered = api.render(context.Get(), event, EvtRenderEventValues, sizeof value, &value, &used, &count);
     return rendered && count == 1 && value.Type == EvtVarTypeFileTime ? value.FileTimeVal : 0;
 }
 
-ULONGLONG EventLogApi::NewestLoaderStart() const
+// The newest loader start's time of creation (UTC ticks); 0 when none can be read.
+ULONGLONG NewestLoaderStart()
 {
-    if (query == NULL || next == NULL || createContext == NULL || render == NULL || close == NULL) return 0;
-    EVT_HANDLE results = query(NULL, L"System", kLoaderStarts, EvtQueryChannelPath | EvtQueryReverseDirection);
-    if (results == NULL) return 0;
-    EVT_HANDLE event = NULL;
+    const UniqueModule module(LoadLibraryExW(L"wevtapi.dll", NULL, LOAD_LIBRARY_SEARCH_SYSTEM32));
+    const EventLogApi api(module.Get());
+    if (!api.Complete() || ProcAddress<decltype(&EvtClose)>(module.Get(), "EvtClose") == NULL) return 0;
+    const UniqueEventLogHandle results(
+        api.query(NULL, L"System", kLoaderStarts, EvtQueryChannelPath | EvtQueryReverseDirection));
+    if (!results) return 0;
+    UniqueEventLogHandle event;
     DWORD returned = 0;
-    ULONGLONG created = 0;
-    if (next(results, 1, &event, INFINITE, 0, &returned) && returned == 1) {
-        created = TimeCreated(event);
-        close(event);
-    }
-    close(results);
-    return created;
+    if (!api.next(results.Get(), 1, event.Put(), INFINITE, 0, &returned) || returned != 1) return 0;
+    return TimeCreated(api, event.Get());
 }
 
 }  // namespace
@@ -99,7 +90,7 @@ ULONGLONG LaterStart(ULONGLONG now, ULONGLONG sinceBootMs, ULONGLONG loaderStart
 
 FILETIME WindowsStarted()
 {
-    const ULONGLONG loaderStart = EventLogApi().NewestLoaderStart();
+    const ULONGLONG loaderStart = NewestLoaderStart();
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
     return FileTimeOf(LaterStart(Ticks(now), GetTickCount64(), loaderStart));

@@ -5,27 +5,18 @@
 #include <string>
 
 #include "foundation/zfile.h"
+#include "helpers/filereading.h"
+#include "helpers/paths.h"
 #include "lowtracessupport/logfile.h"
-#include "lowtracessupport/pathparts.h"
 
 namespace {
-
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 // 0 when this account may open the folder with access, else the error.
 DWORD OpenError(const char* folder, DWORD access)
 {
-    HANDLE handle = CreateFileA(folder, access, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
-    if (handle == INVALID_HANDLE_VALUE) return GetLastError();
-    CloseHandle(handle);
-    return 0;
-}
-
-std::string FolderOf(const char* path)
-{
-    char folder[MAX_PATH * 4];
-    lstrcpynA(folder, path, sizeof folder);
-    return CutToFolder(folder) ? folder : ".";
+    const UniqueFile handle(
+        CreateFileA(folder, access, kShareWithEveryone, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL));
+    return handle ? 0 : GetLastError();
 }
 
 bool IsFolder(const char* path)
@@ -38,7 +29,10 @@ bool IsFolder(const char* path)
 // An existing log is opened as the launcher opens it, and closed unwritten.
 DWORD AppendError(const char* path)
 {
-    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) return OpenError(FolderOf(path).c_str(), FILE_ADD_FILE);
+    if (GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES) {
+        const std::string folder = FolderOf(path);
+        return OpenError(folder.empty() ? "." : folder.c_str(), FILE_ADD_FILE);
+    }
     ZFile log(path);
     return OpenLogFile(log, OPEN_EXISTING);
 }

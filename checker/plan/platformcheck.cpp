@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "helpers/uniqueany.h"
+
 namespace {
 
 bool SixtyFourBitWindows()
@@ -18,13 +20,12 @@ bool SixtyFourBitWindows()
 
 bool RunsElevated()
 {
-    HANDLE token = NULL;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) return false;
+    UniqueHandle token;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put())) return false;
     TOKEN_ELEVATION elevation = {};
     DWORD size = 0;
-    const BOOL read = GetTokenInformation(token, TokenElevation, &elevation, sizeof elevation, &size);
-    CloseHandle(token);
-    return read && elevation.TokenIsElevated != 0;
+    return GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof elevation, &size) &&
+           elevation.TokenIsElevated != 0;
 }
 
 void CheckPlatform(const LauncherTarget& target, CheckReport& report)

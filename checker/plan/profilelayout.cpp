@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include "checker/plan/profiletext.h"
+#include "helpers/filereading.h"
+#include "helpers/text.h"
 
 namespace {
 
@@ -11,13 +13,9 @@ const DWORD kMaxBytes = 1 << 20;
 
 std::string ReadBytes(const char* path)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) return std::string();
     std::string bytes(kMaxBytes, '\0');
     DWORD count = 0;
-    if (!ReadFile(file, &bytes[0], kMaxBytes, &count, NULL)) count = 0;
-    CloseHandle(file);
+    ReadFileStart(path, &bytes[0], kMaxBytes, count);
     bytes.resize(count);
     return bytes;
 }
@@ -31,8 +29,6 @@ std::string AnsiOfUtf16(const std::string& bytes)
     WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, NULL, NULL);
     return text;
 }
-
-bool StartsWith(const std::string& text, const char* prefix) { return text.compare(0, lstrlenA(prefix), prefix) == 0; }
 
 // The file's text in the ANSI code page, without its byte order mark.
 std::string ProfileText(const char* path)

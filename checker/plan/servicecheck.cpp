@@ -7,6 +7,7 @@
 
 #include "checker/plan/servicefacts.h"
 #include "checker/rights/accountnames.h"
+#include "helpers/uniqueany.h"
 #include "runrules/servicename.h"
 #include "runrules/stopevent.h"
 
@@ -189,9 +190,8 @@ void ServicePlan::CheckStopEvent(const std::string& where, const std::string& na
 {
     // A service creates its event when it starts: only one running now can show it.
     if (!Runs(Facts(name).state)) return;
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
-    const StopEvent event(manager, name.c_str());
-    if (manager != NULL) CloseServiceHandle(manager);
+    const UniqueServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
+    const StopEvent event(manager.Get(), name.c_str());
     if (event.State() == StopEventState::kAbsent) {
         const std::string eventName = std::string(event.ServiceName()) + ".Event";
         report.Note("service.no-stop-event", name,

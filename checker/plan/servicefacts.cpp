@@ -1,5 +1,6 @@
 #include "checker/plan/servicefacts.h"
 
+#include "helpers/uniqueany.h"
 #include "runrules/servicehandles.h"
 #include "runrules/servicelistentry.h"
 #include "runrules/servicename.h"
@@ -11,13 +12,10 @@ const char kServicesKey[] = "SYSTEM\\CurrentControlSet\\Services";
 
 std::string KeyNameOfDisplayName(const char* displayName)
 {
-    SC_HANDLE manager = OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT);
-    if (manager == NULL) return std::string();
+    const UniqueServiceHandle manager(OpenSCManagerA(NULL, NULL, SC_MANAGER_CONNECT));
     char keyName[kServiceNameCapacity] = "";
     DWORD size = sizeof keyName;
-    const BOOL found = GetServiceKeyNameA(manager, displayName, keyName, &size);
-    CloseServiceHandle(manager);
-    return found ? keyName : std::string();
+    return manager && GetServiceKeyNameA(manager.Get(), displayName, keyName, &size) ? keyName : std::string();
 }
 
 DWORD ReadStartType(SC_HANDLE service, DWORD& startType)
@@ -64,16 +62,16 @@ bool ListsName(const std::vector<char>& list, const char* name)
 
 bool DependsOn(HKEY services, const char* candidate, const char* name)
 {
-    HKEY key = NULL;
-    if (RegOpenKeyExA(services, candidate, 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+    UniqueKey key;
+    if (RegOpenKeyExA(services, candidate, 0, KEY_QUERY_VALUE, key.Put()) != ERROR_SUCCESS) return false;
     DWORD type = 0;
     DWORD size = 0;
     std::vector<char> list;
-    if (RegQueryValueExA(key, "DependOnService", NULL, &type, NULL, &size) == ERROR_SUCCESS && type == REG_MULTI_SZ) {
+    if (RegQueryValueExA(key.Get(), "DependOnService", NULL, &type, NULL, &size) == ERROR_SUCCESS &&
+        type == REG_MULTI_SZ) {
         list.resize(size + 2, '\0');  // room for terminators a careless writer left out
-        RegQueryValueExA(key, "DependOnService", NULL, &type, reinterpret_cast<BYTE*>(list.data()), &size);
+        RegQueryValueExA(key.Get(), "DependOnService", NULL, &type, reinterpret_cast<BYTE*>(list.data()), &size);
     }
-    RegCloseKey(key);
     return ListsName(list, name);
 }
 
@@ -81,7 +79,7 @@ bool DependsOn(HKEY services, const char* candidate, const char* name)
 
 ServiceFacts ReadServiceFacts(const char* name)
 {
-    ServiceFacts facts = {true, std::string(), SERVICE_STOPPED, SERVICE_DEMAND_START, 0, 0, 0};
+    ServiceFacts facts;
     bool stateRead = false;
     facts.stopError = OpenWith(name, kStopAccess, stateRead, facts);
     facts.startError = OpenWith(name, kStartAccess, stateRead, facts);
@@ -98,15 +96,15 @@ ServiceFacts ReadServiceFacts(const char* name)
 std::vector<std::string> DependentServices(const char* name)
 {
     std::vector<std::string> dependents;
-    HKEY services = NULL;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServicesKey, 0, KEY_READ, &services) != ERROR_SUCCESS) return dependents;
+    UniqueKey services;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kServicesKey, 0, KEY_READ, services.Put()) != ERROR_SUCCESS)
+        return dependents;
     char candidate[257];
     for (DWORD i = 0;; ++i) {
         DWORD length = sizeof candidate;
-        const LONG result = RegEnumKeyExA(services, i, candidate, &length, NULL, NULL, NULL, NULL);
+        const LONG result = RegEnumKeyExA(services.Get(), i, candidate, &length, NULL, NULL, NULL, NULL);
         if (result == ERROR_NO_MORE_ITEMS) break;
-        if (result == ERROR_SUCCESS && DependsOn(services, candidate, name)) dependents.push_back(candidate);
+        if (result == ERROR_SUCCESS && DependsOn(services.Get(), candidate, name)) dependents.push_back(candidate);
     }
-    RegCloseKey(services);
     return dependents;
 }

@@ -8,13 +8,13 @@
 #include <vector>
 
 struct ServiceFacts {
-    bool installed;       // false when the manager knows no service of that name (1060)
-    std::string keyName;  // when not installed: the service whose display name the name is, or ""
-    DWORD state;          // current state, SERVICE_STOPPED when unknown
-    DWORD startType;      // SERVICE_DISABLED and so on; SERVICE_DEMAND_START when unknown
-    DWORD configError;    // 0 when the configuration (the start type) could be read, else the error
-    DWORD stopError;      // opening it with exactly the launcher's stop rights: 0 or the error
-    DWORD startError;     // the same with the start rights
+    bool installed = false;                  // false when the manager knows no service of that name (1060)
+    std::string keyName;                     // when not installed: the service whose display name it is, or ""
+    DWORD state = SERVICE_STOPPED;           // current state, SERVICE_STOPPED when unknown
+    DWORD startType = SERVICE_DEMAND_START;  // SERVICE_DISABLED and so on; SERVICE_DEMAND_START when unknown
+    DWORD configError = 0;                   // 0 when the configuration (the start type) could be read, else the error
+    DWORD stopError = 0;                     // opening it with exactly the launcher's stop rights: 0 or the error
+    DWORD startError = 0;                    // the same with the start rights
 };
 
 // Each right is tried on an open of its own, so that an account holding exactly the

@@ -1,6 +1,6 @@
 #include "checker/report/checkreport.h"
 
-#include <cstdio>
+#include "helpers/text.h"
 
 namespace {
 
@@ -11,19 +11,10 @@ std::string Printable(const std::string& text)
     std::string printable;
     for (const char c : text) {
         const unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) {
+        if (byte >= 0x20 && byte != 0x7F)
             printable += c;
-        } else if (c == '\t') {
-            printable += "\\t";
-        } else if (c == '\r') {
-            printable += "\\r";
-        } else if (c == '\n') {
-            printable += "\\n";
-        } else {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            printable += escape;
-        }
+        else
+            printable += JsonEscape(byte);
     }
     return printable;
 }

@@ -27,18 +27,18 @@ struct Finding {
 // A scheduled task that runs the launcher checked, or another copy of it, or (--task) the
 // definition file judged.
 struct ReportedTask {
-    std::string path;       // "\zStartup", or the definition file's path
-    std::string command;    // its Exec command, as written
-    bool runsThisLauncher;  // false: another copy, or (--task) another program
-    bool enabled;
+    std::string path;               // "\zStartup", or the definition file's path
+    std::string command;            // its Exec command, as written
+    bool runsThisLauncher = false;  // false: another copy, or (--task) another program
+    bool enabled = false;
     std::vector<std::string> startTriggers;  // its enabled start triggers: "boot", "logon"
     std::string account;                     // the principal's UserId or GroupId, "" when it names none
-    bool highestAvailable;
+    bool highestAvailable = false;
     // --last-run only: the task's last start (UTC) and result, when the Task Scheduler knows them.
-    bool lastRunKnown;
-    FILETIME lastRun;
-    bool lastResultKnown;
-    long lastResult;
+    bool lastRunKnown = false;
+    FILETIME lastRun = {};
+    bool lastResultKnown = false;
+    long lastResult = 0;
 };
 
 class CheckReport {

@@ -26,6 +26,12 @@ std::string IsoTime(const SYSTEMTIME& local, long offsetMinutes)
     return text;
 }
 
+std::string TimeText(const FILETIME& utc)
+{
+    const std::string iso = IsoLocalTime(utc);
+    return iso.empty() ? "(a time that cannot be shown)" : iso;
+}
+
 std::string IsoLocalTime(const FILETIME& utc)
 {
     SYSTEMTIME universal;

@@ -11,6 +11,9 @@
 // daylight saving rules for that year). "" when the time cannot be converted.
 std::string IsoLocalTime(const FILETIME& utc);
 
+// IsoLocalTime(utc) for a message: "(a time that cannot be shown)" when it cannot be converted.
+std::string TimeText(const FILETIME& utc);
+
 // local with offsetMinutes (local less UTC, east positive), seconds whole.
 std::string IsoTime(const SYSTEMTIME& local, long offsetMinutes);
 

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 #include "checker/report/isotime.h"
+#include "helpers/text.h"
 
 namespace {
 
@@ -23,31 +22,10 @@ std::string JsonString(const std::wstring& text)
 {
     std::string quoted = "\"";
     for (const wchar_t c : text) {
-        switch (c) {
-        case L'"':
-            quoted += "\\\"";
-            break;
-        case L'\\':
-            quoted += "\\\\";
-            break;
-        case L'\n':
-            quoted += "\\n";
-            break;
-        case L'\r':
-            quoted += "\\r";
-            break;
-        case L'\t':
-            quoted += "\\t";
-            break;
-        default:
-            if (c < 0x20 || c >= 0x7F) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned int>(c));
-                quoted += escape;
-            } else {
-                quoted += static_cast<char>(c);
-            }
-        }
+        if (c == L'"' || c == L'\\' || c < 0x20 || c >= 0x7F)
+            quoted += JsonEscape(c);
+        else
+            quoted += static_cast<char>(c);
     }
     return quoted + "\"";
 }

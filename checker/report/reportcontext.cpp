@@ -1,7 +1,7 @@
 #include "checker/report/reportcontext.h"
 
 #include "checker/lastrun/windowsstart.h"
-#include "checker/report/checkerversion.h"
+#include "resources/version.h"
 
 namespace {
 
@@ -16,9 +16,9 @@ std::wstring ComputerName()
 
 ReportContext GatherContext(CheckMode mode)
 {
-    ReportContext context = {};
+    ReportContext context;
     context.mode = mode;
-    context.checkerVersion = CheckerVersion();
+    context.checkerVersion = ZSTARTUP_VERSION_TEXT;
     context.computer = ComputerName();
     GetSystemTimeAsFileTime(&context.checkedAt);
     context.bootTime = WindowsStarted();

@@ -12,17 +12,17 @@
 enum class CheckMode { kPlan, kLastRun };
 
 struct ReportContext {
-    CheckMode mode;
-    std::string checkerVersion;  // "1.0.0.1", from the checker's version record
+    CheckMode mode = CheckMode::kPlan;
+    std::string checkerVersion;  // "1.0.0.1": the project's version, which its version record holds too
     std::wstring computer;       // the computer's (NetBIOS) name, as %COMPUTERNAME% has it
-    FILETIME checkedAt;          // UTC
-    FILETIME bootTime;           // UTC: when Windows last started (WindowsStarted)
-    bool launcherKnown;          // false when the arguments were bad: launcher is null
+    FILETIME checkedAt = {};     // UTC
+    FILETIME bootTime = {};      // UTC: when Windows last started (WindowsStarted)
+    bool launcherKnown = false;  // false when the arguments were bad: launcher is null
     std::wstring launcher;       // the full path
-    bool logKnown;               // false when there is no launcher to derive it from: log is null
+    bool logKnown = false;       // false when there is no launcher to derive it from: log is null
     std::string logPath;         // the log's full path, ANSI
-    bool logExists;
-    FILETIME logLastWritten;  // UTC, when logExists
+    bool logExists = false;
+    FILETIME logLastWritten = {};  // UTC, when logExists
 };
 
 // The context of a check in mode, read now, with no launcher yet.

@@ -4,7 +4,7 @@
 #include <iterator>
 #include <set>
 
-#include "lowtracessupport/pathparts.h"
+#include "helpers/paths.h"
 
 namespace {
 
@@ -104,30 +104,6 @@ void Name(const std::vector<Renamer>& renamers, std::set<std::string>& named)
     }
 }
 
-// A drive root (C:\) or a share root (\\server\share, with or without the last backslash).
-bool IsRoot(const std::string& path)
-{
-    if (path.size() >= 2 && path[1] == ':') return path.size() == 2 || (path.size() == 3 && path[2] == '\\');
-    if (path.compare(0, 2, "\\\\") != 0) return false;
-    int inner = 0;
-    for (const char* at = path.c_str() + 2; *at != '\0'; at = CharNextA(at)) {
-        if (*at == '\\' && at[1] != '\0') ++inner;
-    }
-    return inner <= 1;
-}
-
-// Empty when there is none.
-std::string ParentOf(const std::string& folder)
-{
-    std::vector<char> path(folder.begin(), folder.end());
-    path.push_back('\0');
-    if (!CutToFolder(path.data())) return std::string();
-    std::string parent = path.data();
-    // A share's root folder, written with its backslash as a drive's is: \\server\share\.
-    if (parent.compare(0, 2, "\\\\") == 0 && IsRoot(parent)) parent += '\\';
-    return parent;
-}
-
 }  // namespace
 
 std::vector<RenamedFolder> FolderRenamers(const std::vector<std::vector<UntrustedWriter>>& chain)
@@ -150,7 +126,7 @@ std::vector<std::string> FoldersUpToRoot(const std::string& folder)
 {
     std::vector<std::string> folders(1, folder);
     while (!IsRoot(folders.back())) {
-        const std::string parent = ParentOf(folders.back());
+        const std::string parent = FolderOf(folders.back());
         if (parent.empty()) break;
         folders.push_back(parent);
     }

@@ -7,12 +7,10 @@
 #include <cstddef>
 #include <vector>
 
+#include "helpers/filereading.h"
 #include "lowtracessupport/modulepath.h"
 
 namespace {
-
-const DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
-const DWORD kWideCapacity = 2048;
 
 // The mount-point reparse data (MS-FSCC 2.1.2.5), which user-mode headers do not declare.
 struct MountPointData {
@@ -28,18 +26,13 @@ struct MountPointData {
 
 bool Missing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
 
-struct HandleCloser {
-    void operator()(void* handle) const { CloseHandle(handle); }
-};
-typedef std::unique_ptr<void, HandleCloser> Handle;
-
-// Null, with error set, when path cannot be opened.
-Handle Open(const std::string& path, DWORD access, DWORD flags, DWORD& error)
+// Empty, with error set, when path cannot be opened.
+UniqueFile Open(const std::string& path, DWORD access, DWORD flags, DWORD& error)
 {
-    HANDLE handle =
-        CreateFileA(path.c_str(), access, kShareAll, NULL, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | flags, NULL);
-    error = handle == INVALID_HANDLE_VALUE ? GetLastError() : 0;
-    return Handle(handle == INVALID_HANDLE_VALUE ? NULL : handle);
+    UniqueFile handle(CreateFileA(path.c_str(), access, kShareWithEveryone, NULL, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS | flags, NULL));
+    error = handle ? 0 : GetLastError();
+    return handle;
 }
 
 // The substitute name of a mount-point reparse point; "" when it cannot be read.
@@ -63,16 +56,17 @@ std::wstring SubstituteName(HANDLE link)
 DWORD ReparseTag(HANDLE own)
 {
     FILE_ATTRIBUTE_TAG_INFO info = {};
-    if (own == NULL || !GetFileInformationByHandleEx(own, FileAttributeTagInfo, &info, sizeof info)) return 0;
+    if (own == INVALID_HANDLE_VALUE || !GetFileInformationByHandleEx(own, FileAttributeTagInfo, &info, sizeof info))
+        return 0;
     return info.ReparseTag;
 }
 
 void ReadResolved(const std::string& path, ObjectFacts& facts)
 {
     DWORD error = 0;
-    const Handle target = Open(path, FILE_READ_ATTRIBUTES, 0, error);
+    const UniqueFile target = Open(path, FILE_READ_ATTRIBUTES, 0, error);
     wchar_t wide[kWideCapacity];
-    const DWORD length = target ? GetFinalPathNameByHandleW(target.get(), wide, kWideCapacity, VOLUME_NAME_DOS) : 0;
+    const DWORD length = target ? GetFinalPathNameByHandleW(target.Get(), wide, kWideCapacity, VOLUME_NAME_DOS) : 0;
     if (target && length == 0) error = GetLastError();
     if (target && length >= kWideCapacity) error = ERROR_FILENAME_EXCED_RANGE;
     if (error != 0) {
@@ -94,22 +88,22 @@ ObjectFacts ReadObjectFacts(const std::string& path)
 {
     ObjectFacts facts;
     DWORD error = 0;
-    const Handle own = Open(path, READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT, error);
+    const UniqueFile own = Open(path, READ_CONTROL | FILE_READ_ATTRIBUTES, FILE_FLAG_OPEN_REPARSE_POINT, error);
     if (!own) {
         facts.missing = Missing(error);
         facts.error = error;
         if (facts.missing) return facts;
     } else {
         PSECURITY_DESCRIPTOR descriptor = NULL;
-        facts.error = GetSecurityInfo(own.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+        facts.error = GetSecurityInfo(own.Get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                                       NULL, NULL, NULL, NULL, &descriptor);
         if (facts.error == ERROR_SUCCESS) facts.descriptor.reset(descriptor, LocalFree);
     }
     const DWORD attributes = GetFileAttributesA(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
-        const DWORD tag = ReparseTag(own.get());
+        const DWORD tag = ReparseTag(own.Get());
         facts.link = LinkKindOf(attributes, tag,
-                                own && tag == IO_REPARSE_TAG_MOUNT_POINT ? SubstituteName(own.get()) : std::wstring());
+                                own && tag == IO_REPARSE_TAG_MOUNT_POINT ? SubstituteName(own.Get()) : std::wstring());
     }
     ReadResolved(path, facts);
     return facts;

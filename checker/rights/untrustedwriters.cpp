@@ -5,6 +5,7 @@
 #include <set>
 
 #include "checker/rights/accountnames.h"
+#include "helpers/text.h"
 
 namespace {
 
@@ -38,11 +39,6 @@ bool Trusted(const std::string& sid)
         if (sid == trusted) return true;
     }
     return false;
-}
-
-bool EndsWith(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
 }
 
 bool MayLackAuthenticatedUsers(const std::string& sid)

@@ -11,7 +11,7 @@
 #include "checker/rights/accountnames.h"
 #include "checker/rights/folderrenamers.h"
 #include "checker/rights/untrustedwriters.h"
-#include "lowtracessupport/pathparts.h"
+#include "helpers/paths.h"
 
 namespace {
 
@@ -65,13 +65,6 @@ std::string Key(const std::string& path)
     std::string key = path;
     if (!key.empty()) CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
     return key;
-}
-
-std::string FolderOf(const std::string& path)
-{
-    std::vector<char> folder(path.begin(), path.end());
-    folder.push_back('\0');
-    return CutToFolder(folder.data()) ? std::string(folder.data()) : std::string();
 }
 
 std::vector<UntrustedWriter> Beyond(const std::vector<UntrustedWriter>& writers, const std::set<std::string>& named)

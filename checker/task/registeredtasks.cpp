@@ -1,14 +1,14 @@
 #include "checker/task/registeredtasks.h"
 
 #include <taskschd.h>
+#include <wrl/client.h>
 
 #include "checker/launchertarget.h"
 #include "checker/task/comobjects.h"
 
-namespace {
+using Microsoft::WRL::ComPtr;
 
-// MinGW's taskschd.h declares the class identifier without defining it.
-const CLSID kTaskScheduler = {0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
+namespace {
 
 VARIANT Index(LONG index)
 {
@@ -30,13 +30,13 @@ bool UtcOfDate(DATE date, FILETIME& utc)
 
 RegisteredTask ReadTask(IRegisteredTask* task)
 {
-    RegisteredTask read = {"", L"", true, false, {0, 0}, false, 0};
-    Bstr path;
-    Bstr xml;
+    RegisteredTask read;
+    UniqueBstr path;
+    UniqueBstr xml;
     VARIANT_BOOL enabled = VARIANT_TRUE;
     DATE lastRun = 0;
-    if (SUCCEEDED(task->get_Path(path.Out()))) read.path = AnsiForDisplay(path.Text());
-    if (SUCCEEDED(task->get_Xml(xml.Out()))) read.xml = xml.Text();
+    if (SUCCEEDED(task->get_Path(path.Put()))) read.path = AnsiForDisplay(BstrText(path));
+    if (SUCCEEDED(task->get_Xml(xml.Put()))) read.xml = BstrText(xml);
     if (SUCCEEDED(task->get_Enabled(&enabled))) read.enabled = enabled != VARIANT_FALSE;
     // S_OK only: SCHED_S_TASK_HAS_NOT_RUN is a success code with no time in it.
     read.lastRunKnown = task->get_LastRunTime(&lastRun) == S_OK && lastRun != 0 && UtcOfDate(lastRun, read.lastRun);
@@ -54,29 +54,29 @@ bool ListingFailed(HRESULT error, RegisteredTasks& registered)
 
 void ReadTasksOf(ITaskFolder* folder, RegisteredTasks& registered)
 {
-    ComPointer<IRegisteredTaskCollection> tasks;
+    ComPtr<IRegisteredTaskCollection> tasks;
     LONG count = 0;
-    HRESULT error = folder->GetTasks(TASK_ENUM_HIDDEN, tasks.Out());
+    HRESULT error = folder->GetTasks(TASK_ENUM_HIDDEN, &tasks);
     if (SUCCEEDED(error)) error = tasks->get_Count(&count);
     if (ListingFailed(error, registered)) return;
     for (LONG i = 1; i <= count; ++i) {  // the collection counts from 1
-        ComPointer<IRegisteredTask> task;
-        if (SUCCEEDED(tasks->get_Item(Index(i), task.Out()))) registered.tasks.push_back(ReadTask(task.Get()));
+        ComPtr<IRegisteredTask> task;
+        if (SUCCEEDED(tasks->get_Item(Index(i), &task))) registered.tasks.push_back(ReadTask(task.Get()));
     }
 }
 
 void ReadFolder(ITaskFolder* folder, int depth, RegisteredTasks& registered)
 {
     ReadTasksOf(folder, registered);
-    ComPointer<ITaskFolderCollection> folders;
+    ComPtr<ITaskFolderCollection> folders;
     LONG count = 0;
     if (depth >= kMaxTaskFolderDepth) return;
-    HRESULT error = folder->GetFolders(0, folders.Out());
+    HRESULT error = folder->GetFolders(0, &folders);
     if (SUCCEEDED(error)) error = folders->get_Count(&count);
     if (ListingFailed(error, registered)) return;
     for (LONG i = 1; i <= count; ++i) {
-        ComPointer<ITaskFolder> child;
-        if (!ListingFailed(folders->get_Item(Index(i), child.Out()), registered))
+        ComPtr<ITaskFolder> child;
+        if (!ListingFailed(folders->get_Item(Index(i), &child), registered))
             ReadFolder(child.Get(), depth + 1, registered);
     }
 }
@@ -85,17 +85,15 @@ void ReadFolder(ITaskFolder* folder, int depth, RegisteredTasks& registered)
 
 RegisteredTasks ReadRegisteredTasks()
 {
-    ComSession com;
-    RegisteredTasks registered = {S_OK, {}, 0, S_OK};
-    ComPointer<ITaskService> service;
-    ComPointer<ITaskFolder> root;
+    RegisteredTasks registered;
+    ComPtr<ITaskService> service;
+    ComPtr<ITaskFolder> root;
     VARIANT none;
     VariantInit(&none);
-    Bstr rootPath(L"\\");
-    registered.error =
-        CoCreateInstance(kTaskScheduler, NULL, CLSCTX_INPROC_SERVER, __uuidof(ITaskService), service.OutVoid());
+    const UniqueBstr rootPath = BstrOf(L"\\");
+    registered.error = CoCreateInstance(CLSID_TaskScheduler, NULL, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&service));
     if (SUCCEEDED(registered.error)) registered.error = service->Connect(none, none, none, none);
-    if (SUCCEEDED(registered.error)) registered.error = service->GetFolder(rootPath.Get(), root.Out());
+    if (SUCCEEDED(registered.error)) registered.error = service->GetFolder(rootPath.Get(), &root);
     if (SUCCEEDED(registered.error)) ReadFolder(root.Get(), 0, registered);
     return registered;
 }

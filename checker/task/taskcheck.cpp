@@ -27,7 +27,13 @@ std::string Unread(const RegisteredTasks& registered, unsigned unparsedTasks)
     return unread;
 }
 
-TaskSituation SituationOf(const LauncherTarget& target) { return {target.widePath, FastStartupOn()}; }
+TaskSituation SituationOf(const LauncherTarget& target)
+{
+    TaskSituation situation;
+    situation.launcher = target.widePath;
+    situation.fastStartupOn = FastStartupOn();
+    return situation;
+}
 
 }  // namespace
 
@@ -42,12 +48,12 @@ bool FastStartupOn()
 
 void CheckTasks(const LauncherTarget& target, CheckReport& report)
 {
-    ComSession com;
     const RegisteredTasks registered = ReadRegisteredTasks();
     std::vector<FoundTask> found;
     unsigned unparsed = 0;
     for (const RegisteredTask& task : registered.tasks) {
-        FoundTask parsed = {task.path, TaskDefinition()};
+        FoundTask parsed;
+        parsed.path = task.path;
         std::string why;
         if (!ParseTaskDefinition(task.xml, parsed.definition, why)) {
             ++unparsed;
@@ -61,7 +67,6 @@ void CheckTasks(const LauncherTarget& target, CheckReport& report)
 
 bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckReport& report, std::string& why)
 {
-    ComSession com;
     const std::wstring path = FullPathOf(file);
     TaskDefinition definition;
     if (!ReadTaskDefinitionFile(path, definition, why)) {
@@ -74,7 +79,6 @@ bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckRepor
 
 void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
 {
-    ComSession com;
     const RegisteredTasks registered = ReadRegisteredTasks();
     if (FAILED(registered.error)) return;
     std::vector<TaskRun> runs;
@@ -86,7 +90,13 @@ void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStart
         if (command.empty()) continue;
         definition.enabled = definition.enabled && task.enabled;
         report.Task(ReportedTaskOf(definition, task.path, command, true));
-        runs.push_back({task.path, task.lastRunKnown, task.lastRun, task.lastResultKnown, task.lastResult});
+        TaskRun run;
+        run.path = task.path;
+        run.runKnown = task.lastRunKnown;
+        run.run = task.lastRun;
+        run.resultKnown = task.lastResultKnown;
+        run.result = task.lastResult;
+        runs.push_back(run);
     }
     // The log as the launcher names it: default_LT.log is looked for in the current folder.
     WIN32_FILE_ATTRIBUTE_DATA log = {};

@@ -1,5 +1,5 @@
 // CheckTasks, CheckTaskFile and CheckTaskLastRun: the scheduled tasks that start the launcher,
-// for each mode of the check.
+// for each mode of the check. Each needs a COM apartment on this thread (EnterComApartment).
 #ifndef ZSTARTUP_CHECKER_TASK_TASKCHECK_H
 #define ZSTARTUP_CHECKER_TASK_TASKCHECK_H
 

@@ -2,12 +2,17 @@
 
 #include <windows.h>
 #include <msxml2.h>
+#include <wrl/client.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "checker/launchertarget.h"
 #include "checker/task/comobjects.h"
+#include "helpers/filereading.h"
+#include "helpers/text.h"
+
+using Microsoft::WRL::ComPtr;
 
 namespace {
 
@@ -18,39 +23,35 @@ const IID kXmlDomDocument2 = {0x2933bf95, 0x7b36, 0x11d2, {0xb2, 0x0e, 0x00, 0xc
 
 const wchar_t kTaskNamespace[] = L"http://schemas.microsoft.com/windows/2004/02/mit/task";
 
-std::wstring Trimmed(const std::wstring& text)
-{
-    const size_t first = text.find_first_not_of(L" \t\r\n");
-    if (first == std::wstring::npos) return std::wstring();
-    return text.substr(first, text.find_last_not_of(L" \t\r\n") - first + 1);
-}
+using UniqueSafeArray = UniqueAny<SAFEARRAY*, ::SafeArrayDestroy>;
 
 std::wstring BaseName(IXMLDOMNode* node)
 {
-    Bstr name;
-    node->get_baseName(name.Out());
-    return name.Text();
+    UniqueBstr name;
+    node->get_baseName(name.Put());
+    return BstrText(name);
 }
 
 bool InTaskNamespace(IXMLDOMNode* node)
 {
-    Bstr uri;
-    node->get_namespaceURI(uri.Out());
-    return uri.Text().empty() || uri.Text() == kTaskNamespace;
+    UniqueBstr uri;
+    node->get_namespaceURI(uri.Put());
+    const std::wstring text = BstrText(uri);
+    return text.empty() || text == kTaskNamespace;
 }
 
 // The element children of parent in the task namespace (or in none, as some hand-written
 // definitions are), in document order.
-std::vector<ComPointer<IXMLDOMNode>> Elements(IXMLDOMNode* parent)
+std::vector<ComPtr<IXMLDOMNode>> Elements(IXMLDOMNode* parent)
 {
-    std::vector<ComPointer<IXMLDOMNode>> elements;
-    ComPointer<IXMLDOMNode> child;
-    if (parent == nullptr || parent->get_firstChild(child.Out()) != S_OK) return elements;
+    std::vector<ComPtr<IXMLDOMNode>> elements;
+    ComPtr<IXMLDOMNode> child;
+    if (parent == nullptr || parent->get_firstChild(&child) != S_OK) return elements;
     while (child) {
         DOMNodeType type = NODE_INVALID;
         child->get_nodeType(&type);
-        ComPointer<IXMLDOMNode> next;
-        child->get_nextSibling(next.Out());
+        ComPtr<IXMLDOMNode> next;
+        child->get_nextSibling(&next);
         if (type == NODE_ELEMENT && InTaskNamespace(child.Get())) elements.push_back(std::move(child));
         child = std::move(next);
     }
@@ -58,29 +59,28 @@ std::vector<ComPointer<IXMLDOMNode>> Elements(IXMLDOMNode* parent)
 }
 
 // The first element child of parent named name, or null.
-ComPointer<IXMLDOMNode> Element(IXMLDOMNode* parent, const wchar_t* name)
+ComPtr<IXMLDOMNode> Element(IXMLDOMNode* parent, const wchar_t* name)
 {
-    for (ComPointer<IXMLDOMNode>& element : Elements(parent)) {
+    for (ComPtr<IXMLDOMNode>& element : Elements(parent)) {
         if (BaseName(element.Get()) == name) return std::move(element);
     }
-    return ComPointer<IXMLDOMNode>();
+    return nullptr;
 }
 
 std::wstring Text(IXMLDOMNode* node)
 {
-    Bstr text;
-    if (node != nullptr) node->get_text(text.Out());
-    return Trimmed(text.Text());
+    UniqueBstr text;
+    if (node != nullptr) node->get_text(text.Put());
+    return Trimmed(BstrText(text));
 }
 
 // The attribute's value, "" when absent.
 std::wstring Attribute(IXMLDOMNode* node, const wchar_t* name)
 {
-    ComPointer<IXMLDOMNamedNodeMap> attributes;
-    ComPointer<IXMLDOMNode> attribute;
-    Bstr attributeName(name);
-    if (node->get_attributes(attributes.Out()) != S_OK ||
-        attributes->getNamedItem(attributeName.Get(), attribute.Out()) != S_OK)
+    ComPtr<IXMLDOMNamedNodeMap> attributes;
+    ComPtr<IXMLDOMNode> attribute;
+    const UniqueBstr attributeName = BstrOf(name);
+    if (node->get_attributes(&attributes) != S_OK || attributes->getNamedItem(attributeName.Get(), &attribute) != S_OK)
         return std::wstring();
     return Text(attribute.Get());
 }
@@ -92,7 +92,7 @@ public:
 
     bool Read(IXMLDOMNode* task)
     {
-        ComPointer<IXMLDOMNode> settings = Element(task, L"Settings");
+        ComPtr<IXMLDOMNode> settings = Element(task, L"Settings");
         return ReadSettings(settings.Get()) && ReadTriggers(Element(task, L"Triggers").Get()) && ReadActions(task);
     }
 
@@ -106,7 +106,7 @@ private:
     // An xs:boolean child of parent: value stays as it is when the child is absent.
     bool ReadBoolean(IXMLDOMNode* parent, const wchar_t* name, const std::wstring& where, bool& value)
     {
-        ComPointer<IXMLDOMNode> element = Element(parent, name);
+        ComPtr<IXMLDOMNode> element = Element(parent, name);
         if (!element) return true;
         const std::wstring text = Text(element.Get());
         if (text == L"true" || text == L"1")
@@ -120,7 +120,7 @@ private:
 
     bool ReadInstances(IXMLDOMNode* settings)
     {
-        ComPointer<IXMLDOMNode> element = Element(settings, L"MultipleInstancesPolicy");
+        ComPtr<IXMLDOMNode> element = Element(settings, L"MultipleInstancesPolicy");
         if (!element) return true;
         const std::wstring text = Text(element.Get());
         const struct {
@@ -142,7 +142,7 @@ private:
     bool ReadSettings(IXMLDOMNode* settings)
     {
         if (settings == nullptr) return true;
-        ComPointer<IXMLDOMNode> limit = Element(settings, L"ExecutionTimeLimit");
+        ComPtr<IXMLDOMNode> limit = Element(settings, L"ExecutionTimeLimit");
         if (limit && !ParseTaskDuration(Text(limit.Get()), definition.timeLimitSeconds))
             return Fail(L"Settings/ExecutionTimeLimit", Text(limit.Get()), "a duration (PT10M, say)");
         return ReadBoolean(settings, L"Enabled", L"Settings/", definition.enabled) &&
@@ -154,9 +154,10 @@ private:
 
     bool ReadTriggers(IXMLDOMNode* triggers)
     {
-        for (ComPointer<IXMLDOMNode>& trigger : Elements(triggers)) {
+        for (ComPtr<IXMLDOMNode>& trigger : Elements(triggers)) {
             const std::wstring name = BaseName(trigger.Get());
-            TaskTrigger read = {TriggerKind::kOther, AnsiForDisplay(name), true};
+            TaskTrigger read;
+            read.element = AnsiForDisplay(name);
             if (name == L"BootTrigger")
                 read.kind = TriggerKind::kBoot;
             else if (name == L"LogonTrigger")
@@ -171,7 +172,7 @@ private:
     {
         definition.userId = Text(Element(principal, L"UserId").Get());
         definition.groupId = Text(Element(principal, L"GroupId").Get());
-        ComPointer<IXMLDOMNode> runLevel = Element(principal, L"RunLevel");
+        ComPtr<IXMLDOMNode> runLevel = Element(principal, L"RunLevel");
         if (!runLevel) return true;
         const std::wstring level = Text(runLevel.Get());
         if (level != L"HighestAvailable" && level != L"LeastPrivilege")
@@ -183,8 +184,8 @@ private:
     // The principal Actions' Context names; without a Context, the first (usually the only) one.
     bool ReadActionsPrincipal(IXMLDOMNode* task, const std::wstring& context)
     {
-        std::vector<ComPointer<IXMLDOMNode>> principals = Elements(Element(task, L"Principals").Get());
-        for (ComPointer<IXMLDOMNode>& principal : principals) {
+        std::vector<ComPtr<IXMLDOMNode>> principals = Elements(Element(task, L"Principals").Get());
+        for (ComPtr<IXMLDOMNode>& principal : principals) {
             if (BaseName(principal.Get()) != L"Principal") continue;
             if (context.empty() || Attribute(principal.Get(), L"id") == context) return ReadPrincipal(principal.Get());
         }
@@ -194,9 +195,9 @@ private:
 
     bool ReadActions(IXMLDOMNode* task)
     {
-        ComPointer<IXMLDOMNode> actions = Element(task, L"Actions");
+        ComPtr<IXMLDOMNode> actions = Element(task, L"Actions");
         if (!ReadActionsPrincipal(task, actions ? Attribute(actions.Get(), L"Context") : std::wstring())) return false;
-        for (ComPointer<IXMLDOMNode>& action : Elements(actions.Get())) {
+        for (ComPtr<IXMLDOMNode>& action : Elements(actions.Get())) {
             if (BaseName(action.Get()) == L"Exec")
                 definition.commands.push_back(Text(Element(action.Get(), L"Command").Get()));
         }
@@ -209,16 +210,16 @@ private:
 
 bool SetProperty(IXMLDOMDocument2* document, const wchar_t* name, VARIANT value)
 {
-    Bstr property(name);
+    const UniqueBstr property = BstrOf(name);
     return SUCCEEDED(document->setProperty(property.Get(), value));
 }
 
 // A document that parses only what it is given: no DTD, no external entity, no download.
-ComPointer<IXMLDOMDocument2> NewDocument(std::string& why)
+ComPtr<IXMLDOMDocument2> NewDocument(std::string& why)
 {
-    ComPointer<IXMLDOMDocument2> document;
-    if (FAILED(CoCreateInstance(kDomDocument60, NULL, CLSCTX_INPROC_SERVER, kXmlDomDocument2, document.OutVoid())) &&
-        FAILED(CoCreateInstance(kDomDocument30, NULL, CLSCTX_INPROC_SERVER, kXmlDomDocument2, document.OutVoid()))) {
+    ComPtr<IXMLDOMDocument2> document;
+    if (FAILED(CoCreateInstance(kDomDocument60, NULL, CLSCTX_INPROC_SERVER, kXmlDomDocument2, &document)) &&
+        FAILED(CoCreateInstance(kDomDocument30, NULL, CLSCTX_INPROC_SERVER, kXmlDomDocument2, &document))) {
         why = "cannot be read: MSXML (msxml6 or msxml3) cannot be created";
         return document;
     }
@@ -231,36 +232,36 @@ ComPointer<IXMLDOMDocument2> NewDocument(std::string& why)
     document->put_resolveExternals(VARIANT_FALSE);
     if (!SetProperty(document.Get(), L"ProhibitDTD", yes)) {
         why = "cannot be read safely: this MSXML does not let DTDs be refused";
-        return ComPointer<IXMLDOMDocument2>();
+        return nullptr;
     }
     return document;
 }
 
 std::string ParseErrorOf(IXMLDOMDocument2* document)
 {
-    ComPointer<IXMLDOMParseError> error;
-    Bstr reason;
+    ComPtr<IXMLDOMParseError> error;
+    UniqueBstr reason;
     long line = 0;
     long column = 0;
-    if (document->get_parseError(error.Out()) != S_OK) return "is not well-formed XML";
-    error->get_reason(reason.Out());
+    if (document->get_parseError(&error) != S_OK) return "is not well-formed XML";
+    error->get_reason(reason.Put());
     error->get_line(&line);
     error->get_linepos(&column);
     const std::string at =
         line > 0 ? " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")" : std::string();
-    return "is not well-formed XML" + at + ": " + AnsiForDisplay(Trimmed(reason.Text()));
+    return "is not well-formed XML" + at + ": " + AnsiForDisplay(Trimmed(BstrText(reason)));
 }
 
 bool ReadDocument(IXMLDOMDocument2* document, TaskDefinition& definition, std::string& why)
 {
     // Wine's MSXML takes ProhibitDTD and parses DTDs anyway.
-    ComPointer<IXMLDOMDocumentType> doctype;
-    if (document->get_doctype(doctype.Out()) == S_OK && doctype) {
+    ComPtr<IXMLDOMDocumentType> doctype;
+    if (document->get_doctype(&doctype) == S_OK && doctype) {
         why = "has a DTD (<!DOCTYPE>), which no task definition has";
         return false;
     }
-    ComPointer<IXMLDOMElement> root;
-    if (document->get_documentElement(root.Out()) != S_OK || BaseName(root.Get()) != L"Task" ||
+    ComPtr<IXMLDOMElement> root;
+    if (document->get_documentElement(&root) != S_OK || BaseName(root.Get()) != L"Task" ||
         !InTaskNamespace(root.Get())) {
         why = "is not a Task Scheduler definition: it has no <Task> root element in " + AnsiForDisplay(kTaskNamespace);
         return false;
@@ -272,49 +273,46 @@ bool ReadDocument(IXMLDOMDocument2* document, TaskDefinition& definition, std::s
 // The file's bytes, at most kMaxTaskFileBytes; false with why set otherwise.
 bool ReadFileBytes(const std::wstring& path, std::string& bytes, std::string& why)
 {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, NULL);
-    if (file == INVALID_HANDLE_VALUE) {
-        why = "cannot be opened (error " + std::to_string(GetLastError()) + ")";
+    DWORD error = 0;
+    const UniqueFile file = OpenForReading(path.c_str(), error);
+    if (!file) {
+        why = "cannot be opened (error " + std::to_string(error) + ")";
         return false;
     }
     LARGE_INTEGER size = {};
-    DWORD read = 0;
-    bool done = false;
-    if (!GetFileSizeEx(file, &size)) {
+    if (!GetFileSizeEx(file.Get(), &size)) {
         why = "cannot be read (error " + std::to_string(GetLastError()) + ")";
-    } else if (size.QuadPart > static_cast<LONGLONG>(kMaxTaskFileBytes)) {
-        why = "is larger than " + std::to_string(kMaxTaskFileBytes >> 20) + " MiB: no task definition is";
-    } else {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        done = bytes.empty() ||
-               (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, NULL) && read == bytes.size());
-        if (!done) why = "cannot be read (error " + std::to_string(GetLastError()) + ")";
+        return false;
     }
-    CloseHandle(file);
-    return done;
+    if (size.QuadPart > static_cast<LONGLONG>(kMaxTaskFileBytes)) {
+        why = "is larger than " + std::to_string(kMaxTaskFileBytes >> 20) + " MiB: no task definition is";
+        return false;
+    }
+    bytes.resize(static_cast<size_t>(size.QuadPart));
+    error = bytes.empty() ? 0 : ReadAt(file.Get(), 0, &bytes[0], static_cast<DWORD>(bytes.size()));
+    if (error != 0) why = "cannot be read (error " + std::to_string(error) + ")";
+    return error == 0;
 }
 
 // The bytes as a VARIANT holding a byte array, which MSXML's load decodes as a file: by its
 // byte order mark and XML declaration.
 bool LoadBytes(IXMLDOMDocument2* document, const std::string& bytes, std::string& why)
 {
-    SAFEARRAY* array = SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size()));
+    const UniqueSafeArray array(SafeArrayCreateVector(VT_UI1, 0, static_cast<ULONG>(bytes.size())));
     void* data = nullptr;
-    if (array == nullptr || FAILED(SafeArrayAccessData(array, &data))) {
-        if (array != nullptr) SafeArrayDestroy(array);
+    if (!array || FAILED(SafeArrayAccessData(array.Get(), &data))) {
         why = "cannot be held in memory";
         return false;
     }
     CopyMemory(data, bytes.data(), bytes.size());
-    SafeArrayUnaccessData(array);
+    SafeArrayUnaccessData(array.Get());
+    // Lent to the variant: its owner destroys it.
     VARIANT source;
     VariantInit(&source);
     source.vt = VT_ARRAY | VT_UI1;
-    source.parray = array;
+    source.parray = array.Get();
     VARIANT_BOOL loaded = VARIANT_FALSE;
     const HRESULT result = document->load(source, &loaded);
-    VariantClear(&source);
     if (result != S_OK || loaded != VARIANT_TRUE) why = ParseErrorOf(document);
     return result == S_OK && loaded == VARIANT_TRUE;
 }
@@ -367,9 +365,9 @@ bool ParseTaskDuration(const std::wstring& text, long long& seconds)
 
 bool ParseTaskDefinition(const std::wstring& xml, TaskDefinition& definition, std::string& why)
 {
-    ComPointer<IXMLDOMDocument2> document = NewDocument(why);
+    ComPtr<IXMLDOMDocument2> document = NewDocument(why);
     if (!document) return false;
-    Bstr text(xml.c_str());
+    const UniqueBstr text = BstrOf(xml.c_str());
     VARIANT_BOOL loaded = VARIANT_FALSE;
     if (document->loadXML(text.Get(), &loaded) != S_OK || loaded != VARIANT_TRUE) {
         why = ParseErrorOf(document.Get());
@@ -382,6 +380,6 @@ bool ReadTaskDefinitionFile(const std::wstring& path, TaskDefinition& definition
 {
     std::string bytes;
     if (!ReadFileBytes(path, bytes, why)) return false;
-    ComPointer<IXMLDOMDocument2> document = NewDocument(why);
+    ComPtr<IXMLDOMDocument2> document = NewDocument(why);
     return document && LoadBytes(document.Get(), bytes, why) && ReadDocument(document.Get(), definition, why);
 }

@@ -1,6 +1,6 @@
 // TaskDefinition: what a Task Scheduler definition says about starting the launcher, read with
 // MSXML from the XML of Microsoft's Task Scheduler schema, absent elements taking the schema's
-// documented defaults.
+// documented defaults. Reading one needs a COM apartment on this thread (EnterComApartment).
 #ifndef ZSTARTUP_CHECKER_TASK_TASKDEFINITION_H
 #define ZSTARTUP_CHECKER_TASK_TASKDEFINITION_H
 
@@ -10,9 +10,9 @@
 enum class TriggerKind { kBoot, kLogon, kOther };
 
 struct TaskTrigger {
-    TriggerKind kind;
+    TriggerKind kind = TriggerKind::kOther;
     std::string element;  // the trigger's element name ("BootTrigger", "TimeTrigger", ...)
-    bool enabled;         // its Enabled, true when absent
+    bool enabled = true;  // its Enabled, true when absent
 };
 
 // What MultipleInstancesPolicy does when the task starts while a run is still going.

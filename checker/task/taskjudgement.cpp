@@ -4,11 +4,12 @@
 #include <sddl.h>
 
 #include "checker/launchertarget.h"
+#include "helpers/paths.h"
+#include "helpers/uniqueany.h"
+#include "lowtracessupport/modulepath.h"
 #include "runrules/runconstants.h"
 
 namespace {
-
-const DWORD kWideCapacity = 2048;
 
 bool SameText(const std::wstring& a, const std::wstring& b)
 {
@@ -54,11 +55,14 @@ std::wstring Expanded(const std::wstring& text)
     return length == 0 || length > kWideCapacity ? text : std::wstring(expanded, length - 1);
 }
 
-std::wstring Unquoted(const std::wstring& text)
+// The program an Exec Command names: what lies between the double quote it begins with and the
+// next, as Windows reads a quoted program (single quotes quote nothing there); else the whole
+// text, since the action's arguments have an element of their own.
+std::wstring ProgramOf(const std::wstring& command)
 {
-    if (text.empty() || text[0] != L'"') return text;
-    const size_t end = text.find(L'"', 1);
-    return text.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
+    if (command.empty() || command[0] != L'"') return command;
+    const size_t end = command.find(L'"', 1);
+    return command.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
 }
 
 std::wstring FullLongPath(const std::wstring& path)
@@ -74,12 +78,6 @@ std::wstring FileNameOf(const std::wstring& path)
 {
     const size_t slash = path.find_last_of(L"\\/");
     return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
-
-std::wstring FolderOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
 }
 
 std::string Ansi(const std::wstring& text) { return AnsiForDisplay(text); }
@@ -196,8 +194,11 @@ std::wstring ReportedCommand(const TaskDefinition& definition, const std::wstrin
 ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string& path, const std::wstring& command,
                             bool runsThisLauncher)
 {
-    ReportedTask task = {path, Ansi(command), runsThisLauncher, definition.enabled, {}, "", false, false, {0, 0}, false,
-                         0};
+    ReportedTask task;
+    task.path = path;
+    task.command = Ansi(command);
+    task.runsThisLauncher = runsThisLauncher;
+    task.enabled = definition.enabled;
     for (const TaskTrigger& trigger : definition.triggers) {
         if (!trigger.enabled || trigger.kind == TriggerKind::kOther) continue;
         task.startTriggers.push_back(trigger.kind == TriggerKind::kBoot ? "boot" : "logon");
@@ -209,7 +210,7 @@ ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string&
 
 std::wstring CommandProgram(const std::wstring& command)
 {
-    const std::wstring program = Unquoted(Expanded(AsNativeVariables(command)));
+    const std::wstring program = ProgramOf(Expanded(AsNativeVariables(command)));
     return program.empty() ? program : FullLongPath(program);
 }
 
@@ -232,12 +233,9 @@ std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring
 bool IsLocalSystem(const std::wstring& account)
 {
     if (account.empty()) return false;
-    PSID converted = NULL;
-    if (ConvertStringSidToSidW(account.c_str(), &converted)) {
-        const bool system = IsWellKnownSid(converted, WinLocalSystemSid) != FALSE;
-        LocalFree(converted);
-        return system;
-    }
+    UniqueLocal<PSID> converted;
+    if (ConvertStringSidToSidW(account.c_str(), converted.Put()))
+        return IsWellKnownSid(converted.Get(), WinLocalSystemSid) != FALSE;
     BYTE sid[SECURITY_MAX_SID_SIZE];
     DWORD sidSize = sizeof sid;
     wchar_t domain[256];
@@ -281,7 +279,7 @@ void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituati
                        "no scheduled task runs " + launcher + (unread.empty() ? "" : " (" + unread + ")") +
                            ", so nothing starts it: register the package's task, schtasks /Create /TN zStartup "
                            "/XML \"" +
-                           Ansi(FolderOf(situation.launcher)) + "\\zStartup.task.xml\" /F");
+                           Ansi(FileBeside(situation.launcher, L"zStartup.task.xml")) + "\" /F");
     } else if (running.size() > 1) {
         std::string names;
         for (const FoundTask* task : running) names += (names.empty() ? "" : ", ") + task->path;

@@ -15,8 +15,9 @@ enum class CommandTarget { kThisLauncher, kAnotherCopy, kOtherProgram };
 
 // The program an Exec command names, as the Task Scheduler starts it: environment variables
 // expanded as a native process expands them (a 32-bit checker on 64-bit Windows reads
-// %ProgramFiles% as %ProgramW6432%, the Task Scheduler's own value), one pair of surrounding
-// quotes removed, made a full path, short names made long where the file exists.
+// %ProgramFiles% as %ProgramW6432%, the Task Scheduler's own value), the double quotes it begins
+// with taken off (with anything after the closing one), made a full path, short names made long
+// where the file exists.
 std::wstring CommandProgram(const std::wstring& command);
 
 // kThisLauncher when program and launcher (both full paths) name the same file, compared as
@@ -33,8 +34,8 @@ std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring
 bool IsLocalSystem(const std::wstring& account);
 
 struct TaskSituation {
-    std::wstring launcher;  // the full path of the launcher checked
-    bool fastStartupOn;     // HiberbootEnabled is 1: Shut down hibernates the system session
+    std::wstring launcher;       // the full path of the launcher checked
+    bool fastStartupOn = false;  // HiberbootEnabled is 1: Shut down hibernates the system session
 };
 
 // Findings about a definition that runs the launcher, named name in messages and as their

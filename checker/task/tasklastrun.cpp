@@ -33,12 +33,6 @@ std::string Meaning(LONG result)
     return meaning.empty() ? "the launcher's exit status, or a code of the Task Scheduler's" : meaning;
 }
 
-std::string TimeText(const FILETIME& utc)
-{
-    const std::string iso = IsoLocalTime(utc);
-    return iso.empty() ? "(a time that cannot be shown)" : iso;
-}
-
 void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite, const FILETIME& windowsStarted,
               CheckReport& report)
 {

@@ -10,11 +10,11 @@
 #include "checker/report/checkreport.h"
 
 struct TaskRun {
-    std::string path;  // the task's, "\zStartup"
-    bool runKnown;     // it has run, and when is known
-    FILETIME run;      // its last start (UTC)
-    bool resultKnown;
-    LONG result;  // its last result
+    std::string path;       // the task's, "\zStartup"
+    bool runKnown = false;  // it has run, and when is known
+    FILETIME run = {};      // its last start (UTC)
+    bool resultKnown = false;
+    LONG result = 0;  // its last result
 };
 
 // A start that writes no line before the log's last write still counts: the Task Scheduler

@@ -30,6 +30,18 @@ struct LastRunCase {
 
 const char kMissing[] = "zstNoSuchLastRun";
 
+// Sets the last-write time of the file at path to utc.
+void SetLastWrite(const std::string& path, const SYSTEMTIME& utc)
+{
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    FILETIME written;
+    SystemTimeToFileTime(&utc, &written);
+    EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
+    CloseHandle(file);
+}
+
 // What a power cut leaves: a failed run's last line cut short and padded with NUL bytes, which
 // the next start's line follows on the same line.
 const std::string kCutByPowerLoss = std::string("[zStartup] started\r\n[zStartup] Error starting service ") + kMissing +
@@ -94,17 +106,7 @@ protected:
         CloseHandle(process.hProcess);
     }
 
-    void MoveLogToBeforeBoot()
-    {
-        HANDLE log = CreateFileA(folder_.PathOf("zStartup_LT.log").c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ,
-                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        ASSERT_NE(log, INVALID_HANDLE_VALUE);
-        const SYSTEMTIME old = {2001, 1, 1, 1, 12, 0, 0, 0};
-        FILETIME written;
-        SystemTimeToFileTime(&old, &written);
-        EXPECT_TRUE(SetFileTime(log, nullptr, nullptr, &written));
-        CloseHandle(log);
-    }
+    void MoveLogToBeforeBoot() { SetLastWrite(folder_.PathOf("zStartup_LT.log"), {2001, 1, 1, 1, 12, 0, 0, 0}); }
 };
 
 TEST_P(LastRun, ReportsTheLastRunOnly)
@@ -232,5 +234,38 @@ TEST_F(LastRunCheck, LogHeldWithoutSharingIsUnreadable)
     EXPECT_EQ(report.exitCode, 2u) << report.output;
     ExpectExactly(report, {{"error", "last-run.log-unreadable", "{LOG}"}});
 }
+
+// The text of last-run.not-since-boot gives the log's last write in the time the zone had at
+// that moment, whatever the season of the check: Paris is at UTC+2 in summer time (from the
+// last Sunday of March to the last Sunday of October) and at UTC+1 otherwise. The registration
+// runs this test with TZ=Europe/Paris.
+struct LogTimeCase {
+    const char* name;
+    SYSTEMTIME lastWrite;  // UTC
+    const char* shown;     // worked out by hand
+};
+
+const LogTimeCase kLogTimes[] = {
+    {"WrittenInSummerTime", {2026, 7, 3, 1, 10, 0, 0, 0}, "was last written at 2026-07-01T12:00:00+02:00,"},
+    {"WrittenInWinterTime", {2026, 1, 4, 15, 10, 0, 0, 0}, "was last written at 2026-01-15T11:00:00+01:00,"},
+};
+
+class LastRunLogTime : public LauncherScenario, public ::testing::WithParamInterface<LogTimeCase> {};
+
+TEST_P(LastRunLogTime, IsNotShiftedByTodaysOffset)
+{
+    TIME_ZONE_INFORMATION zone = {};
+    GetTimeZoneInformation(&zone);
+    ASSERT_EQ(zone.Bias, -60) << "not in Paris's time zone: run with TZ=Europe/Paris";
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("zStartup_LT.log", "[zStartup] started\r\n[zStartup] stopped\r\n");
+    ASSERT_NO_FATAL_FAILURE(SetLastWrite(folder_.PathOf("zStartup_LT.log"), GetParam().lastWrite));
+
+    const ProgramRun check = RunChecker("--last-run \"" + folder_.PathOf("zStartup.exe") + "\"", folder_.Path());
+    EXPECT_NE(check.output.find(GetParam().shown), std::string::npos) << check.output;
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, LastRunLogTime, ::testing::ValuesIn(kLogTimes),
+                         [](const ::testing::TestParamInfo<LogTimeCase>& info) { return info.param.name; });
 
 }  // namespace

@@ -101,6 +101,9 @@ const CheckCase kCases[] = {
      Running(), Stopped(), false, true, {"entry 0: stop {A}, then start {B}", "then: open {BATCH}"},
      {{"error", "list.key-repeated", "[STOP] key 0"}, {"error", "list.section-repeated", "[STOP] line 6"},
       {"note", "service.no-stop-event", "{A}"}}},
+    // The profile reader takes a carriage return before CR LF for a blank, as it takes spaces: 1 has no value.
+    {"CarriageReturnLeftOnALineIsNoValue", "[START]\r\n0={A}\r\n[START]\r\r\n1=\r\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open {BATCH}"}, {}},
     {"KeyBelowZero", "[START]\r\n0={A}\r\n/=zstSlash\r\n", Stopped(), {}, false, true,
      {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "list.key-below-zero", "[START] key /"}}},
     {"Utf16BigEndianList", std::string(kBigEndian) + "[START]\r\n0={A}\r\n", Stopped(), {}, false, true,

@@ -64,7 +64,7 @@ std::vector<std::string> Codes(const CheckReport& report)
 
 class TaskTest : public ::testing::Test {
 protected:
-    ComSession com_;
+    const UniqueComApartment apartment_ = EnterComApartment();
 };
 
 // -- one definition that runs the launcher, judged as --task FILE judges it
@@ -535,6 +535,23 @@ TEST_F(TaskTest, FileLargerThanAnyDefinitionIsRefused)
     std::string why;
     EXPECT_FALSE(ReadTaskDefinitionFile(std::wstring(path.begin(), path.end()), definition, why));
     EXPECT_NE(why.find("larger than"), std::string::npos) << why;
+}
+
+// A program that may delete or rename the file (an editor saving it, say) holds it with delete
+// access: an open that does not share deleting fails beside it with a sharing violation.
+TEST_F(TaskTest, FileHeldWithDeleteAccessIsRead)
+{
+    TestFolder folder;
+    folder.Write("zStartup.task.xml", Utf8(WithDeclaration("encoding=\"UTF-8\"")));
+    const std::string path = folder.PathOf("zStartup.task.xml");
+    HANDLE holder =
+        CreateFileA(path.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+    TaskDefinition definition;
+    std::string why;
+    EXPECT_TRUE(ReadTaskDefinitionFile(std::wstring(path.begin(), path.end()), definition, why)) << why;
+    CloseHandle(holder);
 }
 
 TEST_F(TaskTest, MissingFileIsRefused)

@@ -163,17 +163,19 @@ protected:
     std::vector<char> data_;
 };
 
-TEST_F(VersionRecord, FileAndProductVersionsAre1_0_0_1)
+TEST_F(VersionRecord, FileAndProductVersionsAreTheProjects)
 {
     UINT length = 0;
     auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(Query("\\", &length));
     ASSERT_NE(fixed, nullptr);
     ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0x00000001u);
-    EXPECT_EQ(fixed->dwProductVersionMS, 0x00010000u);
-    EXPECT_EQ(fixed->dwProductVersionLS, 0x00000001u);
+    const DWORD high = MAKELONG(ZSTARTUP_VERSION_MINOR, ZSTARTUP_VERSION_MAJOR);
+    const DWORD low = MAKELONG(ZSTARTUP_VERSION_TWEAK, ZSTARTUP_VERSION_PATCH);
+    EXPECT_EQ(fixed->dwFileVersionMS, high);
+    EXPECT_EQ(fixed->dwFileVersionLS, low);
+    EXPECT_EQ(fixed->dwProductVersionMS, high);
+    EXPECT_EQ(fixed->dwProductVersionLS, low);
 }
 
 TEST_F(VersionRecord, HasOneFrenchTranslationInCodePage1200)

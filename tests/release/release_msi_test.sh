@@ -106,8 +106,7 @@ msibuild failing-after.msi \
   -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('FailAfterRegistration', 6599)"
 
 # Windows Installer compares the versions the File table records: every program's must be its
-# version record's, found after the record's key (the checker also holds the record's
-# signature as a constant in its code).
+# version record's.
 while read -r name version; do
   [ "$version" = "$VERSION" ] || fail "the package records $name as version '$version', not $VERSION"
 done < <(msiinfo export this.msi File | tr -d '\r' | awk -F '\t' 'NR > 3 && $3 ~ /\.exe$/ { print $3, $5 }')

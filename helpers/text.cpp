@@ -1,0 +1,54 @@
+#include "helpers/text.h"
+
+#include <cstdio>
+
+namespace {
+
+template <typename Char>
+std::basic_string<Char> TrimmedOf(const std::basic_string<Char>& text, const Char* blanks)
+{
+    const size_t first = text.find_first_not_of(blanks);
+    if (first == std::basic_string<Char>::npos) return std::basic_string<Char>();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+}  // namespace
+
+bool StartsWith(const std::string& text, const std::string& prefix)
+{
+    return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool EndsWith(const std::string& text, const std::string& suffix)
+{
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+std::string Trimmed(const std::string& text) { return TrimmedOf(text, " \t\r\n"); }
+
+std::wstring Trimmed(const std::wstring& text) { return TrimmedOf(text, L" \t\r\n"); }
+
+std::string Unquoted(const std::string& value)
+{
+    const bool quoted = value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0];
+    return quoted ? value.substr(1, value.size() - 2) : value;
+}
+
+std::string JsonEscape(unsigned int character)
+{
+    switch (character) {
+    case '"':
+        return "\\\"";
+    case '\\':
+        return "\\\\";
+    case '\t':
+        return "\\t";
+    case '\r':
+        return "\\r";
+    case '\n':
+        return "\\n";
+    }
+    char escape[8];
+    std::snprintf(escape, sizeof escape, "\\u%04x", character & 0xFFFF);
+    return escape;
+}

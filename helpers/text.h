@@ -1,0 +1,23 @@
+// Small operations on the checker's texts, each with one rule.
+#ifndef ZSTARTUP_HELPERS_TEXT_H
+#define ZSTARTUP_HELPERS_TEXT_H
+
+#include <string>
+
+bool StartsWith(const std::string& text, const std::string& prefix);
+bool EndsWith(const std::string& text, const std::string& suffix);
+
+// text without the blanks around it: spaces, tabs, carriage returns and line feeds (XML's
+// white space, and what a line may keep of a CR CR LF ending).
+std::string Trimmed(const std::string& text);
+std::wstring Trimmed(const std::wstring& text);
+
+// value without one pair of surrounding quotes, both single or both double, as the profile
+// reader takes a value (GetPrivateProfileString's documentation); value itself when it has none.
+std::string Unquoted(const std::string& value);
+
+// How JSON escapes a character (a byte, or a UTF-16 unit): \", \\, \t, \r, \n, or \u and four
+// lower-case hex digits for any other. Callers choose what to escape.
+std::string JsonEscape(unsigned int character);
+
+#endif
