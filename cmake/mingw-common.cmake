@@ -12,5 +12,6 @@ set(CMAKE_FIND_ROOT_PATH /usr/${ZSTARTUP_MINGW_TRIPLET})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-# Windows programs run under Wine in a prefix of the build tree's own.
-set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh")
+# A package found for the build machine (the host's GoogleTest) must never be linked into a
+# Windows program.
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)

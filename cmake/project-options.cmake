@@ -22,9 +22,10 @@ if(WIN32)
   add_compile_options(-ffunction-sections -fdata-sections)
   add_link_options(-Wl,--gc-sections)
   target_compile_definitions(zstartup_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
-  set(CMAKE_CROSSCOMPILING_EMULATOR
-      ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_BINARY_DIR}/wineprefix)
+  # The one place that says how a built Windows program runs here: under Wine, in a prefix
+  # of the build tree's own (tests, test discovery and test scripts alike).
   set(ZSTARTUP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${ZSTARTUP_WINEPREFIX})
 endif()
 
 if(ZSTARTUP_SANITIZE)
