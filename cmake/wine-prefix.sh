@@ -1,26 +1,67 @@
 #!/usr/bin/env bash
 # wine-prefix.sh boot|stop PREFIX
-#   boot: create the prefix once (wineboot -i) and keep its wineserver up while tests run;
-#         safe to call from parallel tests.
+#   boot: create the prefix once and keep its wineserver up while tests run; safe to call from
+#         parallel tests.
 #   stop: stop that prefix's wineserver only.
+# Every prefix is a copy of one prefix booted once per checkout (build/wineprefix-booted): a
+# copy takes a second or two where a `wineboot -i` takes half a minute. A prefix made by another
+# Wine, or before Wine's 32-bit loader was installed or removed, is made anew.
 set -euo pipefail
-source "$(dirname "$(readlink -f "$0")")/wine-env.sh"
+here=$(dirname "$(readlink -f "$0")")
+source "$here/wine-env.sh"
 action=$1
 prefix=$2
-export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+template=$here/../build/wineprefix-booted
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# What a booted prefix was made by, kept in its .booted.
+stamp="$(wine --version) runs-32bit=$zstartup_runs_32bit"
+
+made_by_this_wine() { [ "$(cat "$1/.booted" 2>/dev/null)" = "$stamp" ]; }
+
+# Whether a wineserver serves the prefix: it works in a folder named after the prefix's device
+# and inode. Asked before any lock, so that a test started in a running prefix waits for nothing.
+server_running() {
+  local device inode process comm
+  read -r device inode < <(stat -c '%d %i' "$prefix" 2>/dev/null) || return 1
+  local folder
+  folder=$(printf 'server-%x-%x' "$device" "$inode")
+  for process in /proc/[0-9]*; do
+    read -r comm <"$process/comm" 2>/dev/null || continue
+    case $comm in
+      wineserver*) [[ "$(readlink "$process/cwd" 2>/dev/null)" == */"$folder" ]] && return 0 ;;
+    esac
+  done
+  return 1
+}
+
+boot_template() {
+  if made_by_this_wine "$template"; then return; fi
+  rm -rf "$template"
+  WINEPREFIX=$template wineboot -i >/dev/null 2>&1
+  # The server saves the registry when it ends: wait for that, so the copies are complete.
+  WINEPREFIX=$template wineserver -w >/dev/null 2>&1 || true
+  echo "$stamp" >"$template/.booted"
+}
 
 boot() {
-  if [ ! -f "$prefix/.booted" ]; then
+  if made_by_this_wine "$prefix" && server_running; then return; fi
+  if ! made_by_this_wine "$prefix"; then
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
     rm -rf "$prefix"
-    wineboot -i >/dev/null 2>&1
-    # The boot's own server would ignore -p and end later, taking running services with it:
-    # let it finish first.
-    wineserver -w >/dev/null 2>&1 || true
-    touch "$prefix/.booted"
+    (
+      exec 8>"$template.lock"
+      flock 8
+      boot_template 8>&-
+      cp -a "$template" "$prefix"
+    )
   fi
+  export WINEPREFIX=$prefix
   # A persistent server keeps the service manager and named objects alive between test
-  # programs; its output must not hold a reader's pipe open.
-  wineserver -p >/dev/null 2>&1 </dev/null || true
+  # programs; its output must not hold a reader's pipe open. It ends a minute after its last
+  # program when nothing stops it: listing a program's tests boots its prefix too, and a run
+  # of other tests never stops that one.
+  wineserver -p60 >/dev/null 2>&1 </dev/null || true
   # Start the prefix's own processes (service manager, device drivers) here, detached from
   # every test's output: started by a test program instead, they inherit its output pipe and
   # CTest waits for that pipe's end until the test times out.
@@ -29,7 +70,8 @@ boot() {
 
 case $action in
   boot)
-    mkdir -p "$(dirname "$prefix")"
+    if made_by_this_wine "$prefix" && server_running; then exit 0; fi
+    mkdir -p "$(dirname "$prefix")" "$(dirname "$template")"
     # The lock is held on fd 9 by this shell only: the daemons started inside must not
     # inherit it, or the next boot would wait for them forever.
     exec 9>"$prefix.lock"
@@ -37,7 +79,7 @@ case $action in
     boot 9>&-
     ;;
   stop)
-    if [ -d "$prefix" ]; then wineserver -k >/dev/null 2>&1 || true; fi
+    if [ -d "$prefix" ]; then WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true; fi
     ;;
   *)
     echo "usage: $0 boot|stop PREFIX" >&2
