@@ -16,21 +16,35 @@ std::string UniqueName()
 
 }  // namespace
 
-RegisteredService::RegisteredService(const std::string& arguments) : RegisteredService(arguments, UniqueName()) {}
+RegisteredService::RegisteredService(const std::string& arguments) : RegisteredService(arguments, std::string()) {}
 
-RegisteredService::RegisteredService(const std::string& arguments, const std::string& name) : name_(name)
+RegisteredService::RegisteredService(const std::string& arguments, const std::string& name)
 {
-    std::string binary = "\"" + BesideThisProgram("zstartup_testservice.exe") + "\"";
-    if (!arguments.empty()) binary += " " + arguments;
     manager_ = OpenSCManagerA(nullptr, nullptr, SC_MANAGER_ALL_ACCESS);
     if (manager_ == nullptr) {
         ADD_FAILURE() << "OpenSCManager failed: " << GetLastError();
         return;
     }
+    // Process ids come back: a service that an earlier process of this id left registered
+    // (killed before it could delete it) is left alone, and the next unique name taken.
+    const int kTries = 100;
+    DWORD error = 0;
+    for (int attempt = 1; attempt <= kTries; ++attempt) {
+        error = Register(arguments, name.empty() ? UniqueName() : name);
+        if (error != ERROR_SERVICE_EXISTS || !name.empty()) break;
+    }
+    if (error != 0) ADD_FAILURE() << "CreateService " << name_ << " failed: " << error;
+}
+
+DWORD RegisteredService::Register(const std::string& arguments, const std::string& name)
+{
+    name_ = name;
+    std::string binary = "\"" + BesideThisProgram("zstartup_testservice.exe") + "\"";
+    if (!arguments.empty()) binary += " " + arguments;
     service_ = CreateServiceA(manager_, name_.c_str(), name_.c_str(), SERVICE_ALL_ACCESS, SERVICE_WIN32_OWN_PROCESS,
                               SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL, binary.c_str(), nullptr, nullptr, nullptr,
                               nullptr, nullptr);
-    if (service_ == nullptr) ADD_FAILURE() << "CreateService " << name_ << " failed: " << GetLastError();
+    return service_ == nullptr ? GetLastError() : 0;
 }
 
 RegisteredService::~RegisteredService()

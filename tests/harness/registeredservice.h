@@ -13,7 +13,8 @@ public:
     // arguments: the test service's options (see tests/testservice/serviceoptions.h).
     // Registration failure fails the current test.
     explicit RegisteredService(const std::string& arguments = "");
-    // The same under a name of the test's choosing, which it must keep unique.
+    // The same under a name of the test's choosing, which it must keep unique (empty: a name
+    // unique to this process, as above).
     RegisteredService(const std::string& arguments, const std::string& name);
     ~RegisteredService();
     RegisteredService(const RegisteredService&) = delete;  // owns the registration
@@ -39,6 +40,8 @@ public:
     void RunAs(const std::string& account);
 
 private:
+    // CreateServiceA under name, which becomes Name(): 0 or the error.
+    DWORD Register(const std::string& arguments, const std::string& name);
     void StopOrKill();
 
     std::string name_;

@@ -1,5 +1,5 @@
-// Setup of the "services" fixture: right after a prefix boots, the service manager refuses or
-// times out starts for up to a minute. Service tests begin only once a probe really runs.
+// Setup of every Wine prefix's fixture: right after a prefix boots, the service manager refuses
+// or times out starts for up to a minute. Tests begin only once a probe service really runs.
 #include <gtest/gtest.h>
 
 #include "tests/harness/registeredservice.h"

@@ -41,11 +41,19 @@ TestFolder::TestFolder(const std::string& suffix)
     static int counter = 0;
     char temp[MAX_PATH + 1];
     DWORD length = GetTempPathA(sizeof temp, temp);
-    std::string base =
-        std::string(temp, length) + "zst-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++counter);
+    const std::string base = std::string(temp, length) + "zst-" + std::to_string(GetCurrentProcessId()) + "-";
     size_t firstLevelEnd = suffix.find('\\');
-    root_ = base + suffix.substr(0, firstLevelEnd);
-    CreateFolder(root_);
+    // Process ids come back: a folder an earlier process of this id could not remove (a batch
+    // file still running in it) is left alone, and the next number taken.
+    const int kTries = 100;
+    for (int attempt = 1;; ++attempt) {
+        root_ = base + std::to_string(++counter) + suffix.substr(0, firstLevelEnd);
+        if (CreateDirectoryW(Wide(root_).c_str(), nullptr)) break;
+        const DWORD error = GetLastError();
+        if (error == ERROR_ALREADY_EXISTS && attempt < kTries) continue;
+        ADD_FAILURE() << "CreateDirectory " << root_ << " failed: " << error;
+        break;
+    }
     path_ = root_;
     while (firstLevelEnd != std::string::npos) {
         size_t next = suffix.find('\\', firstLevelEnd + 1);
