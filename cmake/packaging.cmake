@@ -34,9 +34,10 @@ set(ZSTARTUP_RELEASE_DIR ${CMAKE_BINARY_DIR}/release)
 set(programs_dir ${ZSTARTUP_RELEASE_DIR}/programs)
 set(built_programs "")
 set(program_names "")
+# Named by path: built apart (cmake/programs-apart.cmake), they are no executable targets here.
 foreach(program IN LISTS ZSTARTUP_SHIPPED_PROGRAMS)
-  list(APPEND built_programs $<TARGET_FILE:${program}>)
-  list(APPEND program_names $<TARGET_FILE_NAME:${program}>)
+  list(APPEND built_programs ${CMAKE_RUNTIME_OUTPUT_DIRECTORY}/${program}${CMAKE_EXECUTABLE_SUFFIX})
+  list(APPEND program_names ${program}${CMAKE_EXECUTABLE_SUFFIX})
 endforeach()
 list(TRANSFORM program_names PREPEND ${programs_dir}/ OUTPUT_VARIABLE staged_programs)
 set(sign bash ${PROJECT_SOURCE_DIR}/scripts/sign.sh)
@@ -49,9 +50,9 @@ add_custom_target(release_programs
   COMMAND ${CMAKE_COMMAND} -E copy ${built_programs} ${programs_dir}
   COMMAND ${CMAKE_STRIP} ${staged_programs}
   COMMAND ${sign} ${staged_programs}
-  DEPENDS ${ZSTARTUP_SHIPPED_PROGRAMS}
   COMMENT "Programs of the release: copied, stripped, signed when a certificate is given"
   VERBATIM)
+add_dependencies(release_programs ${ZSTARTUP_SHIPPED_PROGRAMS})
 
 # The task definitions, naming the launcher where the package installs it: the default at logon
 # in the session of the user who logs on (ZSTARTUP_TASK=logon or 1), the other at boot as

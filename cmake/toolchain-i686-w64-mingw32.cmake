@@ -1,4 +1,4 @@
-# Cross build for 32-bit Windows with MinGW-w64 (posix-threads variant: GoogleTest needs std::mutex).
+# Cross build for 32-bit Windows with MinGW-w64 (thread model: see mingw-common.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 set(ZSTARTUP_MINGW_TRIPLET i686-w64-mingw32)

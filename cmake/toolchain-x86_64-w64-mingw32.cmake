@@ -1,4 +1,4 @@
-# Cross build for 64-bit Windows with MinGW-w64 (posix-threads variant: GoogleTest needs std::mutex).
+# Cross build for 64-bit Windows with MinGW-w64 (thread model: see mingw-common.cmake).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR AMD64)
 set(ZSTARTUP_MINGW_TRIPLET x86_64-w64-mingw32)
