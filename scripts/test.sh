@@ -1,29 +1,106 @@
 #!/usr/bin/env bash
-# Runs every test: installs what is missing, then builds and tests the host preset (sanitizers
-# and short fuzz runs) and the Windows presets under Wine. Exits non-zero on any failure.
+# Runs every test: installs what is missing, then builds and tests the host preset (sanitizers,
+# fuzz corpus replays) and both Windows presets under Wine. Exits non-zero on any failure.
+#
+# The Windows tests wait far more than they compute, and the soak (200 runs in a prefix of its
+# own) is the longest of them: so each Windows preset first builds what the soak needs and
+# starts it, then builds the rest and starts the other tests, while the next preset builds.
+# Builds run at a lower priority than the tests, whose waits have upper bounds. Each test run's
+# output goes to build/<preset>/test-*.log and is printed when all have ended.
 set -uo pipefail
 cd "$(dirname "$(readlink -f "$0")")/.."
 
 bash scripts/setup.sh || exit 1
 source cmake/wine-env.sh
 
+soak='^(reliability_soak_test|soak_wine_)'
+windows=(win64 win32)
+tested=()
 failed=()
-for preset in host win32 win64; do
-  echo "=== $preset ==="
-  if [ "$preset" = win32 ] && [ "$zstartup_runs_32bit" = 0 ]; then
-    # Built all the same, so that it still compiles and links.
-    echo "This machine's kernel runs no 32-bit program, so Wine cannot run the win32 build here:"
-    echo "its tests are skipped; the win64 tests run the same sources."
-    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" || failed+=("$preset")
-    continue
-  fi
-  if ! { cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" && ctest --preset "$preset"; }; then
+runs=()  # "preset:log:pid" of the test runs in the background
+
+# build PRESET [TARGET...]: the preset's build (of those targets), its output in
+# build/PRESET/build.log, shown when it fails.
+build() {
+  local preset=$1
+  shift
+  local targets=()
+  [ $# -eq 0 ] || targets=(--target "$@")
+  nice -n 10 cmake --build --preset "$preset" "${targets[@]}" >"build/$preset/build.log" 2>&1 \
+    || { tail -n 40 "build/$preset/build.log"; return 1; }
+}
+
+# test_in_background PRESET NAME CTEST-ARGS...: ctest with those arguments, its output in
+# build/PRESET/test-NAME.log.
+test_in_background() {
+  local preset=$1 name=$2
+  shift 2
+  local log=build/$preset/test-$name.log
+  ctest --preset "$preset" "$@" >"$log" 2>&1 &
+  runs+=("$preset:$log:$!")
+}
+
+echo "=== configure: host ${windows[*]}"
+for preset in host "${windows[@]}"; do
+  mkdir -p "build/$preset"
+  cmake --preset "$preset" >"build/$preset/configure.log" 2>&1 || { cat "build/$preset/configure.log"; failed+=("$preset"); }
+done
+
+for preset in "${windows[@]}"; do
+  if [ "$preset" = win32 ] && [ "$zstartup_runs_32bit" = 0 ]; then continue; fi
+  [[ " ${failed[*]} " == *" $preset "* ]] && continue
+  echo "=== $preset: the soak's programs, then the soak"
+  if build "$preset" reliability_soak_test wine_prefix_ready; then
+    test_in_background "$preset" soak -R "$soak"
+    tested+=("$preset")
+  else
     failed+=("$preset")
   fi
 done
 
+for preset in "${windows[@]}"; do
+  [[ " ${failed[*]} " == *" $preset "* ]] && continue
+  echo "=== $preset: everything"
+  if ! build "$preset"; then
+    failed+=("$preset")
+  elif [[ " ${tested[*]} " == *" $preset "* ]]; then
+    test_in_background "$preset" rest -E "$soak"
+  else
+    # Built all the same, so that it still compiles and links.
+    echo "This machine's kernel runs no 32-bit program, so Wine cannot run the $preset build here:"
+    echo "its tests are skipped; the win64 tests run the same sources."
+  fi
+done
+
+echo "=== host"
+if build host; then
+  ctest --preset host >build/host/test-all.log 2>&1 || failed+=(host)
+  runs+=("host:build/host/test-all.log:")
+else
+  failed+=(host)
+fi
+
+passed_total=0
+failed_total=0
+for run in "${runs[@]}"; do
+  IFS=: read -r preset log pid <<<"$run"
+  [ -z "$pid" ] || wait "$pid" || failed+=("$preset")
+  echo "=== $log"
+  cat "$log"
+  summary=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests failed out of [0-9]+' "$log" | tail -n 1)
+  if [ -z "$summary" ]; then
+    failed+=("$preset")
+    continue
+  fi
+  read -r total failures < <(sed -E 's/.* ([0-9]+) tests failed out of ([0-9]+).*/\2 \1/' <<<"$summary")
+  passed_total=$((passed_total + total - failures))
+  failed_total=$((failed_total + failures))
+done
+
+echo "=== all presets"
+echo "$passed_total passed, $failed_total failed"
 if [ ${#failed[@]} -ne 0 ]; then
-  echo "FAILED presets: ${failed[*]}"
+  echo "FAILED presets: $(printf '%s\n' "${failed[@]}" | sort -u | tr '\n' ' ')"
   exit 1
 fi
 echo "All presets passed."
