@@ -27,7 +27,7 @@ server_running() {
   local folder
   folder=$(printf 'server-%x-%x' "$device" "$inode")
   for process in /proc/[0-9]*; do
-    read -r comm <"$process/comm" 2>/dev/null || continue
+    { read -r comm <"$process/comm"; } 2>/dev/null || continue
     case $comm in
       wineserver*) [[ "$(readlink "$process/cwd" 2>/dev/null)" == */"$folder" ]] && return 0 ;;
     esac

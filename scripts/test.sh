@@ -26,7 +26,7 @@ build() {
   shift
   local targets=()
   [ $# -eq 0 ] || targets=(--target "$@")
-  nice -n 10 cmake --build --preset "$preset" "${targets[@]}" >"build/$preset/build.log" 2>&1 \
+  nice -n 19 cmake --build --preset "$preset" --parallel 2 "${targets[@]}" >"build/$preset/build.log" 2>&1 \
     || { tail -n 40 "build/$preset/build.log"; return 1; }
 }
 
