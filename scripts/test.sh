@@ -26,7 +26,7 @@ build() {
   shift
   local targets=()
   [ $# -eq 0 ] || targets=(--target "$@")
-  nice -n 19 cmake --build --preset "$preset" --parallel 2 "${targets[@]}" >"build/$preset/build.log" 2>&1 \
+  nice -n 10 cmake --build --preset "$preset" --parallel 2 "${targets[@]}" >"build/$preset/build.log" 2>&1 \
     || { tail -n 40 "build/$preset/build.log"; return 1; }
 }
 
@@ -49,7 +49,7 @@ done
 for preset in "${windows[@]}"; do
   if [ "$preset" = win32 ] && [ "$zstartup_runs_32bit" = 0 ]; then continue; fi
   [[ " ${failed[*]} " == *" $preset "* ]] && continue
-  echo "=== $preset: the soak's programs, then the soak"
+  echo "=== $preset: the soak's programs, then the soak (at ${SECONDS} s)"
   if build "$preset" reliability_soak_test wine_prefix_ready; then
     test_in_background "$preset" soak -R "$soak"
     tested+=("$preset")
@@ -60,7 +60,7 @@ done
 
 for preset in "${windows[@]}"; do
   [[ " ${failed[*]} " == *" $preset "* ]] && continue
-  echo "=== $preset: everything"
+  echo "=== $preset: everything (at ${SECONDS} s)"
   if ! build "$preset"; then
     failed+=("$preset")
   elif [[ " ${tested[*]} " == *" $preset "* ]]; then
@@ -72,7 +72,7 @@ for preset in "${windows[@]}"; do
   fi
 done
 
-echo "=== host"
+echo "=== host (at ${SECONDS} s)"
 if build host; then
   ctest --preset host >build/host/test-all.log 2>&1 || failed+=(host)
   runs+=("host:build/host/test-all.log:")
@@ -97,7 +97,7 @@ for run in "${runs[@]}"; do
   failed_total=$((failed_total + failures))
 done
 
-echo "=== all presets"
+echo "=== all presets (at ${SECONDS} s)"
 echo "$passed_total passed, $failed_total failed"
 if [ ${#failed[@]} -ne 0 ]; then
   echo "FAILED presets: $(printf '%s\n' "${failed[@]}" | sort -u | tr '\n' ' ')"
