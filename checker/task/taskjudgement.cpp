@@ -119,14 +119,17 @@ void JudgeInstances(const TaskDefinition& definition, const std::string& name, C
 void JudgeConditions(const TaskDefinition& definition, const std::string& name, CheckReport& report)
 {
     std::string when;
-    if (definition.runOnlyIfNetwork) when = "only while a network is available (RunOnlyIfNetworkAvailable true)";
-    if (definition.runOnlyIfIdle)
+    std::string why;
+    if (definition.runOnlyIfNetwork) {
+        when = "only while a network is available (RunOnlyIfNetworkAvailable true)";
+        why = "a start before the network is up is skipped";
+    }
+    if (definition.runOnlyIfIdle) {
         when += std::string(when.empty() ? "" : ", and ") + "only once the computer is idle (RunOnlyIfIdle true)";
+        why += std::string(why.empty() ? "" : ", and ") + "a show seldom leaves the computer idle";
+    }
     if (when.empty()) return;
-    report.Warning("task.conditions", name,
-                   name + " starts the launcher " + when +
-                       ": a power-on or logon without that does not start it, and a show seldom leaves the computer "
-                       "idle; set both to false");
+    report.Warning("task.conditions", name, name + " starts the launcher " + when + ": " + why + "; set it to false");
 }
 
 // The shortest limit a start of the launcher has, Settings' or its start trigger's; 0 for none.
