@@ -75,6 +75,32 @@ bool NamesAnotherDomain(const std::wstring& account)
            lstrcmpiW(domain.c_str(), L"NT AUTHORITY") != 0;
 }
 
+// ntsecapi.h's value, which MinGW's headers lack: a name without a domain is looked up on this
+// computer only, never by its domain controller.
+const ULONG kLookupIsolatedAsLocal = 0x80000000;
+
+// A name of this computer, of its built-in groups or of the well-known accounts (BUILTIN\Users,
+// INTERACTIVE, SYSTEM), looked up by this computer alone: "" when it knows none.
+std::string LocalSidOf(const std::wstring& account)
+{
+    const size_t bytes = account.size() * sizeof(wchar_t);
+    LSA_OBJECT_ATTRIBUTES attributes = {};
+    LSA_HANDLE policy = NULL;
+    if (account.empty() || bytes > 0xFFFF || LsaOpenPolicy(NULL, &attributes, POLICY_LOOKUP_NAMES, &policy) != 0)
+        return std::string();
+    LSA_UNICODE_STRING name = {static_cast<USHORT>(bytes), static_cast<USHORT>(bytes),
+                               const_cast<wchar_t*>(account.c_str())};
+    PLSA_REFERENCED_DOMAIN_LIST domains = NULL;
+    PLSA_TRANSLATED_SID2 sids = NULL;
+    std::string sid;
+    if (LsaLookupNames2(policy, kLookupIsolatedAsLocal, 1, &name, &domains, &sids) == 0 && sids[0].Sid != NULL)
+        sid = SidText(sids[0].Sid);
+    if (domains != NULL) LsaFreeMemory(domains);
+    if (sids != NULL) LsaFreeMemory(sids);
+    LsaClose(policy);
+    return sid;
+}
+
 // The SID of account: a SID string, or a name this computer resolves itself; "" otherwise.
 std::string SidOfAccount(const std::wstring& account)
 {
@@ -82,14 +108,7 @@ std::string SidOfAccount(const std::wstring& account)
     if (ConvertStringSidToSidW(account.c_str(), converted.Put())) return SidText(converted.Get());
     BYTE sid[SECURITY_MAX_SID_SIZE];
     if (ServiceAccountSid(account.c_str(), sid)) return SidText(sid);
-    if (NamesAnotherDomain(account)) return std::string();
-    // Groups and the well-known accounts' own names: BUILTIN\Users, INTERACTIVE, SYSTEM.
-    DWORD sidSize = sizeof sid;
-    wchar_t domain[256];
-    DWORD domainSize = 256;
-    SID_NAME_USE use;
-    if (!LookupAccountNameW(NULL, account.c_str(), sid, &sidSize, domain, &domainSize, &use)) return std::string();
-    return SidText(sid);
+    return NamesAnotherDomain(account) ? std::string() : LocalSidOf(account);
 }
 
 enum class Membership { kMember, kNotMember, kUnknown };

@@ -125,7 +125,6 @@ const PrincipalCase kPrincipalCases[] = {
     {"UsersWithLeastPrivilege", Group(L"S-1-5-32-545", kLeast), kNoAdministrator, {kRightsError}},
     {"UsersByName", Group(L"BUILTIN\\Users", kHighest), kNoAdministrator, {kRightsWarning}},
     {"InteractiveGroup", Group(L"S-1-5-4", kHighest), kNoAdministrator, {kRightsWarning}},
-    {"AuthenticatedUsersGroup", Group(L"S-1-5-11", kHighest), kNoAdministrator, {kRightsWarning}},
     {"AdministratorsWithHighestAvailable", Group(L"S-1-5-32-544", kHighest), kNoAdministrator, {}},
     {"AdministratorsWithLeastPrivilege", Group(L"S-1-5-32-544", kLeast), kNoAdministrator, {kRightsError}},
     // A named user: an administrator when Administrators holds it or a group its token carries.
@@ -133,7 +132,6 @@ const PrincipalCase kPrincipalCases[] = {
     {"AdministratorWithLeastPrivilege", User(kKiosk, kLeast), Facts({kKiosk}), {kRightsError}},
     {"StandardUserWithHighestAvailable", User(kKiosk, kHighest), kNoAdministrator, {kRightsError}},
     {"EveryoneAmongAdministrators", User(kKiosk, kHighest), Facts({"S-1-1-0"}), {}},
-    {"InteractiveAmongAdministrators", User(kKiosk, kHighest), Facts({"S-1-5-4"}), {}},
     // Only a domain controller knows who a domain group holds, and only a domain account can be in it.
     {"DomainUserBesideADomainGroup", User(kDomainUser, kHighest), Facts({kLocalAdministrator, kDomainAdmins}),
      {kRightsWarning}},
@@ -156,7 +154,6 @@ const PrincipalCase kPrincipalCases[] = {
     {"ServiceGrantingTheKiosk", User(kKiosk, kHighest), kNoAdministrator, {},
      {Service(std::string(kDefaultService) + "(A;;LCRPWP;;;" + kKiosk + ")")}},
     {"NoServiceListed", Group(L"S-1-5-32-545", kLeast), kNoAdministrator, {}, {}},
-    {"NoServiceListedNoPrincipal", L"", kNoAdministrator, {}, {}},
     {"DescriptorUnreadable", Group(L"S-1-5-32-545", kHighest), kNoAdministrator, {kRightsError},
      {Service("", ERROR_ACCESS_DENIED)}},
     {"TwoServicesRefusing", User(kKiosk, kLeast), kNoAdministrator, {kRightsError, kRightsError},

@@ -198,10 +198,6 @@ const DefinitionCase kDefinitionCases[] = {
     {"NetworkConditionWarned", WithSetting(L"<RunOnlyIfNetworkAvailable>true</RunOnlyIfNetworkAvailable>"), false,
      {"task.conditions"}},
     {"IdleConditionWarned", WithSetting(L"<RunOnlyIfIdle>true</RunOnlyIfIdle>"), false, {"task.conditions"}},
-    {"ConditionsOffAreFine",
-     WithSetting(L"<RunOnlyIfNetworkAvailable>false</RunOnlyIfNetworkAvailable><RunOnlyIfIdle>false</RunOnlyIfIdle>"),
-     false,
-     {}},
     // repetitionType: the task runs again at its Interval; the other triggers fire again while Windows runs.
     {"RepeatingLogonTriggerRepeats",
      WithTriggers(L"<LogonTrigger><Repetition><Interval>PT1H</Interval></Repetition></LogonTrigger>"),
@@ -227,11 +223,6 @@ const DefinitionCase kDefinitionCases[] = {
      false,
      {}},
     {"RegistrationTriggerBesideBootIsFine", WithTriggers(kBoot + std::wstring(L"<RegistrationTrigger/>")), false, {}},
-    {"RepetitionOnADisabledLogonTriggerBesideBootIsFine",
-     WithTriggers(kBoot + std::wstring(L"<LogonTrigger><Enabled>false</Enabled><Repetition><Interval>PT1H</Interval>"
-                                       L"</Repetition></LogonTrigger>")),
-     false,
-     {}},
     {"ParallelRunsOverlap",
      WithSetting(L"<MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy>"),
      false,
