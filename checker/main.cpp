@@ -39,13 +39,14 @@ const char kUsage[] =
 // taskFile. False, with why set, when that file cannot be judged.
 bool CheckPlan(const LauncherTarget& target, const wchar_t* taskFile, CheckReport& report, std::string& why)
 {
-    CheckServices(CheckServiceList(target, report), report);
+    const std::vector<ServiceListEntry> entries = CheckServiceList(target, report);
+    CheckServices(entries, report);
     CheckBatch(target, report);
     CheckLog(target, report);
     CheckWriteAccess(target, report);
     CheckPlatform(target, report);
-    if (taskFile != nullptr) return CheckTaskFile(target, taskFile, report, why);
-    CheckTasks(target, report);
+    if (taskFile != nullptr) return CheckTaskFile(target, entries, taskFile, report, why);
+    CheckTasks(target, entries, report);
     return true;
 }
 

@@ -93,6 +93,20 @@ ServiceFacts ReadServiceFacts(const char* name)
     return facts;
 }
 
+DWORD ReadServiceDescriptor(const char* name, std::vector<BYTE>& descriptor)
+{
+    ServiceHandles handles;
+    const DWORD error = handles.Open(name, READ_CONTROL);
+    if (error != 0) return error;
+    DWORD needed = 0;
+    QueryServiceObjectSecurity(handles.Service(), DACL_SECURITY_INFORMATION, NULL, 0, &needed);
+    if (needed == 0) return GetLastError();
+    descriptor.resize(needed);
+    if (!QueryServiceObjectSecurity(handles.Service(), DACL_SECURITY_INFORMATION, descriptor.data(), needed, &needed))
+        return GetLastError();
+    return 0;
+}
+
 std::vector<std::string> DependentServices(const char* name)
 {
     std::vector<std::string> dependents;

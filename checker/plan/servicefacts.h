@@ -21,6 +21,11 @@ struct ServiceFacts {
 // launcher's rights is not refused for one it does not need. Sends no control.
 ServiceFacts ReadServiceFacts(const char* name);
 
+// Reads the service's security descriptor, its DACL, into descriptor (self-relative): 0, or
+// the error of the open (with READ_CONTROL) or of QueryServiceObjectSecurity;
+// ERROR_SERVICE_DOES_NOT_EXIST when no service has that name.
+DWORD ReadServiceDescriptor(const char* name, std::vector<BYTE>& descriptor);
+
 // Services whose DependOnService names the service, as the service manager stores it in the
 // registry (read there because the service API does not list them everywhere).
 std::vector<std::string> DependentServices(const char* name);

@@ -2,10 +2,13 @@
 
 #include <vector>
 
+#include "checker/plan/servicefacts.h"
 #include "checker/task/comobjects.h"
 #include "checker/task/registeredtasks.h"
 #include "checker/task/tasklastrun.h"
 #include "checker/task/taskjudgement.h"
+#include "runrules/servicehandles.h"
+#include "runrules/servicename.h"
 
 namespace {
 
@@ -27,11 +30,58 @@ std::string Unread(const RegisteredTasks& registered, unsigned unparsedTasks)
     return unread;
 }
 
-TaskSituation SituationOf(const LauncherTarget& target)
+// Adds rights to what the launcher asks of the service name, once per service however the
+// list spells it. A value too long for a name acts on no service.
+void Need(std::vector<ServiceNeed>& needs, const char* name, bool tooLong, DWORD rights)
+{
+    if (name[0] == '\0' || tooLong) return;
+    for (ServiceNeed& need : needs) {
+        if (SameServiceName(need.name.c_str(), name)) {
+            need.rights |= rights;
+            return;
+        }
+    }
+    ServiceNeed need;
+    need.name = name;
+    need.rights = rights;
+    needs.push_back(need);
+}
+
+// The services of entries with their descriptors; those not installed are left out, as the
+// service findings name them.
+std::vector<ServiceNeed> ServiceNeeds(const std::vector<ServiceListEntry>& entries)
+{
+    std::vector<ServiceNeed> needs;
+    for (const ServiceListEntry& entry : entries) {
+        Need(needs, entry.stopName, entry.stopTooLong, kStopAccess);
+        Need(needs, entry.startName, entry.startTooLong, kStartAccess);
+    }
+    std::vector<ServiceNeed> installed;
+    for (ServiceNeed& need : needs) {
+        need.readError = ReadServiceDescriptor(need.name.c_str(), need.descriptor);
+        if (need.readError != ERROR_SERVICE_DOES_NOT_EXIST) installed.push_back(std::move(need));
+    }
+    return installed;
+}
+
+// The batch file the launcher opens, when it is a file.
+std::string BatchOf(const LauncherTarget& target)
+{
+    const DWORD attributes = GetFileAttributesW(target.paths.wideBatch);
+    if (target.paths.batchTooLong || attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::string();
+    return target.paths.batch;
+}
+
+TaskSituation SituationOf(const LauncherTarget& target, const std::vector<ServiceListEntry>& entries)
 {
     TaskSituation situation;
     situation.launcher = target.widePath;
     situation.fastStartupOn = FastStartupOn();
+    GetSystemTimeAsFileTime(&situation.now);
+    situation.batch = BatchOf(target);
+    situation.services = ServiceNeeds(entries);
+    situation.accounts = ReadAccountFacts();
     return situation;
 }
 
@@ -46,7 +96,7 @@ bool FastStartupOn()
            value == 1;
 }
 
-void CheckTasks(const LauncherTarget& target, CheckReport& report)
+void CheckTasks(const LauncherTarget& target, const std::vector<ServiceListEntry>& entries, CheckReport& report)
 {
     const RegisteredTasks registered = ReadRegisteredTasks();
     std::vector<FoundTask> found;
@@ -62,10 +112,11 @@ void CheckTasks(const LauncherTarget& target, CheckReport& report)
         parsed.definition.enabled = parsed.definition.enabled && task.enabled;
         found.push_back(parsed);
     }
-    JudgeRegisteredTasks(found, SituationOf(target), Unread(registered, unparsed), report);
+    JudgeRegisteredTasks(found, SituationOf(target, entries), Unread(registered, unparsed), report);
 }
 
-bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckReport& report, std::string& why)
+bool CheckTaskFile(const LauncherTarget& target, const std::vector<ServiceListEntry>& entries, const wchar_t* file,
+                   CheckReport& report, std::string& why)
 {
     const std::wstring path = FullPathOf(file);
     TaskDefinition definition;
@@ -73,7 +124,7 @@ bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckRepor
         why = "task definition " + AnsiForDisplay(path) + " " + why;
         return false;
     }
-    JudgeTaskFile(definition, AnsiForDisplay(path), SituationOf(target), report);
+    JudgeTaskFile(definition, AnsiForDisplay(path), SituationOf(target, entries), report);
     return true;
 }
 

@@ -6,19 +6,23 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "checker/launchertarget.h"
 #include "checker/report/checkreport.h"
+#include "runrules/servicelistentry.h"
 
 // Plan mode: reads every registered task (all folders, hidden ones too) and adds the findings
-// of JudgeRegisteredTasks for the launcher. A Task Scheduler that cannot be asked, or tasks
-// and folders that cannot be read, are named in task.none's message. Changes nothing.
-void CheckTasks(const LauncherTarget& target, CheckReport& report);
+// of JudgeRegisteredTasks for the launcher, whose list holds entries (what each task's
+// principal must be allowed to do with their services). A Task Scheduler that cannot be asked,
+// or tasks and folders that cannot be read, are named in task.none's message. Changes nothing.
+void CheckTasks(const LauncherTarget& target, const std::vector<ServiceListEntry>& entries, CheckReport& report);
 
 // --task FILE: judges the definition in file (a path, relative to the current folder) as if
 // it were the launcher's registered task. False, with why set, when the file cannot be read or
 // is no task definition; the report is then left unchanged.
-bool CheckTaskFile(const LauncherTarget& target, const wchar_t* file, CheckReport& report, std::string& why);
+bool CheckTaskFile(const LauncherTarget& target, const std::vector<ServiceListEntry>& entries, const wchar_t* file,
+                   CheckReport& report, std::string& why);
 
 // --last-run: the last start and result of each registered task that runs the launcher,
 // judged against the last write of the log the launcher writes and windowsStarted (when

@@ -4,6 +4,7 @@
 #include <msxml2.h>
 #include <wrl/client.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 
@@ -32,39 +33,11 @@ std::wstring BaseName(IXMLDOMNode* node)
     return BstrText(name);
 }
 
-bool InTaskNamespace(IXMLDOMNode* node)
+std::wstring NamespaceOf(IXMLDOMNode* node)
 {
     UniqueBstr uri;
     node->get_namespaceURI(uri.Put());
-    const std::wstring text = BstrText(uri);
-    return text.empty() || text == kTaskNamespace;
-}
-
-// The element children of parent in the task namespace (or in none, as some hand-written
-// definitions are), in document order.
-std::vector<ComPtr<IXMLDOMNode>> Elements(IXMLDOMNode* parent)
-{
-    std::vector<ComPtr<IXMLDOMNode>> elements;
-    ComPtr<IXMLDOMNode> child;
-    if (parent == nullptr || parent->get_firstChild(&child) != S_OK) return elements;
-    while (child) {
-        DOMNodeType type = NODE_INVALID;
-        child->get_nodeType(&type);
-        ComPtr<IXMLDOMNode> next;
-        child->get_nextSibling(&next);
-        if (type == NODE_ELEMENT && InTaskNamespace(child.Get())) elements.push_back(std::move(child));
-        child = std::move(next);
-    }
-    return elements;
-}
-
-// The first element child of parent named name, or null.
-ComPtr<IXMLDOMNode> Element(IXMLDOMNode* parent, const wchar_t* name)
-{
-    for (ComPtr<IXMLDOMNode>& element : Elements(parent)) {
-        if (BaseName(element.Get()) == name) return std::move(element);
-    }
-    return nullptr;
+    return BstrText(uri);
 }
 
 std::wstring Text(IXMLDOMNode* node)
@@ -85,15 +58,36 @@ std::wstring Attribute(IXMLDOMNode* node, const wchar_t* name)
     return Text(attribute.Get());
 }
 
+using Nodes = std::vector<ComPtr<IXMLDOMNode>>;
+
+// The first of nodes named name, or null.
+IXMLDOMNode* Find(const Nodes& nodes, const wchar_t* name)
+{
+    for (const ComPtr<IXMLDOMNode>& node : nodes) {
+        if (BaseName(node.Get()) == name) return node.Get();
+    }
+    return nullptr;
+}
+
+// Whether a parent's element children may repeat (Triggers, Actions), or each may occur once,
+// as in every other element of the schema read here.
+enum class Count { kEachOnce, kRepeatable };
+
 // Reads the definition's parts, each element checked against the values its schema type allows.
 class DefinitionReader {
 public:
-    DefinitionReader(TaskDefinition& definition, std::string& why) : definition(definition), why(why) {}
+    // taskNamespace: the root's, which every element read must share.
+    DefinitionReader(TaskDefinition& definition, std::string& why, const std::wstring& taskNamespace)
+        : definition(definition), why(why), taskNamespace(taskNamespace)
+    {
+    }
 
     bool Read(IXMLDOMNode* task)
     {
-        ComPtr<IXMLDOMNode> settings = Element(task, L"Settings");
-        return ReadSettings(settings.Get()) && ReadTriggers(Element(task, L"Triggers").Get()) && ReadActions(task);
+        Nodes parts;
+        return ChildrenOf(task, L"Task", Count::kEachOnce, parts) && ReadSettings(Find(parts, L"Settings")) &&
+               ReadTriggers(Find(parts, L"Triggers")) &&
+               ReadActions(Find(parts, L"Principals"), Find(parts, L"Actions"));
     }
 
 private:
@@ -103,12 +97,50 @@ private:
         return false;
     }
 
-    // An xs:boolean child of parent: value stays as it is when the child is absent.
-    bool ReadBoolean(IXMLDOMNode* parent, const wchar_t* name, const std::wstring& where, bool& value)
+    // The element children of parent (named where in messages), in document order. False, with
+    // why set, when one is in another namespace than the root's: a reader that skipped it would
+    // judge the schema's defaults instead of what the author meant; or, for Count::kEachOnce, when
+    // a name occurs twice, where the Task Scheduler refuses the definition.
+    bool ChildrenOf(IXMLDOMNode* parent, const std::wstring& where, Count count, Nodes& children)
     {
-        ComPtr<IXMLDOMNode> element = Element(parent, name);
-        if (!element) return true;
-        const std::wstring text = Text(element.Get());
+        ComPtr<IXMLDOMNode> child;
+        if (parent == nullptr || parent->get_firstChild(&child) != S_OK) return true;
+        while (child) {
+            DOMNodeType type = NODE_INVALID;
+            child->get_nodeType(&type);
+            ComPtr<IXMLDOMNode> next;
+            child->get_nextSibling(&next);
+            if (type == NODE_ELEMENT && !Accept(child.Get(), where, count, children)) return false;
+            child = std::move(next);
+        }
+        return true;
+    }
+
+    bool Accept(ComPtr<IXMLDOMNode> element, const std::wstring& where, Count count, Nodes& children)
+    {
+        const std::wstring name = BaseName(element.Get());
+        const std::wstring uri = NamespaceOf(element.Get());
+        if (uri != taskNamespace) {
+            why = "has <" + AnsiForDisplay(name) + "> in " + AnsiForDisplay(where) + " in the namespace \"" +
+                  AnsiForDisplay(uri) + "\", where the schema's elements are expected in \"" +
+                  AnsiForDisplay(taskNamespace) + "\"";
+            return false;
+        }
+        if (count == Count::kEachOnce && Find(children, name.c_str()) != nullptr) {
+            why = "has <" + AnsiForDisplay(name) + "> twice in " + AnsiForDisplay(where) +
+                  ", which the schema allows once";
+            return false;
+        }
+        children.push_back(std::move(element));
+        return true;
+    }
+
+    // An xs:boolean among nodes: value stays as it is when the element is absent.
+    bool ReadBoolean(const Nodes& nodes, const wchar_t* name, const std::wstring& where, bool& value)
+    {
+        IXMLDOMNode* element = Find(nodes, name);
+        if (element == nullptr) return true;
+        const std::wstring text = Text(element);
         if (text == L"true" || text == L"1")
             value = true;
         else if (text == L"false" || text == L"0")
@@ -118,11 +150,28 @@ private:
         return true;
     }
 
-    bool ReadInstances(IXMLDOMNode* settings)
+    // An xs:duration among nodes: seconds stays as it is when the element is absent.
+    bool ReadDuration(const Nodes& nodes, const wchar_t* name, const std::wstring& where, long long& seconds)
     {
-        ComPtr<IXMLDOMNode> element = Element(settings, L"MultipleInstancesPolicy");
-        if (!element) return true;
-        const std::wstring text = Text(element.Get());
+        IXMLDOMNode* element = Find(nodes, name);
+        if (element == nullptr || ParseTaskDuration(Text(element), seconds)) return true;
+        return Fail(where + name, Text(element), "a duration (PT10M, say)");
+    }
+
+    // An xs:dateTime among nodes: present stays false when the element is absent.
+    bool ReadTime(const Nodes& nodes, const wchar_t* name, const std::wstring& where, bool& present, TaskTime& time)
+    {
+        IXMLDOMNode* element = Find(nodes, name);
+        if (element == nullptr) return true;
+        present = true;
+        if (ParseTaskTime(Text(element), time)) return true;
+        return Fail(where + name, Text(element), "a date and time (2026-03-09T08:00:00, say)");
+    }
+
+    bool ReadInstances(IXMLDOMNode* element)
+    {
+        if (element == nullptr) return true;
+        const std::wstring text = Text(element);
         const struct {
             const wchar_t* name;
             InstancesPolicy policy;
@@ -141,71 +190,125 @@ private:
 
     bool ReadSettings(IXMLDOMNode* settings)
     {
-        if (settings == nullptr) return true;
-        ComPtr<IXMLDOMNode> limit = Element(settings, L"ExecutionTimeLimit");
-        if (limit && !ParseTaskDuration(Text(limit.Get()), definition.timeLimitSeconds))
-            return Fail(L"Settings/ExecutionTimeLimit", Text(limit.Get()), "a duration (PT10M, say)");
-        return ReadBoolean(settings, L"Enabled", L"Settings/", definition.enabled) &&
-               ReadBoolean(settings, L"DisallowStartIfOnBatteries", L"Settings/",
-                           definition.disallowStartOnBatteries) &&
-               ReadBoolean(settings, L"StopIfGoingOnBatteries", L"Settings/", definition.stopGoingOnBatteries) &&
-               ReadInstances(settings);
+        const std::wstring where = L"Settings/";
+        Nodes nodes;
+        return ChildrenOf(settings, L"Settings", Count::kEachOnce, nodes) &&
+               ReadDuration(nodes, L"ExecutionTimeLimit", where, definition.timeLimitSeconds) &&
+               ReadBoolean(nodes, L"Enabled", where, definition.enabled) &&
+               ReadBoolean(nodes, L"DisallowStartIfOnBatteries", where, definition.disallowStartOnBatteries) &&
+               ReadBoolean(nodes, L"StopIfGoingOnBatteries", where, definition.stopGoingOnBatteries) &&
+               ReadBoolean(nodes, L"RunOnlyIfNetworkAvailable", where, definition.runOnlyIfNetwork) &&
+               ReadBoolean(nodes, L"RunOnlyIfIdle", where, definition.runOnlyIfIdle) &&
+               ReadInstances(Find(nodes, L"MultipleInstancesPolicy"));
+    }
+
+    // A Repetition: its Interval, which the schema requires, must be a duration.
+    bool ReadRepetition(IXMLDOMNode* repetition, const std::wstring& where, bool& repeats)
+    {
+        if (repetition == nullptr) return true;
+        Nodes nodes;
+        long long interval = -1;
+        if (!ChildrenOf(repetition, where + L"Repetition", Count::kEachOnce, nodes) ||
+            !ReadDuration(nodes, L"Interval", where + L"Repetition/", interval))
+            return false;
+        if (interval < 0) return Fail(where + L"Repetition", Text(repetition), "a repetition with an Interval");
+        repeats = true;
+        return true;
+    }
+
+    static TriggerKind KindOf(const std::wstring& element)
+    {
+        if (element == L"BootTrigger") return TriggerKind::kBoot;
+        if (element == L"LogonTrigger") return TriggerKind::kLogon;
+        if (element == L"RegistrationTrigger") return TriggerKind::kRegistration;
+        return TriggerKind::kRepeating;
+    }
+
+    bool ReadTrigger(IXMLDOMNode* trigger)
+    {
+        const std::wstring name = BaseName(trigger);
+        const std::wstring where = L"Triggers/" + name + L"/";
+        TaskTrigger read;
+        read.kind = KindOf(name);
+        read.element = AnsiForDisplay(name);
+        Nodes nodes;
+        if (!ChildrenOf(trigger, L"Triggers/" + name, Count::kEachOnce, nodes) ||
+            !ReadBoolean(nodes, L"Enabled", where, read.enabled) ||
+            !ReadTime(nodes, L"StartBoundary", where, read.hasStart, read.start) ||
+            !ReadTime(nodes, L"EndBoundary", where, read.hasEnd, read.end) ||
+            !ReadRepetition(Find(nodes, L"Repetition"), where, read.repeats) ||
+            !ReadDuration(nodes, L"ExecutionTimeLimit", where, read.timeLimitSeconds))
+            return false;
+        definition.triggers.push_back(read);
+        return true;
     }
 
     bool ReadTriggers(IXMLDOMNode* triggers)
     {
-        for (ComPtr<IXMLDOMNode>& trigger : Elements(triggers)) {
-            const std::wstring name = BaseName(trigger.Get());
-            TaskTrigger read;
-            read.element = AnsiForDisplay(name);
-            if (name == L"BootTrigger")
-                read.kind = TriggerKind::kBoot;
-            else if (name == L"LogonTrigger")
-                read.kind = TriggerKind::kLogon;
-            if (!ReadBoolean(trigger.Get(), L"Enabled", L"Triggers/" + name + L"/", read.enabled)) return false;
-            definition.triggers.push_back(read);
+        Nodes nodes;
+        if (!ChildrenOf(triggers, L"Triggers", Count::kRepeatable, nodes)) return false;
+        for (const ComPtr<IXMLDOMNode>& trigger : nodes) {
+            if (!ReadTrigger(trigger.Get())) return false;
         }
         return true;
     }
 
     bool ReadPrincipal(IXMLDOMNode* principal)
     {
-        definition.userId = Text(Element(principal, L"UserId").Get());
-        definition.groupId = Text(Element(principal, L"GroupId").Get());
-        ComPtr<IXMLDOMNode> runLevel = Element(principal, L"RunLevel");
-        if (!runLevel) return true;
-        const std::wstring level = Text(runLevel.Get());
+        Nodes nodes;
+        if (!ChildrenOf(principal, L"Principals/Principal", Count::kEachOnce, nodes)) return false;
+        definition.userId = Text(Find(nodes, L"UserId"));
+        definition.groupId = Text(Find(nodes, L"GroupId"));
+        IXMLDOMNode* runLevel = Find(nodes, L"RunLevel");
+        if (runLevel == nullptr) return true;
+        const std::wstring level = Text(runLevel);
         if (level != L"HighestAvailable" && level != L"LeastPrivilege")
             return Fail(L"Principal/RunLevel", level, "HighestAvailable or LeastPrivilege");
         definition.highestAvailable = level == L"HighestAvailable";
         return true;
     }
 
-    // The principal Actions' Context names; without a Context, the first (usually the only) one.
-    bool ReadActionsPrincipal(IXMLDOMNode* task, const std::wstring& context)
+    // The principal the actions run as: the schema allows one, which a Context must name.
+    bool ReadActionsPrincipal(IXMLDOMNode* principals, const std::wstring& context)
     {
-        std::vector<ComPtr<IXMLDOMNode>> principals = Elements(Element(task, L"Principals").Get());
-        for (ComPtr<IXMLDOMNode>& principal : principals) {
-            if (BaseName(principal.Get()) != L"Principal") continue;
-            if (context.empty() || Attribute(principal.Get(), L"id") == context) return ReadPrincipal(principal.Get());
-        }
+        Nodes nodes;
+        if (!ChildrenOf(principals, L"Principals", Count::kEachOnce, nodes)) return false;
+        IXMLDOMNode* principal = Find(nodes, L"Principal");
+        if (principal != nullptr && (context.empty() || Attribute(principal, L"id") == context))
+            return ReadPrincipal(principal);
         if (context.empty()) return true;
-        return Fail(L"Actions/Context", context, "the id of a Principal in Principals");
+        return Fail(L"Actions/Context", context, "the id of the Principal in Principals");
     }
 
-    bool ReadActions(IXMLDOMNode* task)
+    bool ReadAction(IXMLDOMNode* action)
     {
-        ComPtr<IXMLDOMNode> actions = Element(task, L"Actions");
-        if (!ReadActionsPrincipal(task, actions ? Attribute(actions.Get(), L"Context") : std::wstring())) return false;
-        for (ComPtr<IXMLDOMNode>& action : Elements(actions.Get())) {
-            if (BaseName(action.Get()) == L"Exec")
-                definition.commands.push_back(Text(Element(action.Get(), L"Command").Get()));
+        TaskAction read;
+        read.element = BaseName(action);
+        read.kind = read.element == L"Exec" ? ActionKind::kExec : ActionKind::kOther;
+        if (read.element == L"Exec" || read.element == L"ComHandler") {
+            Nodes nodes;
+            if (!ChildrenOf(action, L"Actions/" + read.element, Count::kEachOnce, nodes)) return false;
+            read.text = Text(Find(nodes, read.kind == ActionKind::kExec ? L"Command" : L"ClassId"));
+        }
+        definition.actions.push_back(read);
+        return true;
+    }
+
+    bool ReadActions(IXMLDOMNode* principals, IXMLDOMNode* actions)
+    {
+        Nodes nodes;
+        if (!ReadActionsPrincipal(principals, actions ? Attribute(actions, L"Context") : std::wstring()) ||
+            !ChildrenOf(actions, L"Actions", Count::kRepeatable, nodes))
+            return false;
+        for (const ComPtr<IXMLDOMNode>& action : nodes) {
+            if (!ReadAction(action.Get())) return false;
         }
         return true;
     }
 
     TaskDefinition& definition;
     std::string& why;
+    const std::wstring taskNamespace;
 };
 
 bool SetProperty(IXMLDOMDocument2* document, const wchar_t* name, VARIANT value)
@@ -262,12 +365,12 @@ bool ReadDocument(IXMLDOMDocument2* document, TaskDefinition& definition, std::s
     }
     ComPtr<IXMLDOMElement> root;
     if (document->get_documentElement(&root) != S_OK || BaseName(root.Get()) != L"Task" ||
-        !InTaskNamespace(root.Get())) {
+        (NamespaceOf(root.Get()) != kTaskNamespace && !NamespaceOf(root.Get()).empty())) {
         why = "is not a Task Scheduler definition: it has no <Task> root element in " + AnsiForDisplay(kTaskNamespace);
         return false;
     }
     definition = TaskDefinition();
-    return DefinitionReader(definition, why).Read(root.Get());
+    return DefinitionReader(definition, why, NamespaceOf(root.Get())).Read(root.Get());
 }
 
 // The file's bytes, at most kMaxTaskFileBytes; false with why set otherwise.
@@ -331,6 +434,39 @@ bool DurationPart(const std::wstring& text, size_t& at, wchar_t designator, doub
     return true;
 }
 
+// Digits at text[at...at+count), as a number no greater than most; false otherwise.
+bool Digits(const std::wstring& text, size_t at, size_t count, int most, WORD& value)
+{
+    if (at + count > text.size()) return false;
+    int number = 0;
+    for (size_t i = at; i < at + count; ++i) {
+        if (text[i] < L'0' || text[i] > L'9') return false;
+        number = number * 10 + (text[i] - L'0');
+    }
+    value = static_cast<WORD>(number);
+    return number <= most;
+}
+
+// What follows the seconds: fractions, then Z, an offset, or nothing.
+bool ReadZone(const std::wstring& text, size_t at, TaskTime& time)
+{
+    if (at < text.size() && text[at] == L'.') {
+        const size_t digits = text.find_first_not_of(L"0123456789", at + 1);
+        if (digits == at + 1) return false;
+        at = digits == std::wstring::npos ? text.size() : digits;
+    }
+    if (at == text.size()) return true;
+    time.local = false;
+    if (text[at] == L'Z') return at + 1 == text.size();
+    WORD hours = 0;
+    WORD minutes = 0;
+    if ((text[at] != L'+' && text[at] != L'-') || text.size() != at + 6 || text[at + 3] != L':' ||
+        !Digits(text, at + 1, 2, 14, hours) || !Digits(text, at + 4, 2, 59, minutes))
+        return false;
+    time.offsetMinutes = (text[at] == L'-' ? -1 : 1) * (hours * 60 + minutes);
+    return true;
+}
+
 }  // namespace
 
 bool ParseTaskDuration(const std::wstring& text, long long& seconds)
@@ -359,7 +495,8 @@ bool ParseTaskDuration(const std::wstring& text, long long& seconds)
             at = before;
     }
     if (!any || at != text.size() || total > 1e15) return false;
-    seconds = static_cast<long long>(total);
+    // A fraction of a second still limits the run: rounded down, PT0.1S would read as PT0S, no limit.
+    seconds = static_cast<long long>(std::ceil(total));
     return true;
 }
 
@@ -382,4 +519,29 @@ bool ReadTaskDefinitionFile(const std::wstring& path, TaskDefinition& definition
     if (!ReadFileBytes(path, bytes, why)) return false;
     ComPtr<IXMLDOMDocument2> document = NewDocument(why);
     return document && LoadBytes(document.Get(), bytes, why) && ReadDocument(document.Get(), definition, why);
+}
+
+bool ParseTaskTime(const std::wstring& text, TaskTime& time)
+{
+    TaskTime read;
+    SYSTEMTIME& wall = read.wall;
+    FILETIME check;
+    if (text.size() < 19 || text[4] != L'-' || text[7] != L'-' || text[10] != L'T' || text[13] != L':' ||
+        text[16] != L':' || !Digits(text, 0, 4, 9999, wall.wYear) || !Digits(text, 5, 2, 12, wall.wMonth) ||
+        !Digits(text, 8, 2, 31, wall.wDay) || !Digits(text, 11, 2, 23, wall.wHour) ||
+        !Digits(text, 14, 2, 59, wall.wMinute) || !Digits(text, 17, 2, 59, wall.wSecond) || !ReadZone(text, 19, read))
+        return false;
+    // Rejects days a month does not have, and years before 1601.
+    if (!SystemTimeToFileTime(&wall, &check)) return false;
+    time = read;
+    return true;
+}
+
+std::vector<std::wstring> ExecCommands(const TaskDefinition& definition)
+{
+    std::vector<std::wstring> commands;
+    for (const TaskAction& action : definition.actions) {
+        if (action.kind == ActionKind::kExec) commands.push_back(action.text);
+    }
+    return commands;
 }

@@ -1,84 +1,13 @@
 #include "checker/task/taskjudgement.h"
 
 #include <windows.h>
-#include <sddl.h>
 
 #include "checker/launchertarget.h"
+#include "checker/task/taskaccess.h"
 #include "helpers/paths.h"
-#include "helpers/uniqueany.h"
-#include "lowtracessupport/modulepath.h"
 #include "runrules/runconstants.h"
 
 namespace {
-
-bool SameText(const std::wstring& a, const std::wstring& b)
-{
-    return CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(), static_cast<int>(b.size()), TRUE) ==
-           CSTR_EQUAL;
-}
-
-#ifndef _WIN64
-// text with every occurrence of name (compared ignoring case, as variable names are) replaced.
-std::wstring ReplacedIgnoringCase(std::wstring text, const std::wstring& name, const std::wstring& replacement)
-{
-    for (size_t at = 0; at + name.size() <= text.size();) {
-        if (SameText(text.substr(at, name.size()), name)) {
-            text.replace(at, name.size(), replacement);
-            at += replacement.size();
-        } else {
-            ++at;
-        }
-    }
-    return text;
-}
-#endif
-
-// Under WOW64 a 32-bit process's %ProgramFiles% and %CommonProgramFiles% are the 32-bit folders;
-// the Task Scheduler, a native process, expands them to the 64-bit ones, which ProgramW6432
-// and CommonProgramW6432 name in every process.
-std::wstring AsNativeVariables(const std::wstring& command)
-{
-#ifdef _WIN64
-    return command;
-#else
-    BOOL wow64 = FALSE;
-    if (!IsWow64Process(GetCurrentProcess(), &wow64) || !wow64) return command;
-    return ReplacedIgnoringCase(ReplacedIgnoringCase(command, L"%ProgramFiles%", L"%ProgramW6432%"),
-                                L"%CommonProgramFiles%", L"%CommonProgramW6432%");
-#endif
-}
-
-std::wstring Expanded(const std::wstring& text)
-{
-    wchar_t expanded[kWideCapacity];
-    const DWORD length = ExpandEnvironmentStringsW(text.c_str(), expanded, kWideCapacity);
-    return length == 0 || length > kWideCapacity ? text : std::wstring(expanded, length - 1);
-}
-
-// The program an Exec Command names: what lies between the double quote it begins with and the
-// next, as Windows reads a quoted program (single quotes quote nothing there); else the whole
-// text, since the action's arguments have an element of their own.
-std::wstring ProgramOf(const std::wstring& command)
-{
-    if (command.empty() || command[0] != L'"') return command;
-    const size_t end = command.find(L'"', 1);
-    return command.substr(1, end == std::wstring::npos ? std::wstring::npos : end - 1);
-}
-
-std::wstring FullLongPath(const std::wstring& path)
-{
-    const std::wstring full = FullPathOf(path);
-    wchar_t longer[kWideCapacity];
-    const DWORD longLength = GetLongPathNameW(full.c_str(), longer, kWideCapacity);
-    if (longLength == 0 || longLength >= kWideCapacity) return full;
-    return std::wstring(longer, longLength);
-}
-
-std::wstring FileNameOf(const std::wstring& path)
-{
-    const size_t slash = path.find_last_of(L"\\/");
-    return slash == std::wstring::npos ? path : path.substr(slash + 1);
-}
 
 std::string Ansi(const std::wstring& text) { return AnsiForDisplay(text); }
 
@@ -88,19 +17,44 @@ std::string Seconds(long long seconds)
     return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
 }
 
-bool HasEnabled(const TaskDefinition& definition, TriggerKind kind)
+// The boundary in UTC: an offset as written, or, without one, the computer's time zone and
+// daylight saving time on that date, as the Task Scheduler reads it.
+FILETIME UtcOf(const TaskTime& time)
 {
-    for (const TaskTrigger& trigger : definition.triggers) {
-        if (trigger.kind == kind && trigger.enabled) return true;
-    }
-    return false;
+    SYSTEMTIME utc = time.wall;
+    if (time.local) TzSpecificLocalTimeToSystemTime(NULL, &time.wall, &utc);
+    FILETIME result = {};
+    SystemTimeToFileTime(&utc, &result);
+    if (time.local) return result;
+    ULARGE_INTEGER ticks = {{result.dwLowDateTime, result.dwHighDateTime}};
+    ticks.QuadPart -= static_cast<LONGLONG>(time.offsetMinutes) * 60 * 10000000;
+    return {ticks.LowPart, ticks.HighPart};
 }
 
-std::string AccountOf(const TaskDefinition& definition)
+bool Before(const FILETIME& a, const FILETIME& b) { return CompareFileTime(&a, &b) < 0; }
+
+bool Ended(const TaskTrigger& trigger, const FILETIME& now)
 {
-    if (!definition.userId.empty()) return Ansi(definition.userId);
-    if (!definition.groupId.empty()) return "group " + Ansi(definition.groupId);
-    return "the account that registers it";
+    return trigger.hasEnd && !Before(now, UtcOf(trigger.end));
+}
+
+// Enabled, its StartBoundary come and its EndBoundary not passed.
+bool InForce(const TaskTrigger& trigger, const FILETIME& now)
+{
+    return trigger.enabled && !Ended(trigger, now) && !(trigger.hasStart && Before(now, UtcOf(trigger.start)));
+}
+
+bool IsStartTrigger(const TaskTrigger& trigger)
+{
+    return trigger.kind == TriggerKind::kBoot || trigger.kind == TriggerKind::kLogon;
+}
+
+bool HasInForce(const TaskDefinition& definition, TriggerKind kind, const FILETIME& now)
+{
+    for (const TaskTrigger& trigger : definition.triggers) {
+        if (trigger.kind == kind && InForce(trigger, now)) return true;
+    }
+    return false;
 }
 
 void JudgeStart(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
@@ -112,13 +66,14 @@ void JudgeStart(const TaskDefinition& definition, const std::string& name, const
                          " is disabled (Settings/Enabled false): it never starts the launcher; enable it "
                          "(schtasks /Change /TN <name> /ENABLE)");
     }
-    const bool boot = HasEnabled(definition, TriggerKind::kBoot);
-    const bool logon = HasEnabled(definition, TriggerKind::kLogon);
+    const bool boot = HasInForce(definition, TriggerKind::kBoot, situation.now);
+    const bool logon = HasInForce(definition, TriggerKind::kLogon, situation.now);
     if (!boot && !logon) {
         report.Warning("task.no-start-trigger", name,
                        name +
-                           " has no enabled boot or logon trigger: it starts the launcher only when run by hand "
-                           "or by its other triggers; give it a BootTrigger (or a LogonTrigger)");
+                           " has no boot or logon trigger in force (enabled, its StartBoundary come and its "
+                           "EndBoundary not passed): it starts the launcher only when run by hand or by its other "
+                           "triggers; give it a BootTrigger (or a LogonTrigger)");
     } else if (boot && !logon && situation.fastStartupOn) {
         report.Warning("task.fast-startup", name,
                        name +
@@ -127,16 +82,6 @@ void JudgeStart(const TaskDefinition& definition, const std::string& name, const
                            "is not started again and the task does not run; add a logon trigger, turn Fast "
                            "Startup off, or restart instead of shutting down");
     }
-}
-
-void JudgeRights(const TaskDefinition& definition, const std::string& name, CheckReport& report)
-{
-    if (definition.highestAvailable || IsLocalSystem(definition.userId)) return;
-    report.Error("task.not-elevated", name,
-                 name + " runs as " + AccountOf(definition) +
-                     " without highest privileges (RunLevel LeastPrivilege, the default): every service line will "
-                     "be an error (access denied); run it as S-1-5-18 (LocalSystem) or with RunLevel "
-                     "HighestAvailable");
 }
 
 void JudgeBatteries(const TaskDefinition& definition, const std::string& name, CheckReport& report)
@@ -171,22 +116,115 @@ void JudgeInstances(const TaskDefinition& definition, const std::string& name, C
     }
 }
 
-void JudgeTimeLimit(const TaskDefinition& definition, const std::string& name, CheckReport& report)
+void JudgeConditions(const TaskDefinition& definition, const std::string& name, CheckReport& report)
+{
+    std::string when;
+    std::string why;
+    if (definition.runOnlyIfNetwork) {
+        when = "only while a network is available (RunOnlyIfNetworkAvailable true)";
+        why = "a start before the network is up is skipped";
+    }
+    if (definition.runOnlyIfIdle) {
+        when += std::string(when.empty() ? "" : ", and ") + "only once the computer is idle (RunOnlyIfIdle true)";
+        why += std::string(why.empty() ? "" : ", and ") + "a show seldom leaves the computer idle";
+    }
+    if (when.empty()) return;
+    report.Warning("task.conditions", name, name + " starts the launcher " + when + ": " + why + "; set it to false");
+}
+
+// The shortest limit a start of the launcher has, Settings' or its start trigger's; 0 for none.
+long long TimeLimitOf(const TaskDefinition& definition, const FILETIME& now, std::string& element)
+{
+    long long limit = definition.timeLimitSeconds;
+    element = "ExecutionTimeLimit";
+    for (const TaskTrigger& trigger : definition.triggers) {
+        if (!IsStartTrigger(trigger) || !InForce(trigger, now) || trigger.timeLimitSeconds == 0) continue;
+        if (limit != 0 && limit <= trigger.timeLimitSeconds) continue;
+        limit = trigger.timeLimitSeconds;
+        element = "Triggers/" + trigger.element + "/ExecutionTimeLimit";
+    }
+    return limit;
+}
+
+void JudgeTimeLimit(const TaskDefinition& definition, const std::string& name, const FILETIME& now, CheckReport& report)
 {
     const long long longest = LongestRunSeconds();
-    if (definition.timeLimitSeconds == 0 || definition.timeLimitSeconds >= longest) return;
+    std::string element;
+    const long long limit = TimeLimitOf(definition, now, element);
+    if (limit == 0 || limit >= longest) return;
     report.Warning("task.time-limit", name,
-                   name + " ends the launcher after " + Seconds(definition.timeLimitSeconds) +
-                       " (ExecutionTimeLimit), less than its longest run, " + Seconds(longest) +
+                   name + " ends the launcher after " + Seconds(limit) + " (" + element +
+                       "), less than its longest run, " + Seconds(longest) +
                        " (11 entries whose services are slow to stop and start, and a held log); set PT" +
                        std::to_string((longest + 59) / 60) + "M");
+}
+
+// Start triggers that repeat, and triggers that fire again while Windows runs.
+void JudgeRepeats(const TaskDefinition& definition, const std::string& name, const FILETIME& now, CheckReport& report)
+{
+    if (!HasInForce(definition, TriggerKind::kBoot, now) && !HasInForce(definition, TriggerKind::kLogon, now)) return;
+    std::string again;
+    for (const TaskTrigger& trigger : definition.triggers) {
+        std::string what;
+        if (IsStartTrigger(trigger) && InForce(trigger, now) && trigger.repeats)
+            what = trigger.element + " (its Repetition)";
+        else if (trigger.kind == TriggerKind::kRepeating && trigger.enabled && !Ended(trigger, now))
+            what = trigger.element;
+        if (!what.empty()) again += (again.empty() ? "" : ", ") + what;
+    }
+    if (again.empty()) return;
+    report.Warning("task.repeats", name,
+                   name + " starts the launcher again after its boot or logon start: " + again +
+                       "; the listed services are stopped and started again while the show runs; remove the "
+                       "Repetition and give other triggers a task of their own");
 }
 
 // The command that runs the launcher, else definition's first, else "": what a report names.
 std::wstring ReportedCommand(const TaskDefinition& definition, const std::wstring& ownCommand)
 {
-    if (!ownCommand.empty() || definition.commands.empty()) return ownCommand;
-    return definition.commands[0];
+    const std::vector<std::wstring> commands = ExecCommands(definition);
+    if (!ownCommand.empty() || commands.empty()) return ownCommand;
+    return commands[0];
+}
+
+// The Task Scheduler's own process looks for a relative program; the checker must not guess.
+void JudgeCommandPath(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
+                      CheckReport& report)
+{
+    const std::wstring command =
+        ReportedCommand(definition, CommandRunning(definition, situation.launcher, CommandTarget::kThisLauncher));
+    const std::wstring program = CommandProgram(command);
+    if (program.empty() || !IsRelativeProgram(program)) return;
+    report.Warning("task.command-relative", name,
+                   name + " runs \"" + Ansi(program) +
+                       "\", which is no full path: the Task Scheduler looks for it where its own process looks "
+                       "(the system folders, then PATH), not in the task's WorkingDirectory, so which program "
+                       "starts is not known; write the launcher's full path, " +
+                       Ansi(situation.launcher));
+}
+
+// The actions besides the one that runs the launcher, which the Task Scheduler runs one after
+// another with it.
+void JudgeOtherActions(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
+                       CheckReport& report)
+{
+    const std::wstring own = CommandRunning(definition, situation.launcher, CommandTarget::kThisLauncher);
+    if (own.empty()) return;
+    bool ownSeen = false;
+    std::string others;
+    for (const TaskAction& action : definition.actions) {
+        if (!ownSeen && action.kind == ActionKind::kExec && action.text == own) {
+            ownSeen = true;
+            continue;
+        }
+        others +=
+            (others.empty() ? "" : ", ") + Ansi(action.element) + (action.text.empty() ? "" : " " + Ansi(action.text));
+    }
+    if (others.empty()) return;
+    report.Note("task.other-actions", name,
+                name + " also runs " + others +
+                    ": the Task Scheduler runs a task's actions one after another, with its principal and within "
+                    "its time limit; give them a task of their own unless they belong with the launcher");
 }
 
 }  // namespace
@@ -200,7 +238,7 @@ ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string&
     task.runsThisLauncher = runsThisLauncher;
     task.enabled = definition.enabled;
     for (const TaskTrigger& trigger : definition.triggers) {
-        if (!trigger.enabled || trigger.kind == TriggerKind::kOther) continue;
+        if (!trigger.enabled || !IsStartTrigger(trigger)) continue;
         task.startTriggers.push_back(trigger.kind == TriggerKind::kBoot ? "boot" : "logon");
     }
     task.account = Ansi(!definition.userId.empty() ? definition.userId : definition.groupId);
@@ -208,51 +246,18 @@ ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string&
     return task;
 }
 
-std::wstring CommandProgram(const std::wstring& command)
-{
-    const std::wstring program = ProgramOf(Expanded(AsNativeVariables(command)));
-    return program.empty() ? program : FullLongPath(program);
-}
-
-CommandTarget TargetOf(const std::wstring& program, const std::wstring& launcher)
-{
-    if (SameText(FullLongPath(launcher), program)) return CommandTarget::kThisLauncher;
-    const std::wstring name = FileNameOf(program);
-    if (SameText(name, FileNameOf(launcher)) || SameText(name, L"zStartup.exe")) return CommandTarget::kAnotherCopy;
-    return CommandTarget::kOtherProgram;
-}
-
-std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring& launcher, CommandTarget target)
-{
-    for (const std::wstring& command : definition.commands) {
-        if (TargetOf(CommandProgram(command), launcher) == target) return command;
-    }
-    return std::wstring();
-}
-
-bool IsLocalSystem(const std::wstring& account)
-{
-    if (account.empty()) return false;
-    UniqueLocal<PSID> converted;
-    if (ConvertStringSidToSidW(account.c_str(), converted.Put()))
-        return IsWellKnownSid(converted.Get(), WinLocalSystemSid) != FALSE;
-    BYTE sid[SECURITY_MAX_SID_SIZE];
-    DWORD sidSize = sizeof sid;
-    wchar_t domain[256];
-    DWORD domainSize = 256;
-    SID_NAME_USE use;
-    return LookupAccountNameW(NULL, account.c_str(), sid, &sidSize, domain, &domainSize, &use) &&
-           IsWellKnownSid(sid, WinLocalSystemSid);
-}
-
 void JudgeTaskSettings(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
                        CheckReport& report)
 {
     JudgeStart(definition, name, situation, report);
-    JudgeRights(definition, name, report);
+    JudgeAccess(PrincipalOf(definition, situation.accounts), name, situation.batch, situation.services, report);
     JudgeBatteries(definition, name, report);
+    JudgeConditions(definition, name, report);
     JudgeInstances(definition, name, report);
-    JudgeTimeLimit(definition, name, report);
+    JudgeTimeLimit(definition, name, situation.now, report);
+    JudgeRepeats(definition, name, situation.now, report);
+    JudgeCommandPath(definition, name, situation, report);
+    JudgeOtherActions(definition, name, situation, report);
 }
 
 void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituation& situation,
@@ -299,8 +304,9 @@ void JudgeTaskFile(const TaskDefinition& definition, const std::string& file, co
     const bool runs = !own.empty();
     report.Task(ReportedTaskOf(definition, file, ReportedCommand(definition, own), runs));
     if (!runs) {
-        const std::string command =
-            definition.commands.empty() ? "no program (no Exec action)" : Ansi(CommandProgram(definition.commands[0]));
+        const std::string command = ExecCommands(definition).empty()
+                                        ? "no program (no Exec action)"
+                                        : Ansi(CommandProgram(ExecCommands(definition)[0]));
         report.Error("task.other-launcher", name,
                      name + " runs " + command + ", not " + Ansi(situation.launcher) +
                          ": set its Exec Command (and WorkingDirectory) to the launcher's path");

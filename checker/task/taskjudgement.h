@@ -9,40 +9,33 @@
 #include <vector>
 
 #include "checker/report/checkreport.h"
+#include "checker/task/servicerights.h"
+#include "checker/task/taskcommand.h"
 #include "checker/task/taskdefinition.h"
-
-enum class CommandTarget { kThisLauncher, kAnotherCopy, kOtherProgram };
-
-// The program an Exec command names, as the Task Scheduler starts it: environment variables
-// expanded as a native process expands them (a 32-bit checker on 64-bit Windows reads
-// %ProgramFiles% as %ProgramW6432%, the Task Scheduler's own value), the double quotes it begins
-// with taken off (with anything after the closing one), made a full path, short names made long
-// where the file exists.
-std::wstring CommandProgram(const std::wstring& command);
-
-// kThisLauncher when program and launcher (both full paths) name the same file, compared as
-// Windows compares file names (ordinal, ignoring case); kAnotherCopy when only the file name is
-// the launcher's, or zStartup.exe; else kOtherProgram.
-CommandTarget TargetOf(const std::wstring& program, const std::wstring& launcher);
-
-// The first Exec command of definition whose program (CommandProgram) is target for the
-// launcher (TargetOf); "" when it has none.
-std::wstring CommandRunning(const TaskDefinition& definition, const std::wstring& launcher, CommandTarget target);
-
-// True when account (a SID string such as S-1-5-18, or an account name such as SYSTEM or
-// NT AUTHORITY\SYSTEM, in the system's language) is LocalSystem.
-bool IsLocalSystem(const std::wstring& account);
+#include "checker/task/taskprincipal.h"
 
 struct TaskSituation {
-    std::wstring launcher;       // the full path of the launcher checked
-    bool fastStartupOn = false;  // HiberbootEnabled is 1: Shut down hibernates the system session
+    std::wstring launcher;              // the full path of the launcher checked
+    bool fastStartupOn = false;         // HiberbootEnabled is 1: Shut down hibernates the system session
+    FILETIME now = {};                  // UTC, which the triggers' boundaries are compared with
+    std::string batch;                  // the launcher's batch file, "" when there is none
+    std::vector<ServiceNeed> services;  // what the launcher's list asks of each service
+    AccountFacts accounts;
 };
 
 // Findings about a definition that runs the launcher, named name in messages and as their
-// subject ("task \zStartup"): task.disabled, task.no-start-trigger (no enabled boot or logon
-// trigger), task.not-elevated (neither LocalSystem nor HighestAvailable), task.battery,
-// task.instances (Parallel or StopExisting), task.time-limit (a limit under the longest run)
-// and task.fast-startup (boot its only enabled start trigger while Fast Startup is on).
+// subject ("task \zStartup"). A start trigger is an enabled boot or logon trigger whose
+// StartBoundary has come and whose EndBoundary has not. task.disabled; task.no-start-trigger
+// (none) and task.fast-startup (boot the only one while Fast Startup is on); task.session-0
+// (a principal in session 0 and a batch file); for a principal that is not elevated
+// (PrincipalOf), task.service-rights for each listed service that does not grant it what the
+// launcher asks (an error; a warning when the principal may be elevated after all), or whose
+// descriptor cannot be read, and task.not-elevated when the principal is not known; task.battery;
+// task.conditions (RunOnlyIfNetworkAvailable or RunOnlyIfIdle); task.instances (Parallel or
+// StopExisting); task.time-limit (Settings' or a start trigger's limit under the longest run);
+// task.repeats (a Repetition on a start trigger, or a trigger that fires again beside them);
+// task.command-relative (the command that runs it, or the first, is no full path);
+// task.other-actions (a note naming the actions besides the launcher).
 void JudgeTaskSettings(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
                        CheckReport& report);
 

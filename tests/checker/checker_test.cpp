@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <memory>
 #include <stdexcept>
 
 #include "tests/checker/checkeroutput.h"
@@ -253,7 +254,7 @@ struct SquatFindingCase {
     const char* name;
     const char* options;
     EventSquat squat;
-    const char* severity;                       // of the finding about the service
+    const char* severity;  // of the finding about the service
     const char* code;
     const char* owner = "S-1-5-21-1-2-3-1001";  // of the foreign event
     const char* account = nullptr;              // the service's configured account; null: LocalSystem
@@ -335,36 +336,90 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerCannotRun, ::testing::ValuesIn(kCannotR
                          [](const ::testing::TestParamInfo<CannotRunCase>& info) { return info.param.name; });
 
 // --task FILE: a definition written from Microsoft's Task Scheduler schema, as schtasks /Query
-// /XML exports one (UTF-16 LE with its mark), judged in place of the registered tasks.
+// /XML exports one (UTF-16 LE with its mark), judged in place of the registered tasks. Wine's
+// service manager gives every service an empty DACL (QueryServiceObjectSecurity answers "D:"),
+// so there a principal that is not elevated is granted nothing by any service.
 struct TaskFileCase {
     const char* name;
     std::string triggers, principal, settings, command;  // {LAUNCHER} and {FOLDER} as above
     Findings findings;                                   // besides WineFindings
+    std::string list = "";                               // "": none; {A} names a running test service
+    std::string otherActions = "";                       // after the Exec action
 };
 
 const char kBootTrigger[] = "<BootTrigger><Enabled>true</Enabled></BootTrigger>";
+const char kLogonTrigger[] = "<LogonTrigger/>";
 const char kLocalSystem[] =
-    "<Principal id=\"LocalSystem\"><UserId>S-1-5-18</UserId>"
+    "<Principal id=\"Author\"><UserId>S-1-5-18</UserId>"
     "<RunLevel>HighestAvailable</RunLevel></Principal>";
+// Elevated, and in the session of whoever logs on: no finding of its own.
+const char kAdministrators[] =
+    "<Principal id=\"Author\"><GroupId>S-1-5-32-544</GroupId><RunLevel>HighestAvailable</RunLevel></Principal>";
+const char kUsersHighest[] =
+    "<Principal id=\"Author\"><GroupId>S-1-5-32-545</GroupId><RunLevel>HighestAvailable</RunLevel></Principal>";
 const char kPackageSettings[] =
     "<MultipleInstancesPolicy>IgnoreNew</MultipleInstancesPolicy>"
     "<DisallowStartIfOnBatteries>false</DisallowStartIfOnBatteries>"
     "<StopIfGoingOnBatteries>false</StopIfGoingOnBatteries><ExecutionTimeLimit>PT15M</ExecutionTimeLimit>";
 const std::string kEverySettingAgainstIt =
-    "<MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy><ExecutionTimeLimit>PT1M</ExecutionTimeLimit>";
+    "<MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy><ExecutionTimeLimit>PT1M</ExecutionTimeLimit>"
+    "<RunOnlyIfNetworkAvailable>true</RunOnlyIfNetworkAvailable>";
+const char kRestartA[] = "[STOP]\r\n0={A}\r\n[START]\r\n0={A}\r\n";
+
+std::string Limited(const char* limit)
+{
+    std::string settings = kPackageSettings;
+    return settings.replace(settings.find("PT15M"), 5, limit);
+}
 
 // clang-format off
 const TaskFileCase kTaskFiles[] = {
-    {"PackageDefinitionGivesNoTaskFinding", kBootTrigger, kLocalSystem, kPackageSettings, "{LAUNCHER}", {}},
-    {"DisabledIsAnError", kBootTrigger, kLocalSystem, kPackageSettings + std::string("<Enabled>false</Enabled>"),
+    {"PackageDefinitionGivesNoTaskFinding", kLogonTrigger, kAdministrators, kPackageSettings, "{LAUNCHER}", {}},
+    // Session 0 shows nothing that the batch file opens.
+    {"BootAsLocalSystemShowsNothing", kBootTrigger, kLocalSystem, kPackageSettings, "{LAUNCHER}",
+     {{"warning", "task.session-0", "{TASK}"}}},
+    {"DisabledIsAnError", kLogonTrigger, kAdministrators, kPackageSettings + std::string("<Enabled>false</Enabled>"),
      "{LAUNCHER}", {{"error", "task.disabled", "{TASK}"}}},
-    {"AnotherProgramIsAnError", kBootTrigger, kLocalSystem, kPackageSettings, "C:\\windows\\notepad.exe",
+    {"AnotherProgramIsAnError", kLogonTrigger, kAdministrators, kPackageSettings, "C:\\windows\\notepad.exe",
      {{"error", "task.other-launcher", "{TASK}"}}},
     // Left out: the batteries' settings default to true, the principal to the registering user.
     {"EverySettingAgainstTheLauncher", "", "", kEverySettingAgainstIt, "{LAUNCHER}",
-     {{"warning", "task.no-start-trigger", "{TASK}"}, {"error", "task.not-elevated", "{TASK}"},
-      {"warning", "task.battery", "{TASK}"}, {"warning", "task.instances", "{TASK}"},
+     {{"warning", "task.no-start-trigger", "{TASK}"}, {"warning", "task.battery", "{TASK}"},
+      {"warning", "task.conditions", "{TASK}"}, {"warning", "task.instances", "{TASK}"},
       {"warning", "task.time-limit", "{TASK}"}}},
+    // Who runs it, against a real service's descriptor.
+    {"RegisteringUserWithAList", kLogonTrigger, "", kPackageSettings, "{LAUNCHER}",
+     {{"error", "task.not-elevated", "{TASK}"}}, kRestartA},
+    {"UsersAtLogonMayLackTheRights", kLogonTrigger, kUsersHighest, kPackageSettings, "{LAUNCHER}",
+     {{"warning", "task.service-rights", "{TASK}"}}, kRestartA},
+    {"UsersWithLeastPrivilegeLackTheRights", kLogonTrigger,
+     "<Principal id=\"Author\"><GroupId>S-1-5-32-545</GroupId></Principal>", kPackageSettings, "{LAUNCHER}",
+     {{"error", "task.service-rights", "{TASK}"}}, kRestartA},
+    {"LocalServiceInSessionZeroLacksTheRights", kBootTrigger,
+     "<Principal id=\"Author\"><UserId>S-1-5-19</UserId><RunLevel>HighestAvailable</RunLevel></Principal>",
+     kPackageSettings, "{LAUNCHER}",
+     {{"warning", "task.session-0", "{TASK}"}, {"error", "task.service-rights", "{TASK}"}}, kRestartA},
+    {"AdministratorsNeedNoGrant", kLogonTrigger, kAdministrators, kPackageSettings, "{LAUNCHER}", {}, kRestartA},
+    // The traps, one a row.
+    {"NetworkConditionWarned", kLogonTrigger, kAdministrators,
+     kPackageSettings + std::string("<RunOnlyIfNetworkAvailable>true</RunOnlyIfNetworkAvailable>"), "{LAUNCHER}",
+     {{"warning", "task.conditions", "{TASK}"}}},
+    {"StartBoundaryToComeIsNoStart", "<LogonTrigger><StartBoundary>2099-01-01T00:00:00Z</StartBoundary></LogonTrigger>",
+     kAdministrators, kPackageSettings, "{LAUNCHER}", {{"warning", "task.no-start-trigger", "{TASK}"}}},
+    {"EndBoundaryPassedIsNoStart", "<LogonTrigger><EndBoundary>2001-01-01T00:00:00Z</EndBoundary></LogonTrigger>",
+     kAdministrators, kPackageSettings, "{LAUNCHER}", {{"warning", "task.no-start-trigger", "{TASK}"}}},
+    {"RepetitionRepeats", "<LogonTrigger><Repetition><Interval>PT1H</Interval></Repetition></LogonTrigger>",
+     kAdministrators, kPackageSettings, "{LAUNCHER}", {{"warning", "task.repeats", "{TASK}"}}},
+    {"TimeTriggerBesideRepeats",
+     std::string(kLogonTrigger) + "<TimeTrigger><StartBoundary>2026-01-01T08:00:00</StartBoundary></TimeTrigger>",
+     kAdministrators, kPackageSettings, "{LAUNCHER}", {{"warning", "task.repeats", "{TASK}"}}},
+    {"FractionOfASecondIsALimit", kLogonTrigger, kAdministrators, Limited("PT0.1S"), "{LAUNCHER}",
+     {{"warning", "task.time-limit", "{TASK}"}}},
+    {"RelativeCommandIsNotResolved", kLogonTrigger, kAdministrators, kPackageSettings, "zStartup.exe",
+     {{"error", "task.other-launcher", "{TASK}"}, {"warning", "task.command-relative", "{TASK}"}}},
+    {"LongPathPrefixTakenOff", kLogonTrigger, kAdministrators, kPackageSettings, "\\\\?\\{LAUNCHER}", {}},
+    {"OtherActionsNoted", kLogonTrigger, kAdministrators, kPackageSettings, "{LAUNCHER}",
+     {{"note", "task.other-actions", "{TASK}"}}, "", "<Exec><Command>C:\\windows\\notepad.exe</Command></Exec>"},
 };
 // clang-format on
 
@@ -384,12 +439,12 @@ std::string Element(const std::string& name, const std::string& content)
 std::string TaskDefinitionText(const TaskFileCase& row)
 {
     // The actions run as the principal, when there is one.
-    const std::string context = row.principal.empty() ? "" : " Context=\"LocalSystem\"";
+    const std::string context = row.principal.empty() ? "" : " Context=\"Author\"";
     const std::string exec = Element("Command", row.command) + Element("WorkingDirectory", "{FOLDER}");
     return "<?xml version=\"1.0\" encoding=\"UTF-16\"?>\r\n"
            "<Task version=\"1.2\" xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\">" +
            Element("Triggers", row.triggers) + Element("Principals", row.principal) +
-           Element("Settings", row.settings) + "<Actions" + context + ">" + Element("Exec", exec) +
+           Element("Settings", row.settings) + "<Actions" + context + ">" + Element("Exec", exec) + row.otherActions +
            "</Actions></Task>\r\n";
 }
 
@@ -403,27 +458,116 @@ std::string Utf16LittleEndian(const std::string& ansi)
 
 class CheckerTaskFile : public CheckerScenario, public ::testing::WithParamInterface<TaskFileCase> {
 protected:
-    // The launcher without a list, its batch file, and the row's definition.
-    void Prepare(const TaskFileCase& row)
+    // The launcher, its batch file, the row's list (naming service, running) and definition.
+    void Prepare(const TaskFileCase& row, const std::string& service = "")
     {
         values_["{TASK}"] = TaskFileSubject(folder_.PathOf("zStartup.task.xml"));
+        values_["{A}"] = service;
         folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
         folder_.Write("zStartup.bat", "@echo off\r\n");
+        if (!row.list.empty()) folder_.Write("Services.ini", Fill(row.list));
         folder_.Write("zStartup.task.xml", Utf16LittleEndian(Fill(TaskDefinitionText(row))));
     }
+
+    CheckerReport CheckTaskFile() { return Check("--task \"" + folder_.PathOf("zStartup.task.xml") + "\""); }
 };
 
 TEST_P(CheckerTaskFile, JudgesTheDefinitionInsteadOfTheRegisteredTasks)
 {
-    ASSERT_NO_FATAL_FAILURE(Prepare(GetParam()));
-    const CheckerReport report = Check("--task \"" + folder_.PathOf("zStartup.task.xml") + "\"");
-    Findings expected = GetParam().findings;
-    expected.push_back({"note", "list.absent", "{LIST}"});
+    const TaskFileCase& row = GetParam();
+    std::unique_ptr<RegisteredService> a;
+    if (!row.list.empty()) {
+        a.reset(new RegisteredService("--event=plain"));
+        ASSERT_EQ(a->StartAndWaitRunning(), 0u);
+    }
+    ASSERT_NO_FATAL_FAILURE(Prepare(row, a ? a->Name() : ""));
+    const CheckerReport report = CheckTaskFile();
+    Findings expected = row.findings;
+    if (row.list.empty()) expected.push_back({"note", "list.absent", "{LIST}"});
     ExpectFindings(report, expected, true);
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerTaskFile, ::testing::ValuesIn(kTaskFiles),
                          [](const ::testing::TestParamInfo<TaskFileCase>& info) { return info.param.name; });
+
+// Winlogon's automatic logon names the member of Users a logon runs the task for. Under Wine no
+// account is a member of Administrators as NetLocalGroupGetMembers lists them, so the member is
+// judged as a standard user: an error, where any member would be a warning.
+class AutomaticLogon : public CheckerTaskFile {
+protected:
+    void SetUp() override
+    {
+        CheckerTaskFile::SetUp();
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kWinlogon, 0, nullptr, 0,
+                                  KEY_SET_VALUE | KEY_QUERY_VALUE | KEY_WOW64_64KEY, nullptr, &winlogon_, nullptr),
+                  ERROR_SUCCESS);
+        wchar_t user[256];
+        DWORD userSize = 256;
+        wchar_t computer[MAX_COMPUTERNAME_LENGTH + 1];
+        DWORD computerSize = MAX_COMPUTERNAME_LENGTH + 1;
+        ASSERT_TRUE(GetUserNameW(user, &userSize) && GetComputerNameW(computer, &computerSize));
+        Set(L"AutoAdminLogon", L"1");
+        Set(L"DefaultUserName", user);
+        Set(L"DefaultDomainName", computer);
+    }
+
+    void TearDown() override
+    {
+        for (const wchar_t* name : {L"AutoAdminLogon", L"DefaultUserName", L"DefaultDomainName"})
+            RegDeleteValueW(winlogon_, name);
+        RegCloseKey(winlogon_);
+    }
+
+    void Set(const wchar_t* name, const wchar_t* value)
+    {
+        const DWORD bytes = static_cast<DWORD>((lstrlenW(value) + 1) * sizeof(wchar_t));
+        ASSERT_EQ(RegSetValueExW(winlogon_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value), bytes),
+                  ERROR_SUCCESS);
+    }
+
+    static constexpr const wchar_t* kWinlogon = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon";
+    HKEY winlogon_ = nullptr;
+};
+
+TEST_F(AutomaticLogon, UsersAreJudgedForTheAccountThatLogsOn)
+{
+    RegisteredService a("--event=plain");
+    ASSERT_EQ(a.StartAndWaitRunning(), 0u);
+    ASSERT_NO_FATAL_FAILURE(Prepare(TaskFile("UsersAtLogonMayLackTheRights"), a.Name()));
+    const CheckerReport report = CheckTaskFile();
+    ExpectFindings(report, {{"error", "task.service-rights", "{TASK}"}}, true);
+    EXPECT_NE(report.output.find("(A;;LCRPWP;;;" + OwnUserSid() + ")"), std::string::npos) << report.output;
+}
+
+// A definition the schema does not allow: the check cannot run (status 3) and names the file.
+struct RefusedTaskFile {
+    const char* name;
+    const char* xml;
+};
+
+// clang-format off
+const RefusedTaskFile kRefusedTaskFiles[] = {
+    {"SettingsTwice",
+     "<Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Settings/><Settings/></Task>"},
+    {"SettingsInAnotherNamespace",
+     "<Task xmlns=\"http://schemas.microsoft.com/windows/2004/02/mit/task\"><Settings xmlns=\"urn:other\">"
+     "<Enabled>false</Enabled></Settings></Task>"},
+};
+// clang-format on
+
+class CheckerRefusedTaskFile : public CheckerScenario, public ::testing::WithParamInterface<RefusedTaskFile> {};
+
+TEST_P(CheckerRefusedTaskFile, CannotRun)
+{
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("zStartup.task.xml", GetParam().xml);
+    const CheckerReport report = Check("--task \"" + folder_.PathOf("zStartup.task.xml") + "\"");
+    EXPECT_EQ(report.exitCode, 3u);
+    ExpectExactly(report, {{"error", "check.task-unreadable", "{FOLDER}\\zStartup.task.xml"}});
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, CheckerRefusedTaskFile, ::testing::ValuesIn(kRefusedTaskFiles),
+                         [](const ::testing::TestParamInfo<RefusedTaskFile>& info) { return info.param.name; });
 
 // The English text, whole, once per mode: one golden file each, with the test's own paths,
 // services and account put in.

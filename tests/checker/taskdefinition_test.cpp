@@ -2,8 +2,10 @@
 // Windows alone can register them with their triggers, principal and command (Wine's Task
 // Scheduler drops all three), so each decision is tested on XML text. Absent elements take
 // the schema's documented defaults: DisallowStartIfOnBatteries and StopIfGoingOnBatteries
-// true, MultipleInstancesPolicy IgnoreNew, Enabled true, RunLevel LeastPrivilege (LUA),
-// ExecutionTimeLimit 72 hours.
+// true, RunOnlyIfNetworkAvailable and RunOnlyIfIdle false, MultipleInstancesPolicy IgnoreNew,
+// Enabled true, RunLevel LeastPrivilege (LUA), ExecutionTimeLimit 72 hours. Every element of
+// taskType, settingsType, triggerBaseType, principalType and execType occurs at most once;
+// Triggers and Actions hold several.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -55,6 +57,26 @@ std::wstring TaskXml(const Parts& parts)
            L"</Actions></Task>";
 }
 
+// The time the tables' boundaries are written against: 2026-03-09T12:00:00Z.
+FILETIME Utc(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second)
+{
+    const SYSTEMTIME time = {year, month, 0, day, hour, minute, second, 0};
+    FILETIME utc;
+    SystemTimeToFileTime(&time, &utc);
+    return utc;
+}
+
+const FILETIME kNow = Utc(2026, 3, 9, 12, 0, 0);
+
+TaskSituation Situation(bool fastStartupOn = false, const std::wstring& launcher = kLauncher)
+{
+    TaskSituation situation;
+    situation.launcher = launcher;
+    situation.fastStartupOn = fastStartupOn;
+    situation.now = kNow;
+    return situation;
+}
+
 std::vector<std::string> Codes(const CheckReport& report)
 {
     std::vector<std::string> codes;
@@ -88,7 +110,17 @@ Parts WithSetting(const std::wstring& setting)
     return With(&Parts::settings, std::wstring(kBatteriesAllowed) + setting);
 }
 
-const std::wstring kUser = L"<Principal id=\"Author\"><UserId>S-1-5-21-1-2-3-1001</UserId>";
+Parts WithTriggers(const std::wstring& triggers) { return With(&Parts::triggers, triggers); }
+
+// A boundary around the tables' time, kNow (2026-03-09T12:00:00Z).
+std::wstring Bounded(const wchar_t* trigger, const std::wstring& boundaries)
+{
+    return L"<" + std::wstring(trigger) + L">" + boundaries + L"</" + trigger + L">";
+}
+
+const wchar_t kPast[] = L"2026-01-01T00:00:00Z";
+const wchar_t kFuture[] = L"2027-01-01T00:00:00Z";
+const std::wstring kTimeTrigger = L"<TimeTrigger><StartBoundary>2026-01-01T08:00:00</StartBoundary></TimeTrigger>";
 
 // clang-format off
 const DefinitionCase kDefinitionCases[] = {
@@ -110,51 +142,87 @@ const DefinitionCase kDefinitionCases[] = {
          L"<Enabled>1</Enabled>"),
      false,
      {}},
-    {"TimeTriggerOnlyIsNoStart",
-     With(&Parts::triggers, L"<TimeTrigger><StartBoundary>2026-01-01T08:00:00</StartBoundary></TimeTrigger>"),
-     false,
-     {"task.no-start-trigger"}},
+    {"TimeTriggerOnlyIsNoStart", WithTriggers(kTimeTrigger), false, {"task.no-start-trigger"}},
     {"DisabledBootTriggerIsNoStart",
-     With(&Parts::triggers, L"<BootTrigger><Enabled>false</Enabled></BootTrigger>"),
+     WithTriggers(L"<BootTrigger><Enabled>false</Enabled></BootTrigger>"),
      false,
      {"task.no-start-trigger"}},
-    {"NoTriggersIsNoStart", With(&Parts::triggers, L""), true, {"task.no-start-trigger"}},
-    {"LogonTriggerStartsIt", With(&Parts::triggers, kLogon), true, {}},
+    {"NoTriggersIsNoStart", WithTriggers(L""), true, {"task.no-start-trigger"}},
+    {"LogonTriggerStartsIt", WithTriggers(kLogon), true, {}},
     {"BootOnlyWithFastStartupIsWarned", Parts(), true, {"task.fast-startup"}},
-    {"BootAndLogonWithFastStartupIsFine", With(&Parts::triggers, std::wstring(kBoot) + kLogon), true, {}},
+    {"BootAndLogonWithFastStartupIsFine", WithTriggers(std::wstring(kBoot) + kLogon), true, {}},
     {"BootWithDisabledLogonAndFastStartupIsWarned",
-     With(&Parts::triggers, std::wstring(kBoot) + L"<LogonTrigger><Enabled>false</Enabled></LogonTrigger>"),
+     WithTriggers(std::wstring(kBoot) + L"<LogonTrigger><Enabled>false</Enabled></LogonTrigger>"),
      true,
      {"task.fast-startup"}},
-    {"UserWithoutRunLevelIsNotElevated",
-     With(&Parts::principals, kUser + L"</Principal>"),
+    // triggerBaseType: the trigger is activated at its StartBoundary and deactivated at its EndBoundary.
+    {"StartBoundaryToComeIsNoStart",
+     WithTriggers(Bounded(L"LogonTrigger", L"<StartBoundary>" + std::wstring(kFuture) + L"</StartBoundary>")),
      false,
-     {"task.not-elevated"}},
-    {"UserWithLeastPrivilegeIsNotElevated",
-     With(&Parts::principals, kUser + L"<RunLevel>LeastPrivilege</RunLevel></Principal>"),
+     {"task.no-start-trigger"}},
+    {"EndBoundaryPassedIsNoStart",
+     WithTriggers(Bounded(L"LogonTrigger", L"<EndBoundary>" + std::wstring(kPast) + L"</EndBoundary>")),
      false,
-     {"task.not-elevated"}},
-    {"UserWithHighestAvailableIsElevated",
-     With(&Parts::principals, kUser + L"<RunLevel>HighestAvailable</RunLevel></Principal>"),
+     {"task.no-start-trigger"}},
+    {"EndBoundaryNowIsPassed",
+     WithTriggers(Bounded(L"LogonTrigger", L"<EndBoundary>2026-03-09T12:00:00Z</EndBoundary>")),
      false,
-     {}},
-    {"UsersGroupIsNotElevated",
-     With(&Parts::principals, L"<Principal id=\"Author\"><GroupId>S-1-5-32-545</GroupId></Principal>"),
-     false,
-     {"task.not-elevated"}},
-    {"NoPrincipalRunsAsTheRegisteringUserUnelevated", With(&Parts::principals, L""), false, {"task.not-elevated"}},
-    {"SystemByNameIsLocalSystem",
-     With(&Parts::principals, L"<Principal id=\"Author\"><UserId>SYSTEM</UserId></Principal>"),
+     {"task.no-start-trigger"}},
+    {"StartBoundaryNowHasCome",
+     WithTriggers(Bounded(L"LogonTrigger", L"<StartBoundary>2026-03-09T12:00:00Z</StartBoundary>")),
      false,
      {}},
-    {"NtAuthoritySystemIsLocalSystem",
-     With(&Parts::principals, L"<Principal id=\"Author\"><UserId>NT AUTHORITY\\SYSTEM</UserId></Principal>"),
+    {"BetweenItsBoundariesStartsIt",
+     WithTriggers(Bounded(L"LogonTrigger", L"<StartBoundary>" + std::wstring(kPast) + L"</StartBoundary><EndBoundary>" +
+                                           kFuture + L"</EndBoundary>")),
      false,
      {}},
-    {"LocalServiceIsNotLocalSystem",
-     With(&Parts::principals, L"<Principal id=\"Author\"><UserId>S-1-5-19</UserId></Principal>"),
+    // 13:30 two hours ahead of UTC is 11:30Z, past; 11:30 two hours behind is 13:30Z, to come.
+    {"OffsetAheadOfUtcHasCome",
+     WithTriggers(Bounded(L"LogonTrigger", L"<StartBoundary>2026-03-09T13:30:00+02:00</StartBoundary>")),
      false,
-     {"task.not-elevated"}},
+     {}},
+    {"OffsetBehindUtcIsToCome",
+     WithTriggers(Bounded(L"LogonTrigger", L"<StartBoundary>2026-03-09T11:30:00-02:00</StartBoundary>")),
+     false,
+     {"task.no-start-trigger"}},
+    {"LocalTimeAYearAheadIsToCome",
+     WithTriggers(Bounded(L"LogonTrigger", L"<StartBoundary>2027-03-09T12:00:00</StartBoundary>")),
+     false,
+     {"task.no-start-trigger"}},
+    {"BootToComeWithFastStartupIsNoStart",
+     WithTriggers(Bounded(L"BootTrigger", L"<StartBoundary>" + std::wstring(kFuture) + L"</StartBoundary>")),
+     true,
+     {"task.no-start-trigger"}},
+    // settingsType: RunOnlyIfNetworkAvailable and RunOnlyIfIdle, false by default.
+    {"NetworkConditionWarned", WithSetting(L"<RunOnlyIfNetworkAvailable>true</RunOnlyIfNetworkAvailable>"), false,
+     {"task.conditions"}},
+    {"IdleConditionWarned", WithSetting(L"<RunOnlyIfIdle>true</RunOnlyIfIdle>"), false, {"task.conditions"}},
+    // repetitionType: the task runs again at its Interval; the other triggers fire again while Windows runs.
+    {"RepeatingLogonTriggerRepeats",
+     WithTriggers(L"<LogonTrigger><Repetition><Interval>PT1H</Interval></Repetition></LogonTrigger>"),
+     false,
+     {"task.repeats"}},
+    {"TimeTriggerBesideBootRepeats", WithTriggers(kBoot + kTimeTrigger), false, {"task.repeats"}},
+    {"CalendarTriggerBesideLogonRepeats",
+     WithTriggers(std::wstring(kLogon) +
+                  L"<CalendarTrigger><StartBoundary>2026-01-01T08:00:00</StartBoundary>"
+                  L"<ScheduleByDay><DaysInterval>1</DaysInterval></ScheduleByDay></CalendarTrigger>"),
+     false,
+     {"task.repeats"}},
+    {"EventTriggerBesideLogonRepeats",
+     WithTriggers(std::wstring(kLogon) + L"<EventTrigger><Subscription>&lt;QueryList/&gt;</Subscription></EventTrigger>"),
+     false,
+     {"task.repeats"}},
+    {"DisabledTimeTriggerBesideBootIsFine",
+     WithTriggers(kBoot + std::wstring(L"<TimeTrigger><Enabled>false</Enabled></TimeTrigger>")),
+     false,
+     {}},
+    {"EndedTimeTriggerBesideBootIsFine",
+     WithTriggers(kBoot + Bounded(L"TimeTrigger", L"<EndBoundary>" + std::wstring(kPast) + L"</EndBoundary>")),
+     false,
+     {}},
+    {"RegistrationTriggerBesideBootIsFine", WithTriggers(kBoot + std::wstring(L"<RegistrationTrigger/>")), false, {}},
     {"ParallelRunsOverlap",
      WithSetting(L"<MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy>"),
      false,
@@ -174,13 +242,26 @@ const DefinitionCase kDefinitionCases[] = {
      {"task.time-limit"}},
     {"LimitOfTheLongestRun", WithSetting(L"<ExecutionTimeLimit>PT12M54S</ExecutionTimeLimit>"), false, {}},
     {"NoLimitAtAll", WithSetting(L"<ExecutionTimeLimit>PT0S</ExecutionTimeLimit>"), false, {}},
+    {"FractionOfASecondIsALimitNotNone",
+     WithSetting(L"<ExecutionTimeLimit>PT0.1S</ExecutionTimeLimit>"),
+     false,
+     {"task.time-limit"}},
+    // triggerBaseType's ExecutionTimeLimit bounds the runs that trigger starts.
+    {"StartTriggersOwnLimitUnderTheLongestRun",
+     WithTriggers(L"<BootTrigger><ExecutionTimeLimit>PT5M</ExecutionTimeLimit></BootTrigger>"),
+     false,
+     {"task.time-limit"}},
+    {"StartTriggersOwnLimitAboveTheLongestRun",
+     WithTriggers(L"<BootTrigger><ExecutionTimeLimit>PT15M</ExecutionTimeLimit></BootTrigger>"),
+     false,
+     {}},
     {"AllAtOnce",
      {L"<TimeTrigger/>", L"",
       L"<Enabled>false</Enabled><MultipleInstancesPolicy>Parallel</MultipleInstancesPolicy>"
-      L"<ExecutionTimeLimit>PT1M</ExecutionTimeLimit>",
+      L"<ExecutionTimeLimit>PT1M</ExecutionTimeLimit><RunOnlyIfIdle>true</RunOnlyIfIdle>",
       kRunsLauncher, L""},
      true,
-     {"task.disabled", "task.no-start-trigger", "task.not-elevated", "task.battery", "task.instances",
+     {"task.disabled", "task.no-start-trigger", "task.battery", "task.conditions", "task.instances",
       "task.time-limit"}},
 };
 // clang-format on
@@ -194,7 +275,7 @@ TEST_P(DefinitionJudgement, GivesTheDocumentedFindings)
     std::string why;
     ASSERT_TRUE(ParseTaskDefinition(TaskXml(row.parts), definition, why)) << why;
     CheckReport report;
-    JudgeTaskFile(definition, "zStartup.task.xml", {kLauncher, row.fastStartupOn}, report);
+    JudgeTaskFile(definition, "zStartup.task.xml", Situation(row.fastStartupOn), report);
     EXPECT_EQ(Codes(report), row.codes);
     ASSERT_EQ(report.Tasks().size(), 1u);
     EXPECT_TRUE(report.Tasks()[0].runsThisLauncher);
@@ -204,19 +285,17 @@ std::string CaseName(const ::testing::TestParamInfo<DefinitionCase>& info) { ret
 
 INSTANTIATE_TEST_SUITE_P(Schema, DefinitionJudgement, ::testing::ValuesIn(kDefinitionCases), CaseName);
 
-// -- which principal runs the actions
+// -- which principal runs the actions: principalsType allows one, which Actions' Context names
 
 struct ContextCase {
     const char* name;
     std::wstring context;
-    std::vector<std::string> codes;
 };
 
 // clang-format off
 const ContextCase kContextCases[] = {
-    {"ContextNamesTheSystemPrincipal", L"System", {}},
-    {"ContextNamesTheUserPrincipal", L"User", {"task.not-elevated"}},
-    {"NoContextTakesTheFirst", L"", {"task.not-elevated"}},
+    {"ContextNamesThePrincipal", L"User"},
+    {"NoContextTakesThePrincipal", L""},
 };
 // clang-format on
 
@@ -225,43 +304,53 @@ class ActionsContext : public TaskTest, public ::testing::WithParamInterface<Con
 TEST_P(ActionsContext, PicksThePrincipal)
 {
     Parts parts;
-    parts.principals =
-        L"<Principal id=\"User\"><UserId>S-1-5-21-1-2-3-1001</UserId></Principal>"
-        L"<Principal id=\"System\"><UserId>S-1-5-18</UserId></Principal>";
+    parts.principals = L"<Principal id=\"User\"><UserId>S-1-5-21-1-2-3-1001</UserId></Principal>";
     parts.context = GetParam().context;
     TaskDefinition definition;
     std::string why;
     ASSERT_TRUE(ParseTaskDefinition(TaskXml(parts), definition, why)) << why;
-    CheckReport report;
-    JudgeTaskFile(definition, "zStartup.task.xml", {kLauncher, false}, report);
-    EXPECT_EQ(Codes(report), GetParam().codes);
+    EXPECT_EQ(definition.userId, L"S-1-5-21-1-2-3-1001");
 }
 
 std::string ContextName(const ::testing::TestParamInfo<ContextCase>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Schema, ActionsContext, ::testing::ValuesIn(kContextCases), ContextName);
 
-// -- which program a command runs
+// -- which program a command runs, and what else the task runs
 
 struct CommandCase {
     const char* name;
     std::wstring actions;
-    bool runsLauncher;
+    std::vector<std::string> codes;
 };
+
+std::wstring Exec(const std::wstring& command) { return L"<Exec><Command>" + command + L"</Command></Exec>"; }
 
 // clang-format off
 const CommandCase kCommandCases[] = {
-    {"VariableExpanded", kRunsLauncher, true},
-    {"FullPathQuoted", L"<Exec><Command>\"C:\\Program Files\\zStartup\\zStartup.exe\"</Command></Exec>", true},
-    {"OtherCase", L"<Exec><Command>c:\\PROGRAM FILES\\zstartup\\ZSTARTUP.EXE</Command></Exec>", true},
-    {"DotDotResolved", L"<Exec><Command>C:\\Program Files\\zStartup\\..\\zStartup\\zStartup.exe</Command></Exec>",
-     true},
-    {"SecondActionRunsIt",
-     L"<Exec><Command>C:\\Windows\\System32\\cmd.exe</Command></Exec>" + std::wstring(kRunsLauncher), true},
-    {"AnotherFolder", L"<Exec><Command>D:\\Show\\zStartup.exe</Command></Exec>", false},
-    {"AnotherProgram", L"<Exec><Command>C:\\Program Files\\zStartup\\zStartupCheck.exe</Command></Exec>", false},
-    {"NoExecAction", L"<ComHandler><ClassId>{00000000-0000-0000-0000-000000000000}</ClassId></ComHandler>", false},
-    {"UnsetVariable", L"<Exec><Command>%zStartupNoSuchFolder%\\zStartup.exe</Command></Exec>", false},
+    {"VariableExpanded", kRunsLauncher, {}},
+    {"FullPathQuoted", Exec(L"\"C:\\Program Files\\zStartup\\zStartup.exe\""), {}},
+    {"OtherCase", Exec(L"c:\\PROGRAM FILES\\zstartup\\ZSTARTUP.EXE"), {}},
+    {"DotDotResolved", Exec(L"C:\\Program Files\\zStartup\\..\\zStartup\\zStartup.exe"), {}},
+    // \\?\ hands the path to the file system unparsed, \\.\ names it as a device: the same file.
+    {"LongPathPrefixTakenOff", Exec(L"\\\\?\\C:\\Program Files\\zStartup\\zStartup.exe"), {}},
+    {"DevicePrefixTakenOff", Exec(L"\\\\.\\C:\\Program Files\\zStartup\\zStartup.exe"), {}},
+    // actionsType: up to 32 actions, run one after another.
+    {"SecondActionRunsIt", Exec(L"C:\\Windows\\System32\\cmd.exe") + kRunsLauncher, {"task.other-actions"}},
+    {"ComHandlerBesideIt",
+     kRunsLauncher + std::wstring(L"<ComHandler><ClassId>{00000000-0000-0000-0000-000000000001}</ClassId></ComHandler>"),
+     {"task.other-actions"}},
+    {"ShowMessageBesideIt", L"<ShowMessage><Title>Show</Title><Body>On</Body></ShowMessage>" + std::wstring(kRunsLauncher),
+     {"task.other-actions"}},
+    {"AnotherFolder", Exec(L"D:\\Show\\zStartup.exe"), {"task.other-launcher"}},
+    {"AnotherProgram", Exec(L"C:\\Program Files\\zStartup\\zStartupCheck.exe"), {"task.other-launcher"}},
+    {"NoExecAction", L"<ComHandler><ClassId>{00000000-0000-0000-0000-000000000000}</ClassId></ComHandler>",
+     {"task.other-launcher"}},
+    // No full path: the Task Scheduler's process looks for it on its own search path.
+    {"BareFileName", Exec(L"zStartup.exe"), {"task.other-launcher", "task.command-relative"}},
+    {"RootRelative", Exec(L"\\Program Files\\zStartup\\zStartup.exe"), {"task.other-launcher", "task.command-relative"}},
+    {"DriveRelative", Exec(L"C:zStartup.exe"), {"task.other-launcher", "task.command-relative"}},
+    {"UnsetVariable", Exec(L"%zStartupNoSuchFolder%\\zStartup.exe"), {"task.other-launcher", "task.command-relative"}},
 };
 // clang-format on
 
@@ -273,18 +362,69 @@ TEST_P(CommandMatch, RunsThisLauncherOrIsAnotherLauncher)
     std::string why;
     ASSERT_TRUE(ParseTaskDefinition(TaskXml(With(&Parts::actions, GetParam().actions)), definition, why)) << why;
     CheckReport report;
-    JudgeTaskFile(definition, "zStartup.task.xml", {kLauncher, false}, report);
-    const std::vector<std::string> expected =
-        GetParam().runsLauncher ? std::vector<std::string>() : std::vector<std::string>{"task.other-launcher"};
-    EXPECT_EQ(Codes(report), expected);
-    if (!GetParam().runsLauncher) {
-        EXPECT_EQ(report.Findings()[0].severity, Severity::kError);
+    JudgeTaskFile(definition, "zStartup.task.xml", Situation(), report);
+    EXPECT_EQ(Codes(report), GetParam().codes);
+    for (const Finding& finding : report.Findings()) {
+        const Severity expected = finding.code == "task.other-launcher"  ? Severity::kError
+                                  : finding.code == "task.other-actions" ? Severity::kNote
+                                                                         : Severity::kWarning;
+        EXPECT_EQ(finding.severity, expected) << finding.code;
     }
 }
 
 std::string CommandName(const ::testing::TestParamInfo<CommandCase>& info) { return info.param.name; }
 
 INSTANTIATE_TEST_SUITE_P(Schema, CommandMatch, ::testing::ValuesIn(kCommandCases), CommandName);
+
+TEST_F(TaskTest, OtherActionsAreNamed)
+{
+    TaskDefinition definition;
+    std::string why;
+    const std::wstring actions = Exec(L"C:\\Windows\\notepad.exe") + kRunsLauncher +
+                                 L"<ComHandler><ClassId>{00000000-0000-0000-0000-000000000001}</ClassId></ComHandler>";
+    ASSERT_TRUE(ParseTaskDefinition(TaskXml(With(&Parts::actions, actions)), definition, why)) << why;
+    CheckReport report;
+    JudgeTaskFile(definition, "zStartup.task.xml", Situation(), report);
+    ASSERT_EQ(Codes(report), std::vector<std::string>{"task.other-actions"});
+    EXPECT_NE(report.Findings()[0].message.find(
+                  "Exec C:\\Windows\\notepad.exe, ComHandler {00000000-0000-0000-0000-000000000001}"),
+              std::string::npos)
+        << report.Findings()[0].message;
+}
+
+// A share's launcher, named through \\?\UNC\, is the launcher at \\server\share.
+TEST_F(TaskTest, UncPrefixNamesTheShare)
+{
+    TaskDefinition definition;
+    std::string why;
+    ASSERT_TRUE(ParseTaskDefinition(TaskXml(With(&Parts::actions, Exec(L"\\\\?\\UNC\\server\\show\\zStartup.exe"))),
+                                    definition, why))
+        << why;
+    CheckReport report;
+    JudgeTaskFile(definition, "zStartup.task.xml", Situation(false, L"\\\\server\\show\\zStartup.exe"), report);
+    EXPECT_EQ(Codes(report), std::vector<std::string>());
+}
+
+// Run from the launcher's own folder, a bare "zStartup.exe" would resolve to it; the Task
+// Scheduler never looks there.
+TEST_F(TaskTest, RelativeCommandIsNeverResolvedAgainstTheCurrentFolder)
+{
+    TestFolder folder;
+    folder.Write("zStartup.exe", "MZ");
+    const std::string launcher = folder.PathOf("zStartup.exe");
+    wchar_t previous[MAX_PATH];
+    GetCurrentDirectoryW(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(folder.Path().c_str()));
+    TaskDefinition definition;
+    std::string why;
+    const bool parsed = ParseTaskDefinition(TaskXml(With(&Parts::actions, Exec(L"zStartup.exe"))), definition, why);
+    CheckReport report;
+    JudgeTaskFile(definition, "zStartup.task.xml", Situation(false, std::wstring(launcher.begin(), launcher.end())),
+                  report);
+    SetCurrentDirectoryW(previous);
+    ASSERT_TRUE(parsed) << why;
+    EXPECT_EQ(Codes(report), std::vector<std::string>({"task.other-launcher", "task.command-relative"}));
+}
 
 // A 32-bit checker on 64-bit Windows sees its own %ProgramFiles% (the 32-bit folder); the Task
 // Scheduler expands the native one, which ProgramW6432 names in every process there.
@@ -333,7 +473,7 @@ TEST_P(RegisteredTasksJudgement, FindsTheLaunchersTasks)
         tasks.push_back(task);
     }
     CheckReport report;
-    JudgeRegisteredTasks(tasks, {kLauncher, false}, "", report);
+    JudgeRegisteredTasks(tasks, Situation(), "", report);
     EXPECT_EQ(Codes(report), GetParam().codes);
     EXPECT_EQ(report.Tasks().size(), GetParam().reported);
     for (const Finding& finding : report.Findings()) {
@@ -355,12 +495,18 @@ TEST_F(TaskTest, EachRegisteredTaskIsJudged)
     tasks[0].path = "\\zStartup";
     tasks[1].path = "\\Copy";
     CheckReport report;
-    JudgeRegisteredTasks(tasks, {kLauncher, false}, "", report);
+    JudgeRegisteredTasks(tasks, Situation(), "", report);
     ASSERT_EQ(Codes(report), std::vector<std::string>({"task.several", "task.battery"}));
     EXPECT_EQ(report.Findings()[1].subject, "task \\Copy");
 }
 
 // -- definitions the checker refuses, and durations
+
+// xml with its first find replaced.
+std::wstring Replaced(std::wstring xml, const std::wstring& find, const std::wstring& replacement)
+{
+    return xml.replace(xml.find(find), find.size(), replacement);
+}
 
 struct RefusedCase {
     const char* name;
@@ -391,6 +537,52 @@ const RefusedCase kRefusedCases[] = {
      "\"Nobody\" in Actions/Context"},
     {"TriggerEnabledMaybe", TaskXml(With(&Parts::triggers, L"<BootTrigger><Enabled>maybe</Enabled></BootTrigger>")),
      "Triggers/BootTrigger/Enabled"},
+    // An element the schema allows once, twice: the Task Scheduler refuses such a definition, and
+    // a reader that took one of them would judge another task than the one registered.
+    {"SettingsTwice", Replaced(TaskXml(Parts()), L"<Settings>", L"<Settings/><Settings>"), "<Settings> twice in Task"},
+    {"EnabledTwice", TaskXml(WithSetting(L"<Enabled>true</Enabled><Enabled>false</Enabled>")),
+     "<Enabled> twice in Settings"},
+    {"LimitTwice",
+     TaskXml(WithSetting(L"<ExecutionTimeLimit>PT15M</ExecutionTimeLimit><ExecutionTimeLimit>PT1M</ExecutionTimeLimit>")),
+     "<ExecutionTimeLimit> twice in Settings"},
+    {"TwoPrincipals",
+     TaskXml(With(&Parts::principals, std::wstring(kSystem) + L"<Principal id=\"User\"><UserId>S-1-5-21-1-2-3-1001"
+                                                              L"</UserId></Principal>")),
+     "<Principal> twice in Principals"},
+    {"RunLevelTwice",
+     TaskXml(With(&Parts::principals, L"<Principal id=\"Author\"><UserId>S-1-5-21-1-2-3-1001</UserId><RunLevel>"
+                                      L"LeastPrivilege</RunLevel><RunLevel>HighestAvailable</RunLevel></Principal>")),
+     "<RunLevel> twice in Principals/Principal"},
+    {"CommandTwice",
+     TaskXml(With(&Parts::actions, L"<Exec><Command>C:\\Windows\\notepad.exe</Command><Command>C:\\Program Files\\"
+                                   L"zStartup\\zStartup.exe</Command></Exec>")),
+     "<Command> twice in Actions/Exec"},
+    {"TriggerEnabledTwice",
+     TaskXml(WithTriggers(L"<BootTrigger><Enabled>false</Enabled><Enabled>true</Enabled></BootTrigger>")),
+     "<Enabled> twice in Triggers/BootTrigger"},
+    // Another namespace where the task namespace is expected.
+    {"SettingsInAnotherNamespace", Replaced(TaskXml(Parts()), L"<Settings>", L"<Settings xmlns=\"urn:other\">"),
+     "<Settings> in Task in the namespace \"urn:other\""},
+    {"TriggerEnabledInAnotherNamespace",
+     TaskXml(WithTriggers(L"<BootTrigger><x:Enabled xmlns:x=\"urn:other\">false</x:Enabled></BootTrigger>")),
+     "<Enabled> in Triggers/BootTrigger in the namespace \"urn:other\""},
+    {"TriggerInNoNamespace", TaskXml(WithTriggers(L"<BootTrigger xmlns=\"\"/>")),
+     "<BootTrigger> in Triggers in the namespace \"\""},
+    // xs:dateTime and repetitionType.
+    {"BoundaryInWords", TaskXml(WithTriggers(L"<BootTrigger><StartBoundary>tomorrow</StartBoundary></BootTrigger>")),
+     "Triggers/BootTrigger/StartBoundary"},
+    {"DayTheMonthLacks",
+     TaskXml(WithTriggers(L"<LogonTrigger><EndBoundary>2026-02-30T00:00:00</EndBoundary></LogonTrigger>")),
+     "\"2026-02-30T00:00:00\" in Triggers/LogonTrigger/EndBoundary"},
+    {"OffsetPastFourteenHours",
+     TaskXml(WithTriggers(L"<LogonTrigger><StartBoundary>2026-03-09T12:00:00+15:00</StartBoundary></LogonTrigger>")),
+     "Triggers/LogonTrigger/StartBoundary"},
+    {"RepetitionWithoutInterval",
+     TaskXml(WithTriggers(L"<LogonTrigger><Repetition><Duration>PT1H</Duration></Repetition></LogonTrigger>")),
+     "Triggers/LogonTrigger/Repetition"},
+    {"IntervalInWords",
+     TaskXml(WithTriggers(L"<LogonTrigger><Repetition><Interval>hourly</Interval></Repetition></LogonTrigger>")),
+     "Triggers/LogonTrigger/Repetition/Interval"},
     // Entities that expand a few bytes into many: MSXML refuses the DTD (ProhibitDTD), or Wine's
     // parses it and the checker refuses the document.
     {"DtdRefused",
@@ -427,7 +619,9 @@ const DurationCase kDurationCases[] = {
     {"DayAndHours", L"P1DT2H", true, 93600},
     {"Zero", L"PT0S", true, 0},
     {"AllParts", L"P1Y2M3DT4H5M6S", true, 365 * 86400LL + 60 * 86400LL + 3 * 86400 + 4 * 3600 + 5 * 60 + 6},
-    {"FractionOfSeconds", L"PT1.5S", true, 1},
+    // A fraction of a second is rounded up: PT0.1S still ends the run, as no limit would not.
+    {"FractionOfSeconds", L"PT1.5S", true, 2},
+    {"TenthOfASecond", L"PT0.1S", true, 1},
     {"NothingAfterP", L"P", false, 0},
     {"NothingAfterT", L"P1DT", false, 0},
     {"NoP", L"10M", false, 0},
@@ -517,7 +711,7 @@ TEST_P(DefinitionFile, IsReadInEitherEncoding)
     std::string why;
     ASSERT_TRUE(ReadTaskDefinitionFile(std::wstring(path.begin(), path.end()), definition, why)) << why;
     CheckReport report;
-    JudgeTaskFile(definition, path, {kLauncher, false}, report);
+    JudgeTaskFile(definition, path, Situation(), report);
     // Only the stop going on batteries is left to its default, true.
     EXPECT_EQ(Codes(report), std::vector<std::string>({"task.battery"}));
 }

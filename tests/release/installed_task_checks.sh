@@ -73,10 +73,24 @@ for definition in zStartup.task.xml zStartup.boot.task.xml; do
   expect_task_findings "error:task.disabled" \
     "$(variant disabled.xml $definition 's|^    <Enabled>true<|    <Enabled>false<|')"
 done
-# Without RunLevel (LeastPrivilege, the schema's default) the group's members run with a
-# standard token; LocalSystem has every right whatever its run level.
-expect_task_findings "error:task.not-elevated" "$(variant not-elevated.xml zStartup.task.xml '/<RunLevel>/d')"
+# With no list and no batch file, who runs the launcher neither matters nor shows.
+expect_task_findings "" "$(variant not-elevated.xml zStartup.task.xml '/<RunLevel>/d')"
 expect_task_findings "" "$(variant system-least.xml zStartup.boot.task.xml '/<RunLevel>/d')"
+
+# A deployed kiosk: a list that stops and starts a service, and a batch file. Wine answers every
+# service's permissions with an empty DACL, so no account but an elevated one may act on it.
+printf '[STOP]\r\n0=Spooler\r\n[START]\r\n0=Spooler\r\n' >"$folder/Services.ini"
+printf '@echo off\r\n' >"$folder/zStartup.bat"
+# Users at logon: a standard user who logs on lacks the rights, an administrator is elevated.
+expect_task_findings "warning:task.service-rights" "$folder/zStartup.task.xml"
+# Without RunLevel (LeastPrivilege, the schema's default) every member runs with a standard token.
+expect_task_findings "error:task.service-rights" "$(variant not-elevated.xml zStartup.task.xml '/<RunLevel>/d')"
+# Administrators at logon, elevated: nothing.
+expect_task_findings "" "$(variant administrators.xml zStartup.task.xml 's|S-1-5-32-545|S-1-5-32-544|')"
+# LocalSystem has every right whatever its run level, in session 0, where the batch file shows nothing.
+expect_task_findings "warning:task.session-0" "$folder/zStartup.boot.task.xml"
+expect_task_findings "warning:task.session-0" "$(variant system-least.xml zStartup.boot.task.xml '/<RunLevel>/d')"
+rm -f "$folder/Services.ini" "$folder/zStartup.bat"
 
 # Fast Startup skips the boot trigger, never a logon.
 set_hiberboot 1
