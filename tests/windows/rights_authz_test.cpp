@@ -1,9 +1,9 @@
 // The checker's rights walk (UntrustedWriters, UntrustedWritersOfNewFile, FolderRenamers)
 // against Windows' own access check, AuthzAccessCheck, asked for each account a descriptor
 // names: on the descriptors the checker's tables are built from (untrustedwriters_test,
-// writeaccess_test), on the same descriptors as Windows keeps them on a folder it made, on a
-// file Windows made in such a folder, and on real folders: Program Files, the user's profile
-// and a folder made with a weak descriptor, each up to its root.
+// writeaccess_test), on the same descriptors as Windows keeps them on a folder it made, on what
+// a new file in such a folder inherits, and on real folders: Program Files, the user's profile
+// and a folder made with a weak descriptor (with a file made in it), each up to its root.
 //
 // An account is asked alone, holding for deny only the groups every token like its own holds
 // ("Well-known SIDs": Everyone in every token but Anonymous Logon's, Authenticated Users in none
@@ -333,28 +333,38 @@ std::string OwnSid()
     return SidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid);
 }
 
-// A new file in folder name, made by this program, against UntrustedWritersOfNewFile of the
-// folder's descriptor: its creator (this program's user, or Administrators when it runs
-// elevated) is who the walk takes it to be, and is left out.
-void ExpectNewFileAgrees(const AuthzAccess& authz, const TestFolder& parent, const std::string& name)
+void DestroyPrivate(PSECURITY_DESCRIPTOR descriptor) { DestroyPrivateObjectSecurity(&descriptor); }
+using UniquePrivateDescriptor = UniqueAny<PSECURITY_DESCRIPTOR, DestroyPrivate>;
+
+// What a file this program made in a folder that folder protects would get, as the file system
+// makes it (CreatePrivateObjectSecurity with the file mapping: the folder's entries for files,
+// and this program's token for its owner and, with nothing to inherit, its DACL). Unlike a real
+// file, made whatever the folder lets this program do.
+UniquePrivateDescriptor NewFileIn(PSECURITY_DESCRIPTOR folder)
 {
-    UniqueDescriptor folder = ReadDescriptor(parent.PathOf(name));
-    const std::string path = parent.PathOf(name) + "\\new.txt";
-    const UniqueFile file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
-    ASSERT_TRUE(file && folder) << "CreateFile " << path << ": " << GetLastError();
-    UniqueDescriptor made = ReadDescriptor(path);
-    ASSERT_TRUE(made);
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    UniqueHandle token;
+    PSECURITY_DESCRIPTOR made = nullptr;
+    const bool done = OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.Put()) &&
+                      CreatePrivateObjectSecurity(folder, nullptr, &made, FALSE, token.Get(), &mapping);
+    EXPECT_TRUE(done) << "CreatePrivateObjectSecurity: " << GetLastError();
+    return UniquePrivateDescriptor(done ? made : nullptr);
+}
+
+// UntrustedWritersOfNewFile of a folder against Windows on a file made in it: the file's
+// creator (this program's user, or Administrators when it runs elevated) is who the walk takes
+// it to be, and is left out.
+void ExpectNewFileAgrees(const AuthzAccess& authz, PSECURITY_DESCRIPTOR folder, PSECURITY_DESCRIPTOR file)
+{
     bool plainFolder = true;
-    ForEachEntry(folder.Get(), [&](const ACE_HEADER* header) { plainFolder = plainFolder && PlainKind(header); });
+    ForEachEntry(folder, [&](const ACE_HEADER* header) { plainFolder = plainFolder && PlainKind(header); });
     // Without entries to inherit, the file takes its creator's default DACL, which may name the
     // creator's logon session (S-1-5-5-...): the creator's too.
-    std::set<std::string> creator = {OwnSid(), OwnerOf(made.Get())};
-    for (const std::string& sid : NamedIn(made.Get())) {
+    std::set<std::string> creator = {OwnSid(), OwnerOf(file)};
+    for (const std::string& sid : NamedIn(file)) {
         if (sid.compare(0, 8, "S-1-5-5-") == 0) creator.insert(sid);
     }
-    ExpectWalkAgrees(authz, made.Get(), UntrustedWritersOfNewFile(folder.Get()),
-                     plainFolder && PlainEntries(made.Get()), creator);
+    ExpectWalkAgrees(authz, file, UntrustedWritersOfNewFile(folder), plainFolder && PlainEntries(file), creator);
 }
 
 // -- the tables
@@ -504,11 +514,15 @@ TEST_P(WalkOfDescriptor, AgreesWithAuthzOnAFolderWindowsMade)
     ExpectWalkAgrees(authz_, kept.Get(), UntrustedWriters(kept.Get()), PlainEntries(kept.Get()));
 }
 
-TEST_P(WalkOfDescriptor, ForANewFileAgreesWithAuthzOnTheFileWindowsMade)
+TEST_P(WalkOfDescriptor, ForANewFileAgreesWithAuthzOnWhatItInherits)
 {
     TestFolder parent;
     ASSERT_TRUE(MakeFolder(parent, "made", GetParam().sddl));
-    ExpectNewFileAgrees(authz_, parent, "made");
+    UniqueDescriptor kept = ReadDescriptor(parent.PathOf("made"));
+    ASSERT_TRUE(kept);
+    UniquePrivateDescriptor file = NewFileIn(kept.Get());
+    ASSERT_TRUE(file);
+    ExpectNewFileAgrees(authz_, kept.Get(), file.Get());
 }
 
 INSTANTIATE_TEST_SUITE_P(Rights, WalkOfDescriptor, ::testing::ValuesIn(kDescriptors), RowName<DescriptorRow>);
@@ -592,9 +606,12 @@ TEST_F(RealFolders, FolderMadeWithAWeakDescriptor)
     // Users: modify (0x1301bf), which holds write, append and delete.
     ASSERT_TRUE(MakeFolder(parent, "weak", "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)"));
     ExpectChainAgrees(parent.PathOf("weak"));
-    ExpectNewFileAgrees(authz_, parent, "weak");
     UniqueDescriptor weak = ReadDescriptor(parent.PathOf("weak"));
     ASSERT_TRUE(weak);
+    parent.Write("weak\\new.txt", "");
+    UniqueDescriptor file = ReadDescriptor(parent.PathOf("weak\\new.txt"));
+    ASSERT_TRUE(file);
+    ExpectNewFileAgrees(authz_, weak.Get(), file.Get());
     EXPECT_EQ(WalkedRights(UntrustedWriters(weak.Get()), kUsers),
               static_cast<DWORD>(FILE_WRITE_DATA | FILE_APPEND_DATA | DELETE));
 }
