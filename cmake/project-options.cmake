@@ -22,10 +22,14 @@ if(WIN32)
   add_compile_options(-ffunction-sections -fdata-sections)
   add_link_options(-Wl,--gc-sections)
   target_compile_definitions(zstartup_options INTERFACE WIN32_LEAN_AND_MEAN NOMINMAX)
-  # The one place that says how a built Windows program runs here: under Wine, in a prefix
-  # of the build tree's own (tests, test discovery and test scripts alike).
-  set(ZSTARTUP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
-  set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${ZSTARTUP_WINEPREFIX})
+  # The one place that says how a built Windows program runs here: cross-built, under Wine, in a
+  # prefix of the build tree's own (tests, test discovery and test scripts alike); built on
+  # Windows itself (the native presets), as it is.
+  set(ZSTARTUP_UNDER_WINE ${CMAKE_CROSSCOMPILING})
+  if(ZSTARTUP_UNDER_WINE)
+    set(ZSTARTUP_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${PROJECT_SOURCE_DIR}/cmake/wine-run.sh ${ZSTARTUP_WINEPREFIX})
+  endif()
 endif()
 
 if(ZSTARTUP_SANITIZE)

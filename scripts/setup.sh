@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what the build and the tests need (Debian packages only, and the Japanese locale the
-# code-page tests run Wine under); does nothing when all is there.
+# Installs what the build and the tests need (Debian packages, the Japanese locale the code-page
+# tests run Wine under, and the npm tool that checks the Windows runner's workflow); does nothing
+# when all is there.
 set -euo pipefail
 
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev libffi-dev
@@ -48,4 +49,20 @@ if ! locale -a 2>/dev/null | grep -qix 'ja_JP.utf8'; then
   $sudo sed -i 's/^# *\(ja_JP.UTF-8 UTF-8\)/\1/' /etc/locale.gen
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' | $sudo tee -a /etc/locale.gen >/dev/null
   $sudo locale-gen >/dev/null
+fi
+
+# The workflow validator the host tests run (tests/ci): @action-validator/cli from the npm
+# registry, into the checkout's build/tools, out of git. Without npm that test says so and is
+# skipped; when the install fails, the test fails naming the cause, and the others still run.
+validator_version=0.6.0
+tools="$(cd "$(dirname "$(readlink -f "$0")")/.." && pwd)/build/tools"
+if command -v npm >/dev/null 2>&1; then
+  installed=$(node -p "require('$tools/node_modules/@action-validator/cli/package.json').version" 2>/dev/null || true)
+  if [ "$installed" != "$validator_version" ]; then
+    mkdir -p "$tools"
+    npm install --prefix "$tools" --no-audit --no-fund --loglevel=error "@action-validator/cli@$validator_version" ||
+      echo "setup.sh: npm could not install @action-validator/cli $validator_version: the workflow test will fail" >&2
+  fi
+else
+  echo "setup.sh: npm is absent: the workflow test (tests/ci) will be skipped" >&2
 fi

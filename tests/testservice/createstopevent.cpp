@@ -16,8 +16,10 @@ namespace {
 // owner (SYNCHRONIZE | READ_CONTROL, 0x00120000), or, for SynchronizeOnly, only wait on it,
 // or, for Nobody, nothing.
 // The owner is given because Wine, unlike Windows, does not make the service's account the
-// owner: it takes its token's default owner, a group of the user's.
-const char kOwnerAndSystem[] = "O:SYD:(A;;0x001F0003;;;SY)";
+// owner: it takes its token's default owner, a group of the user's. GuideWithoutOwner leaves it
+// to Windows, as a service following the guide does.
+const char kOwner[] = "O:SY";
+const char kSystem[] = "D:(A;;0x001F0003;;;SY)";
 const char kWaitAndReadOwner[] = "(A;;0x00120000;;;AU)";
 const char kWaitOnly[] = "(A;;0x00100000;;;AU)";
 
@@ -30,9 +32,10 @@ std::string OwnAccountSid()
 
 std::string Sddl(StopEventRights rights)
 {
-    if (rights == StopEventRights::SynchronizeOnly) return std::string(kOwnerAndSystem) + kWaitOnly;
-    if (rights == StopEventRights::Nobody) return kOwnerAndSystem;
-    return std::string(kOwnerAndSystem) + "(A;;0x001F0003;;;" + OwnAccountSid() + ")" + kWaitAndReadOwner;
+    if (rights == StopEventRights::SynchronizeOnly) return std::string(kOwner) + kSystem + kWaitOnly;
+    if (rights == StopEventRights::Nobody) return std::string(kOwner) + kSystem;
+    const std::string guide = std::string(kSystem) + "(A;;0x001F0003;;;" + OwnAccountSid() + ")" + kWaitAndReadOwner;
+    return rights == StopEventRights::GuideWithoutOwner ? guide : kOwner + guide;
 }
 
 HANDLE CreateWithRights(const char* name, StopEventRights rights)

@@ -45,6 +45,8 @@ bool ParseRights(const char* text, StopEventRights* rights)
         *rights = StopEventRights::SynchronizeOnly;
     else if (strcmp(text, "none") == 0)
         *rights = StopEventRights::Nobody;
+    else if (strcmp(text, "guide-without-owner") == 0)
+        *rights = StopEventRights::GuideWithoutOwner;
     else
         return false;
     return true;

@@ -13,6 +13,9 @@
 //                              READ_CONTROL: the launcher cannot read its owner
 //   --event-rights=none        the event lets other accounts do nothing with it, as a default
 //                              descriptor does on Windows: the launcher cannot open it
+//   --event-rights=guide-without-owner
+//                              the guide's descriptor, naming no owner: Windows makes the
+//                              service token's default owner the event's (Wine makes none)
 //   --event-without-descriptor creates the event without a security descriptor: under Wine
 //                              it then has no owner at all
 //   --keep-existing-event      when the event exists already (another handle kept it alive),
@@ -37,7 +40,7 @@
 #include <windows.h>
 
 enum class StopEventKind { None, Plain, Global, Mutex };
-enum class StopEventRights { Guide, SynchronizeOnly, Nobody, NoDescriptor };
+enum class StopEventRights { Guide, GuideWithoutOwner, SynchronizeOnly, Nobody, NoDescriptor };
 
 struct ServiceOptions {
     DWORD startDelayMs = 0;  // INFINITE: never reaches RUNNING
