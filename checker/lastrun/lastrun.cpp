@@ -120,9 +120,8 @@ AfterLastStop ReadAfterLastStop(const LastRun& run)
     return after;
 }
 
-void CheckEnd(const std::string& log, const LastRun& run, CheckReport& report)
+void CheckEnd(const std::string& log, const AfterLastStop& after, CheckReport& report)
 {
-    const AfterLastStop after = ReadAfterLastStop(run);
     if (after.stopped == 0) {
         report.Error("last-run.unfinished", log,
                      "last run: no \"[zStartup] stopped\" after its start in " + log +
@@ -131,16 +130,23 @@ void CheckEnd(const std::string& log, const LastRun& run, CheckReport& report)
     }
     if (after.wholeLines > 0) {
         report.Error("last-run.unfinished", log,
-                     "last run: " + std::to_string(after.wholeLines) + " lines follow the last \"[zStartup] stopped\" in " +
-                         log + ", and no \"stopped\" after them: a run that went on beside the last one did not "
+                     "last run: " + std::to_string(after.wholeLines) +
+                         " lines follow the last \"[zStartup] stopped\" in " + log +
+                         ", and no \"stopped\" after them: a run that went on beside the last one did not "
                          "finish (the machine lost power, the launcher was ended) or it still runs");
     }
     if (after.stopped > 1 || after.wholeLines > 0) {
         report.Note("last-run.overlapped", log,
                     "last run: more than one run wrote after the last start in " + log + " (" +
-                        std::to_string(after.stopped) + " \"stopped\" lines): an earlier run was still going, and its "
+                        std::to_string(after.stopped) +
+                        " \"stopped\" lines): an earlier run was still going, and its "
                         "lines, which cannot be told apart, are reported with the last run's");
     }
+}
+
+// What the log shows around the last run that is not part of it.
+void CheckDamage(const std::string& log, const LastRun& run, const AfterLastStop& after, CheckReport& report)
+{
     if (after.cut) {
         report.Note("last-run.cut-line", log,
                     "last run: after its \"[zStartup] stopped\" the log holds a line never finished, \"" +
@@ -148,11 +154,6 @@ void CheckEnd(const std::string& log, const LastRun& run, CheckReport& report)
                         "\" (a later run cut off by a power cut, often padded with NUL bytes, or a line being "
                         "written right now)");
     }
-}
-
-// What the log shows around the last run that is not part of it.
-void CheckDamage(const std::string& log, const LastRun& run, CheckReport& report)
-{
     if (run.cutLineBefore) {
         report.Note("last-run.cut-line", log,
                     "last run: it began right after a line the run before it never finished, \"" + run.cutLine +
@@ -235,8 +236,9 @@ void CheckLastRun(const LauncherTarget& target, const LastRunTimes& times, Check
             report.Line(line);
             lastRun.Line(line);
         }
-        CheckEnd(log, run, report);
-        CheckDamage(log, run, report);
+        const AfterLastStop after = ReadAfterLastStop(run);
+        CheckEnd(log, after, report);
+        CheckDamage(log, run, after, report);
     }
     if (!CheckClock(log, run.lastWrite, times.checkedAt, report))
         CheckNotSinceBoot(log, run.lastWrite, times.windowsStarted, report);
