@@ -68,8 +68,16 @@ bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::strin
     return true;
 }
 
+bool LogsInItsCurrentFolder(const LauncherTarget& target)
+{
+    char named[kLogPathCapacity];
+    LogPathOf(static_cast<const char*>(NULL), named);
+    return lstrcmpA(target.logPath, named) == 0;
+}
+
 std::string LogFullPath(const LauncherTarget& target)
 {
+    if (LogsInItsCurrentFolder(target)) return target.logPath;
     char full[MAX_PATH * 4];
     const DWORD length = GetFullPathNameA(target.logPath, sizeof full, full, NULL);
     return length == 0 || length >= sizeof full ? std::string(target.logPath) : std::string(full, length);

@@ -29,8 +29,13 @@ bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::strin
 // path made full against the current folder; path itself when that fails or is too long.
 std::wstring FullPathOf(const std::wstring& path);
 
-// The full path of the log target's launcher writes: default_LT.log lies in the current
-// folder, the launcher's as this program's.
+// Whether target's launcher logs to default_LT.log (its path too long, or not in the ANSI code
+// page): in its own current folder, its scheduled task's working folder, which the checker
+// cannot know.
+bool LogsInItsCurrentFolder(const LauncherTarget& target);
+
+// The full path of the log target's launcher writes; default_LT.log as it is when
+// LogsInItsCurrentFolder.
 std::string LogFullPath(const LauncherTarget& target);
 
 // zStartup.exe in the folder of self, this program's path as GetModuleFileNameW gave it

@@ -50,11 +50,11 @@ bool CheckPlan(const LauncherTarget& target, const wchar_t* taskFile, CheckRepor
     return true;
 }
 
-// windowsStarted: when Windows last started, as the report gives it.
-void CheckLastRunAndTask(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
+// The times as the report gives them: when Windows last started, and now.
+void CheckLastRunAndTask(const LauncherTarget& target, const ReportContext& context, CheckReport& report)
 {
-    CheckLastRun(target, windowsStarted, report);
-    CheckTaskLastRun(target, windowsStarted, report);
+    CheckLastRun(target, LastRunTimes{context.bootTime, context.checkedAt}, report);
+    CheckTaskLastRun(target, context.bootTime, report);
 }
 
 int Print(const std::string& text, int status)
@@ -89,7 +89,7 @@ int Check(const CheckOptions& options)
     }
     CheckReport report;
     if (mode == CheckMode::kLastRun) {
-        CheckLastRunAndTask(target, context.bootTime, report);
+        CheckLastRunAndTask(target, context, report);
     } else if (!CheckPlan(target, options.taskFile, report, why)) {
         AddLauncher(target, context);
         return CannotRun("check.task-unreadable", AnsiForDisplay(options.taskFile), why,

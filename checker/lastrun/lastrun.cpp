@@ -20,7 +20,6 @@ public:
     LastRunReport(const std::string& log, CheckReport& report) : log(log), report(report) {}
 
     void Line(const std::string& line);
-    void End(size_t stoppedLines);
 
 private:
     void Add(Severity severity, const char* code, const std::string& subject, const std::string& line,
@@ -91,23 +90,70 @@ void LastRunReport::Line(const std::string& line)
     }
 }
 
-void LastRunReport::End(size_t stoppedLines)
+// What follows the last "[zStartup] stopped", which a run writes last: whole lines are another
+// run's, one that went on after it; a line cut short or NUL padding is what a power cut leaves
+// of a later write (or a line being written right now).
+struct AfterLastStop {
+    size_t stopped = 0;     // "[zStartup] stopped" lines in the last run's
+    size_t wholeLines = 0;  // whole lines after the last of them
+    bool cut = false;       // and a cut one
+    std::string cutLine;
+};
+
+AfterLastStop ReadAfterLastStop(const LastRun& run)
 {
-    if (stoppedLines == 0) {
+    AfterLastStop after;
+    for (size_t i = 0; i < run.lines.size(); ++i) {
+        const std::string& line = run.lines[i];
+        if (line == kStopped) {
+            ++after.stopped;
+            after.wholeLines = 0;
+            after.cut = false;
+        } else if (line.find('\0') != std::string::npos ||
+                   (run.lastLineUnended && i + 1 == run.lines.size() && run.linesLeftOut == 0)) {
+            after.cut = true;
+            after.cutLine = line;
+        } else {
+            ++after.wholeLines;
+        }
+    }
+    return after;
+}
+
+void CheckEnd(const std::string& log, const AfterLastStop& after, CheckReport& report)
+{
+    if (after.stopped == 0) {
         report.Error("last-run.unfinished", log,
                      "last run: no \"[zStartup] stopped\" after its start in " + log +
                          ": it did not finish (the machine lost power, the launcher was ended) or it still runs");
-    } else if (stoppedLines > 1) {
+        return;
+    }
+    if (after.wholeLines > 0) {
+        report.Error("last-run.unfinished", log,
+                     "last run: " + std::to_string(after.wholeLines) +
+                         " lines follow the last \"[zStartup] stopped\" in " + log +
+                         ", and no \"stopped\" after them: a run that went on beside the last one did not "
+                         "finish (the machine lost power, the launcher was ended) or it still runs");
+    }
+    if (after.stopped > 1 || after.wholeLines > 0) {
         report.Note("last-run.overlapped", log,
-                    "last run: " + std::to_string(stoppedLines) + " runs ended after the last start in " + log +
-                        ": an earlier run was still going, and its last lines, which cannot be told apart, are "
-                        "reported with the last run's");
+                    "last run: more than one run wrote after the last start in " + log + " (" +
+                        std::to_string(after.stopped) +
+                        " \"stopped\" lines): an earlier run was still going, and its "
+                        "lines, which cannot be told apart, are reported with the last run's");
     }
 }
 
 // What the log shows around the last run that is not part of it.
-void CheckDamage(const std::string& log, const LastRun& run, CheckReport& report)
+void CheckDamage(const std::string& log, const LastRun& run, const AfterLastStop& after, CheckReport& report)
 {
+    if (after.cut) {
+        report.Note("last-run.cut-line", log,
+                    "last run: after its \"[zStartup] stopped\" the log holds a line never finished, \"" +
+                        after.cutLine +
+                        "\" (a later run cut off by a power cut, often padded with NUL bytes, or a line being "
+                        "written right now)");
+    }
     if (run.cutLineBefore) {
         report.Note("last-run.cut-line", log,
                     "last run: it began right after a line the run before it never finished, \"" + run.cutLine +
@@ -122,6 +168,22 @@ void CheckDamage(const std::string& log, const LastRun& run, CheckReport& report
     }
 }
 
+// A time server corrects the clock by seconds; a log written minutes after the check was written
+// before the clock was set back (or its time was set).
+const ULONGLONG kClockSlack = 2ULL * 60 * 10000000;  // 2 minutes in FILETIME units
+
+// True, with last-run.clock reported, when the log was last written after checkedAt.
+bool CheckClock(const std::string& log, const FILETIME& lastWrite, const FILETIME& checkedAt, CheckReport& report)
+{
+    if (Ticks(lastWrite) <= Ticks(checkedAt) + kClockSlack) return false;
+    report.Warning("last-run.clock", log,
+                   "log " + log + " was last written at " + TimeText(lastWrite) + ", after this check's time " +
+                       TimeText(checkedAt) +
+                       ": the clock was set back since (or the log's time was set), so whether the launcher ran "
+                       "since Windows started cannot be told; set the clock right and check again");
+    return true;
+}
+
 void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, const FILETIME& boot, CheckReport& report)
 {
     if (Ticks(lastWrite) >= Ticks(boot)) return;
@@ -132,16 +194,29 @@ void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, const 
                        "points to this launcher");
 }
 
+void ReportDefaultPath(const LauncherTarget& target, CheckReport& report)
+{
+    report.Warning("log.default-path", target.logPath,
+                   std::string("log: the launcher's path ") + target.displayPath +
+                       " is too long for 255 characters or not in the ANSI code page, so it logs to " + target.logPath +
+                       " in its own current folder (its scheduled task's working folder, usually "
+                       "C:\\Windows\\System32), which this check cannot know: its last run is not judged; move the "
+                       "launcher");
+}
+
 }  // namespace
 
-void CheckLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
+void CheckLastRun(const LauncherTarget& target, const LastRunTimes& times, CheckReport& report)
 {
+    // A default_LT.log here would be this check's folder's, written by whoever ran there.
+    if (LogsInItsCurrentFolder(target)) {
+        ReportDefaultPath(target, report);
+        return;
+    }
     const std::string log = LogFullPath(target);
     const LastRun run = ReadLastRun(target.logPath);
     if (run.error == ERROR_FILE_NOT_FOUND || run.error == ERROR_PATH_NOT_FOUND) {
-        report.Error("last-run.no-run", log,
-                     "no log " + log + ": the launcher has not run from " + target.displayPath +
-                         " (or ran with another current folder, when it logs to default_LT.log)");
+        report.Error("last-run.no-run", log, "no log " + log + ": the launcher has not run from " + target.displayPath);
         return;
     }
     if (run.error != 0) {
@@ -157,14 +232,14 @@ void CheckLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, 
                          target.displayPath);
     } else {
         LastRunReport lastRun(log, report);
-        size_t stopped = 0;
         for (const std::string& line : run.lines) {
             report.Line(line);
             lastRun.Line(line);
-            if (line == kStopped) ++stopped;
         }
-        lastRun.End(stopped);
-        CheckDamage(log, run, report);
+        const AfterLastStop after = ReadAfterLastStop(run);
+        CheckEnd(log, after, report);
+        CheckDamage(log, run, after, report);
     }
-    CheckNotSinceBoot(log, run.lastWrite, windowsStarted, report);
+    if (!CheckClock(log, run.lastWrite, times.checkedAt, report))
+        CheckNotSinceBoot(log, run.lastWrite, times.windowsStarted, report);
 }

@@ -84,7 +84,10 @@ void TakeLines(const std::string& text, size_t from, LastRun& run)
 {
     for (size_t at = from; at < text.size();) {
         size_t end = text.find("\r\n", at);
-        if (end == std::string::npos) end = text.size();
+        if (end == std::string::npos) {
+            end = text.size();
+            run.lastLineUnended = true;
+        }
         if (run.lines.size() < kMaxLines)
             run.lines.push_back(Bounded(text.substr(at, end - at)));
         else

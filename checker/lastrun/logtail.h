@@ -14,6 +14,7 @@ struct LastRun {
     size_t linesLeftOut = 0;         // lines after the first kMaxLines, not in lines
     bool cutLineBefore = false;      // the start followed a line the run before it never ended
     std::string cutLine;             // that line's text, Bounded
+    bool lastLineUnended = false;    // the log's last line has no CR LF: cut short, or being written
     FILETIME lastWrite = {};         // the log's last-write time (UTC)
 };
 

@@ -68,8 +68,8 @@ void CheckBatch(const LauncherTarget& target, CheckReport& report)
 void CheckLog(const LauncherTarget& target, CheckReport& report)
 {
     const std::string log = target.logPath;
-    if (log == "default_LT.log") {
-        report.Warning("log.default-path", "default_LT.log",
+    if (LogsInItsCurrentFolder(target)) {
+        report.Warning("log.default-path", log,
                        "log: default_LT.log in the launcher's current folder (at a scheduled start usually "
                        "C:\\Windows\\System32), because the launcher's path " +
                            target.displayPath +

@@ -36,7 +36,9 @@ void AddLauncher(const LauncherTarget& target, ReportContext& context)
     AddLauncherPath(target.widePath, context);
     context.logKnown = true;
     context.logPath = LogFullPath(target);
+    // A default_LT.log in this check's folder need not be the launcher's.
     WIN32_FILE_ATTRIBUTE_DATA attributes;
-    context.logExists = GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &attributes) != 0;
+    context.logExists = !LogsInItsCurrentFolder(target) &&
+                        GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &attributes) != 0;
     if (context.logExists) context.logLastWritten = attributes.ftLastWriteTime;
 }

@@ -149,8 +149,9 @@ void CheckTaskLastRun(const LauncherTarget& target, const FILETIME& windowsStart
         run.result = task.lastResult;
         runs.push_back(run);
     }
-    // The log as the launcher names it: default_LT.log is looked for in the current folder.
+    // The log as the launcher names it; a default_LT.log in this check's folder need not be its.
     WIN32_FILE_ATTRIBUTE_DATA log = {};
-    const bool logWritten = GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &log) != FALSE;
+    const bool logWritten =
+        !LogsInItsCurrentFolder(target) && GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &log) != FALSE;
     JudgeTaskRuns(runs, logWritten, log.ftLastWriteTime, windowsStarted, report);
 }

@@ -8,6 +8,9 @@
 #include "tests/checker/checkeroutput.h"
 #include "tests/harness/launcherscenario.h"
 #include "tests/harness/registeredservice.h"
+#include "tests/harness/runprogram.h"
+#include "tests/harness/testfolder.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 
@@ -185,6 +188,8 @@ struct WrittenLogCase {
     Findings findings;
 };
 
+const std::string kCleanRun = "[zStartup] started\r\n[zStartup] stopped\r\n";
+
 // clang-format off
 const WrittenLogCase kWrittenLogs[] = {
     // A held log kept some lines out: a warning with a code of its own, so that a fleet tool can
@@ -201,6 +206,23 @@ const WrittenLogCase kWrittenLogs[] = {
     {"RunStartedWhileAnotherWentOnIsNoted",
      "[zStartup] started\r\n[zStartup] started\r\n[zStartup] stopped\r\n[zStartup] stopped\r\n", 0,
      {{"note", "last-run.overlapped", "{LOG}"}}},
+    // A power cut during a later write: the file system kept the log's new length, not its bytes.
+    {"NulPaddingAfterTheLastStopIsACutLine", kCleanRun + std::string(200, '\0'), 0,
+     {{"note", "last-run.cut-line", "{LOG}"}}},
+    {"StartCutShortAfterTheLastStopIsACutLine", kCleanRun + "[zStartup] sta", 0,
+     {{"note", "last-run.cut-line", "{LOG}"}}},
+    // A line caught while a run writes it: no CR LF yet.
+    {"LineBeingWrittenAfterTheLastStopIsOnlyANote", kCleanRun + "[zStartup] Success starting service Spooler", 0,
+     {{"note", "last-run.cut-line", "{LOG}"}}},
+    // Run B started while run A went on, A stopped, B wrote a line and never stopped.
+    {"RunThatWentOnAfterTheLastStopIsUnfinished",
+     "[zStartup] started\r\n[zStartup] started\r\n[zStartup] Success starting service Spooler\r\n"
+     "[zStartup] stopped\r\n[zStartup] Success starting service Schedule\r\n",
+     2, {{"error", "last-run.unfinished", "{LOG}"}, {"note", "last-run.overlapped", "{LOG}"}}},
+    // A tab is no damage: a service's name may hold one.
+    {"LineWithATabAfterTheLastStopIsAWholeLine",
+     kCleanRun + "[zStartup] Success starting service zst\tTab\r\n", 2,
+     {{"error", "last-run.unfinished", "{LOG}"}, {"note", "last-run.overlapped", "{LOG}"}}},
 };
 // clang-format on
 
@@ -267,5 +289,74 @@ TEST_P(LastRunLogTime, IsNotShiftedByTodaysOffset)
 
 INSTANTIATE_TEST_SUITE_P(Checker, LastRunLogTime, ::testing::ValuesIn(kLogTimes),
                          [](const ::testing::TestParamInfo<LogTimeCase>& info) { return info.param.name; });
+
+// A log last written after the check: the clock was set back since. The rule allows two
+// minutes of drift.
+struct ClockCase {
+    const char* name;
+    LONGLONG aheadSeconds;  // the log's last write, after the moment the check is started
+    DWORD exitStatus;
+    Findings findings;
+};
+
+const LONGLONG kYear = 365LL * 24 * 3600;
+
+// clang-format off
+const ClockCase kClocks[] = {
+    {"YearAheadIsAClockSetBack", kYear, 1, {{"warning", "last-run.clock", "{LOG}"}}},
+    {"HourAheadIsAClockSetBack", 3600, 1, {{"warning", "last-run.clock", "{LOG}"}}},
+    {"ThreeMinutesAheadIsAClockSetBack", 180, 1, {{"warning", "last-run.clock", "{LOG}"}}},
+    {"MinuteAheadIsDrift", 60, 0, {}},
+};
+// clang-format on
+
+class LastRunClock : public LastRunCheck, public ::testing::WithParamInterface<ClockCase> {};
+
+TEST_P(LastRunClock, LogWrittenAfterTheCheckIsWarned)
+{
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    folder_.Write("zStartup_LT.log", kCleanRun);
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    ULARGE_INTEGER ahead = {{now.dwLowDateTime, now.dwHighDateTime}};
+    ahead.QuadPart += static_cast<ULONGLONG>(GetParam().aheadSeconds) * 10000000;
+    const FILETIME written = {ahead.LowPart, ahead.HighPart};
+    SYSTEMTIME utc;
+    ASSERT_TRUE(FileTimeToSystemTime(&written, &utc));
+    ASSERT_NO_FATAL_FAILURE(SetLastWrite(folder_.PathOf("zStartup_LT.log"), utc));
+
+    const CheckerReport report = CheckLastRun();
+    EXPECT_EQ(report.exitCode, GetParam().exitStatus) << report.output;
+    ExpectExactly(report, GetParam().findings);
+}
+
+INSTANTIATE_TEST_SUITE_P(Checker, LastRunClock, ::testing::ValuesIn(kClocks),
+                         [](const ::testing::TestParamInfo<ClockCase>& info) { return info.param.name; });
+
+// A launcher whose path the ANSI code page cannot hold logs to default_LT.log in the current
+// folder of its own run. A clean default_LT.log in the checker's current folder is someone
+// else's: never read as the launcher's log.
+TEST_F(LastRunCheck, DefaultLogInTheCheckersFolderIsNotRead)
+{
+    if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
+    const std::wstring directory = Wide(folder_.Path()) + L"\\\u041F\u043E\u043A\u0430\u0437";
+    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+    for (const wchar_t* program : {L"zStartup.exe", L"zStartupCheck.exe"}) {
+        const std::wstring built = Wide(BesideThisProgram("")) + program;
+        ASSERT_TRUE(CopyFileW(built.c_str(), (directory + L"\\" + program).c_str(), FALSE));
+    }
+    folder_.Write("default_LT.log", kCleanRun);
+    ProgramLaunch launch;
+    launch.widePath = directory + L"\\zStartupCheck.exe";
+    launch.arguments = "--last-run --json";
+    launch.directory = folder_.Path();
+    const CheckerReport report = ReadReport(RunProgram(launch));
+
+    EXPECT_EQ(report.exitCode, 1u) << report.output;
+    EXPECT_EQ(report.lines, std::vector<std::string>{}) << report.output;
+    ExpectExactly(report, {{"warning", "log.default-path", "default_LT.log"}});
+    EXPECT_EQ(report.json["log"]["path"].text, "default_LT.log") << report.output;
+    EXPECT_EQ(report.json["log"]["lastWritten"].kind, JsonValue::Kind::kNull) << report.output;
+}
 
 }  // namespace
