@@ -135,6 +135,21 @@ const CheckCase kCases[] = {
     {"QuotedValueFillingTheFirstReadIsMeasuredWhole", "[START]\r\n0=\"" + std::string(511, 'q') + "\"\r\n", {}, {},
      false, true, {"entry 0: start " + std::string(256, 'q'), "then: open {BATCH}"},
      {{"error", "list.value-too-long", "[START] key 0"}}},
+    // The profile reader names a section by what lies before the last ']', and takes a line of
+    // '[' without one for a key of the section it is in.
+    {"SectionNamedUpToTheLastBracket", "[START]\r\n0={A}\r\n[ab]c]\r\n0=x\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "list.section-unknown", "[ab]c]"}}},
+    {"BracketLineWithoutItsCloseLeavesTheKeysInTheSection", "[START]\r\n0={A}\r\n[STRAT\r\nxy=1\r\n[OTHER]\r\n[abc\r\nk=v\r\n",
+     Stopped(), {}, false, true, {"entry 0: start {A}", "then: open {BATCH}"},
+     {{"error", "list.key-not-one-character", "[START] key xy"}, {"error", "list.section-unknown", "[OTHER]"}}},
+    {"KeyRepeatedAfterABracketLineWithoutItsClose", "[STOP]\r\n0={A}\r\n[START\r\n0=zstSecond\r\n", Running(), {},
+     false, true, {"entry 0: stop {A}", "then: open {BATCH}"},
+     {{"error", "list.key-repeated", "[STOP] key 0"}, {"note", "service.no-stop-event", "{A}"}}},
+    // Past the first MiB only [STOP] and [START] are still read, as the launcher reads them.
+    {"SectionsPastTheFirstMebibyte", "[START]\r\n0={A}\r\n;" + std::string(1100000, 'x') +
+     "\r\n[LATE]\r\n0=x\r\n[STOP]\r\n5=x\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open {BATCH}"},
+     {{"note", "list.sections-not-judged", "{LIST}"}, {"error", "list.key-gap", "[STOP] key 5"}}},
     {"GapDisplayNameAndUnknownServiceAtOnce", "[START]\r\n0={D}\r\n1=zstNoSuchChecked\r\n3={B}\r\n", Stopped(),
      Stopped(), false, true, {"entry 0: start {D}", "entry 1: start zstNoSuchChecked", "then: open {BATCH}"},
      {{"error", "list.key-gap", "[START] key 3"}, {"error", "service.display-name", "{D}"},
