@@ -115,6 +115,7 @@ def common(case, report, mode):
     if report.get("schemaVersion") != 1: problem(case, f"schemaVersion {report.get('schemaVersion')!r}")
     if report.get("mode") != mode: problem(case, f"mode {report.get('mode')!r}")
     if not isinstance(report.get("computer"), str) or not report["computer"]: problem(case, "no computer")
+    if not isinstance(report.get("dnsHostName"), str): problem(case, f"dnsHostName {report.get('dnsHostName')!r}")
     checked = moment(case, "checkedAt", report.get("checkedAt"))
     boot = moment(case, "bootTime", report.get("bootTime"))
     if checked and abs((checked - started).total_seconds()) > 120: problem(case, f"checkedAt {checked} is not now")

@@ -848,6 +848,49 @@ TEST_F(CheckerFolder, ThirtyTwoBitLauncherOnSixtyFourBitWindowsIsNoted)
                            {"warning", "batch.missing", "{BATCH}"}});
 }
 
+// A string value of HKLM's key, or "" when it has none.
+std::wstring MachineValue(const wchar_t* key, const wchar_t* name)
+{
+    wchar_t value[256];
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) return L"";
+    return value;
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    std::string text(wide.size() * 3, '\0');
+    text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
+                                    static_cast<int>(text.size()), nullptr, nullptr));
+    return text;
+}
+
+// The DNS name as Windows keeps it: the host name and the primary DNS suffix (a policy's first)
+// of the TCP/IP parameters, joined by a dot when there is a suffix.
+std::string DnsNameFromTheRegistry()
+{
+    const wchar_t kParameters[] = L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+    std::wstring suffix = MachineValue(L"Software\\Policies\\Microsoft\\System\\DNSClient", L"PrimaryDnsSuffix");
+    if (suffix.empty()) suffix = MachineValue(kParameters, L"Domain");
+    const std::wstring host = MachineValue(kParameters, L"Hostname");
+    return Utf8(suffix.empty() ? host : host + L"." + suffix);
+}
+
+// Fleet tools know a device by its DNS name; computer stays the NetBIOS name beside it.
+TEST_F(CheckerFolder, NamesTheComputerByItsDnsNameToo)
+{
+    const std::string expected = DnsNameFromTheRegistry();
+    ASSERT_FALSE(expected.empty()) << "no host name in the registry";
+    wchar_t netbios[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(GetComputerNameW(netbios, &size));
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    const CheckerReport report = Check();
+    EXPECT_EQ(report.json["dnsHostName"].kind, JsonValue::Kind::kString) << report.output;
+    EXPECT_EQ(report.json["dnsHostName"].text, expected);
+    EXPECT_EQ(report.json["computer"].text, Utf8(netbios));
+}
+
 TEST_F(CheckerFolder, IsLeftAsItWas)
 {
     folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
