@@ -71,7 +71,7 @@ bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, st
     }
     for (int i = 1; i < count; ++i) {
         if (IsOption(arguments[i], L"--task") ? !TakeTaskFile(count, arguments, i, options, why)
-                                        : !Take(arguments[i], options, why))
+                                              : !Take(arguments[i], options, why))
             return false;
     }
     if (options.taskFile != nullptr && options.lastRun) why = "--task judges a task for the plan, not with --last-run";

@@ -33,7 +33,7 @@ const char kUsage[] =
     "  --last-run  what its last start did instead, from its trace log\n"
     "  --task FILE judge the task definition FILE in place of the registered tasks\n"
     "  --json      one JSON object on standard output instead of lines\n"
-    "  /?, -h      this help. Options may be written in any case (--JSON).\n"
+    "  /?, -?, -h  this help; options may be written in any case (--JSON)\n"
     "  Exit status: 0 no error or warning, 1 warnings, 2 errors, 3 the check could not run.\n";
 
 // The next run, and what starts it: the registered tasks, or (--task) the definition in

@@ -213,8 +213,8 @@ void ReportNotJudged(const char* path, const std::vector<std::string>& names, Ch
 {
     if (names.empty()) return;
     report.Note("list.sections-not-judged", path,
-                std::string("service list ") + path + ": " + std::to_string(names.size()) +
-                    " section(s), the first [" + names.front() +
+                std::string("service list ") + path + ": " + std::to_string(names.size()) + " section(s), the first [" +
+                    names.front() +
                     "], are not judged: they lie past the first MiB of the file, or Windows reads their header "
                     "line otherwise; the launcher reads only [STOP] and [START], so keep only those in the list");
 }

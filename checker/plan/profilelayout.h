@@ -25,8 +25,8 @@ struct WrittenSection {
 // starting with ';' are comments. A line starting with '[' and holding a ']' starts a section,
 // named by what lies between the '[' and the last ']', blanks trimmed; any other line (one
 // starting with '[' too) is a key of the section before, as Wine's profile reader takes them.
-// Keys before the first section belong to none and are left out. A UTF-16 big-endian file, which Windows reads as empty, or one that cannot be read,
-// gives no sections.
+// Keys before the first section belong to none and are left out. A UTF-16 big-endian file,
+// which Windows reads as empty, or one that cannot be read, gives no sections.
 std::vector<WrittenSection> ReadProfileLayout(const char* path);
 
 #endif
