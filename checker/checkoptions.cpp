@@ -2,13 +2,19 @@
 
 #include <windows.h>
 
+#include "checker/launchertarget.h"
+
 namespace {
 
-bool Is(const wchar_t* argument, const wchar_t* text) { return lstrcmpW(argument, text) == 0; }
+wchar_t AsciiLower(wchar_t character)
+{
+    return character >= L'A' && character <= L'Z' ? static_cast<wchar_t>(character - L'A' + L'a') : character;
+}
 
 bool AskedForHelp(const wchar_t* argument)
 {
-    return Is(argument, L"/?") || Is(argument, L"-h") || Is(argument, L"--help");
+    return IsOption(argument, L"/?") || IsOption(argument, L"-?") || IsOption(argument, L"-h") ||
+           IsOption(argument, L"--help");
 }
 
 // False, with why, when the option was given already.
@@ -21,10 +27,10 @@ bool SetOnce(bool& option, const char* name, std::string& why)
 
 bool Take(const wchar_t* argument, CheckOptions& options, std::string& why)
 {
-    if (Is(argument, L"--last-run")) return SetOnce(options.lastRun, "--last-run", why);
-    if (Is(argument, L"--json")) return SetOnce(options.json, "--json", why);
+    if (IsOption(argument, L"--last-run")) return SetOnce(options.lastRun, "--last-run", why);
+    if (IsOption(argument, L"--json")) return SetOnce(options.json, "--json", why);
     if (argument[0] == L'-')
-        why = "unknown option";
+        why = "unknown option " + AnsiForDisplay(argument);
     else if (argument[0] == L'\0')
         why = "empty launcher path";
     else if (options.launcher != nullptr)
@@ -49,6 +55,14 @@ bool TakeTaskFile(int count, wchar_t** arguments, int& i, CheckOptions& options,
 
 }  // namespace
 
+bool IsOption(const wchar_t* argument, const wchar_t* option)
+{
+    for (;; ++argument, ++option) {
+        if (AsciiLower(*argument) != AsciiLower(*option)) return false;
+        if (*argument == L'\0') return true;
+    }
+}
+
 bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, std::string& why)
 {
     if (count == 2 && AskedForHelp(arguments[1])) {
@@ -56,8 +70,8 @@ bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, st
         return true;
     }
     for (int i = 1; i < count; ++i) {
-        if (Is(arguments[i], L"--task") ? !TakeTaskFile(count, arguments, i, options, why)
-                                        : !Take(arguments[i], options, why))
+        if (IsOption(arguments[i], L"--task") ? !TakeTaskFile(count, arguments, i, options, why)
+                                              : !Take(arguments[i], options, why))
             return false;
     }
     if (options.taskFile != nullptr && options.lastRun) why = "--task judges a task for the plan, not with --last-run";

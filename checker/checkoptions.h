@@ -13,9 +13,13 @@ struct CheckOptions {
 };
 
 // arguments[1..count-1]: "--last-run", "--json", "--task FILE", each at most once, and one
-// launcher path, in any order; "/?", "-h" or "--help" alone. False, with why set, for anything
-// else: an option given twice, an unknown option (anything else starting with '-'), an empty
-// path, a second path, --task without a file (or with one starting with '-') or with --last-run.
+// launcher path, in any order; "/?", "-?", "-h" or "--help" alone. Options in any case, as
+// Windows tools take them. False, with why set, for anything else: an option given twice, an
+// unknown option (anything else starting with '-', named in why), an empty path, a second path,
+// --task without a file (or with one starting with '-') or with --last-run.
 bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, std::string& why);
+
+// Whether argument is option, letters in any case (ASCII letters only: the same in every locale).
+bool IsOption(const wchar_t* argument, const wchar_t* option);
 
 #endif

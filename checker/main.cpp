@@ -33,6 +33,7 @@ const char kUsage[] =
     "  --last-run  what its last start did instead, from its trace log\n"
     "  --task FILE judge the task definition FILE in place of the registered tasks\n"
     "  --json      one JSON object on standard output instead of lines\n"
+    "  /?, -?, -h  this help; options may be written in any case (--JSON)\n"
     "  Exit status: 0 no error or warning, 1 warnings, 2 errors, 3 the check could not run.\n";
 
 // The next run, and what starts it: the registered tasks, or (--task) the definition in
@@ -103,15 +104,22 @@ int Check(const CheckOptions& options)
 bool Given(int count, wchar_t** arguments, const wchar_t* option)
 {
     for (int i = 1; i < count; ++i) {
-        if (lstrcmpW(arguments[i], option) == 0) return true;
+        if (IsOption(arguments[i], option)) return true;
     }
     return false;
 }
 
+// Whether the command line, which could not be split into arguments, holds --json in any case.
+bool CommandLineAsksForJson()
+{
+    std::wstring line = GetCommandLineW();
+    if (!line.empty()) CharLowerBuffW(&line[0], static_cast<DWORD>(line.size()));
+    return line.find(L"--json") != std::wstring::npos;
+}
+
 int BadArguments(int count, wchar_t** arguments, const std::string& why)
 {
-    const bool json =
-        arguments != NULL ? Given(count, arguments, L"--json") : wcsstr(GetCommandLineW(), L"--json") != NULL;
+    const bool json = arguments != NULL ? Given(count, arguments, L"--json") : CommandLineAsksForJson();
     const bool lastRun = arguments != NULL && Given(count, arguments, L"--last-run");
     return CannotRun("check.bad-arguments", "zStartupCheck", why, "see the usage on standard error", json,
                      GatherContext(lastRun ? CheckMode::kLastRun : CheckMode::kPlan));

@@ -199,16 +199,43 @@ void CheckOtherSection(const char* path, const ProfileSection& section, CheckRep
                      Verb(keys) + " skipped; move the keys into [STOP] or [START]");
 }
 
+// [STOP] or [START], exactly as the launcher reads it.
+void CheckListSection(const char* path, const std::string& name, unsigned int endCode, CheckReport& report)
+{
+    const ProfileSection section = ReadProfileSection(path, name);
+    CheckUnreadKeys(path, section, endCode, report);
+    CheckLongValues(path, section, report);
+}
+
+// Other sections that Windows lists but the file's layout does not hold: a note, not a search
+// of the file for each of them.
+void ReportNotJudged(const char* path, const std::vector<std::string>& names, CheckReport& report)
+{
+    if (names.empty()) return;
+    report.Note("list.sections-not-judged", path,
+                std::string("service list ") + path + ": " + std::to_string(names.size()) + " section(s), the first [" +
+                    names.front() +
+                    "], are not judged: they lie past the first MiB of the file, or Windows reads their header "
+                    "line otherwise; the launcher reads only [STOP] and [START], so keep only those in the list");
+}
+
 void CheckSections(const char* path, unsigned int endCode, CheckReport& report)
 {
-    for (const ProfileSection& section : ReadProfileSections(path)) {
-        if (!IsListSection(section.name)) {
+    const ProfileSections sections = ReadProfileSections(path);
+    for (const ProfileSection& section : sections.read) {
+        if (IsListSection(section.name))
+            CheckListSection(path, section.name, endCode, report);
+        else
             CheckOtherSection(path, section, report);
-            continue;
-        }
-        CheckUnreadKeys(path, section, endCode, report);
-        CheckLongValues(path, section, report);
     }
+    std::vector<std::string> notJudged;
+    for (const std::string& name : sections.notRead) {
+        if (IsListSection(name))
+            CheckListSection(path, name, endCode, report);
+        else
+            notJudged.push_back(name);
+    }
+    ReportNotJudged(path, notJudged, report);
 }
 
 // "key 1 (C) is", "keys 1 (C), 2 (D) are": the keys of a repeated section that hold a value.

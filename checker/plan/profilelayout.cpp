@@ -43,17 +43,16 @@ std::string ProfileText(const char* path)
 // Adds the line (trimmed, not empty, not a comment) to sections.
 void TakeLine(const std::string& line, int number, std::vector<WrittenSection>& sections)
 {
-    if (line[0] == '[') {
-        const size_t close = line.find(']');
-        sections.push_back(
-            {Trimmed(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)), number, {}});
+    const size_t close = line.rfind(']');
+    if (line[0] == '[' && close != std::string::npos) {
+        sections.push_back({Trimmed(line.substr(1, close - 1)), number, {}});
         return;
     }
     if (sections.empty()) return;
     const size_t equals = line.find('=');
     const std::string name = Trimmed(line.substr(0, equals));
     const std::string value = equals == std::string::npos ? std::string() : Unquoted(Trimmed(line.substr(equals + 1)));
-    sections.back().keys.push_back({name, value, number});
+    sections.back().keys.push_back({name, value, number, equals != std::string::npos});
 }
 
 }  // namespace

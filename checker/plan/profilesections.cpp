@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include <functional>
+#include <map>
 #include <set>
 
+#include "checker/plan/profilelayout.h"
 #include "checker/plan/profiletext.h"
 
 namespace {
@@ -51,14 +53,46 @@ std::vector<std::string> NameList(const char* path)
     return names;
 }
 
-// The keys of section, each once (the first of a repeated key), from one
-// GetPrivateProfileSectionA call: asking key by key costs a search of the section each. Lines
-// without '=' and keys without a name are no keys.
-std::vector<ProfileKey> SectionKeys(const char* section, const char* path)
+// A key of a "key=value" line with a name, the first of its name: the others are no keys.
+bool IsNewKey(const std::string& name, bool assigned, std::set<std::string>& seen)
 {
-    const std::string lines =
-        GrowingRead([&](char* buffer, DWORD size) { return GetPrivateProfileSectionA(section, buffer, size, path); });
+    return assigned && !name.empty() && seen.insert(FoldedName(name)).second;
+}
+
+// The keys of a section of the file's layout.
+std::vector<ProfileKey> LaidOutKeys(const WrittenSection& section)
+{
     std::vector<ProfileKey> keys;
+    std::set<std::string> seen;
+    for (const WrittenKey& key : section.keys) {
+        if (IsNewKey(key.name, key.assigned, seen)) keys.push_back({key.name, key.value});
+    }
+    return keys;
+}
+
+}  // namespace
+
+ProfileSections ReadProfileSections(const char* path)
+{
+    const std::vector<WrittenSection> layout = ReadProfileLayout(path);
+    std::map<std::string, const WrittenSection*> firstOf;  // by folded name
+    for (const WrittenSection& section : layout) firstOf.insert({FoldedName(section.name), &section});
+    ProfileSections sections;
+    for (const std::string& name : NameList(path)) {
+        const auto found = firstOf.find(FoldedName(name));
+        if (found == firstOf.end())
+            sections.notRead.push_back(name);
+        else
+            sections.read.push_back({name, LaidOutKeys(*found->second)});
+    }
+    return sections;
+}
+
+ProfileSection ReadProfileSection(const char* path, const std::string& name)
+{
+    const std::string lines = GrowingRead(
+        [&](char* buffer, DWORD size) { return GetPrivateProfileSectionA(name.c_str(), buffer, size, path); });
+    ProfileSection section = {name, {}};
     std::set<std::string> seen;
     for (size_t at = 0; at < lines.size();) {
         size_t end = lines.find('\0', at);
@@ -67,20 +101,11 @@ std::vector<ProfileKey> SectionKeys(const char* section, const char* path)
         const std::string line = lines.substr(at, end - at);
         at = end + 1;
         const size_t equals = line.find('=');
-        const std::string name = Trimmed(line.substr(0, equals));
-        if (equals == std::string::npos || name.empty() || !seen.insert(FoldedName(name)).second) continue;
+        const std::string key = Trimmed(line.substr(0, equals));
+        if (!IsNewKey(key, equals != std::string::npos, seen)) continue;
         // The launcher's own keys, single characters, exactly as it reads them.
-        keys.push_back({name, name.size() == 1 ? ProfileText(section, name.c_str(), path)
-                                               : Unquoted(Trimmed(line.substr(equals + 1)))});
+        section.keys.push_back({key, key.size() == 1 ? ProfileText(name.c_str(), key.c_str(), path)
+                                                     : Unquoted(Trimmed(line.substr(equals + 1)))});
     }
-    return keys;
-}
-
-}  // namespace
-
-std::vector<ProfileSection> ReadProfileSections(const char* path)
-{
-    std::vector<ProfileSection> sections;
-    for (const std::string& name : NameList(path)) sections.push_back({name, SectionKeys(name.c_str(), path)});
-    return sections;
+    return section;
 }

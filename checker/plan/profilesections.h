@@ -1,5 +1,5 @@
-// ReadProfileSections: every section and key of a profile file, as the platform's profile
-// reader sees them (blanks trimmed, quotes stripped, names case-insensitive).
+// ReadProfileSections: the sections of a profile file that the platform's profile reader sees,
+// and their keys (blanks trimmed, quotes stripped, names case-insensitive).
 #ifndef ZSTARTUP_CHECKER_PLAN_PROFILESECTIONS_H
 #define ZSTARTUP_CHECKER_PLAN_PROFILESECTIONS_H
 
@@ -16,12 +16,24 @@ struct ProfileSection {
     std::vector<ProfileKey> keys;
 };
 
-// path must be a full path: a bare name is looked up in the Windows folder. Each section, and
-// each key in it, once (the first of repeated ones), in the file's order. Keys are the named
-// "key=value" lines of the section as GetPrivateProfileSectionA gives it; single-character
-// keys' values (the launcher's keys) come from GetPrivateProfileStringA itself, the others'
-// from those lines, blanks and one pair of surrounding quotes removed. One profile call per
-// section and per single-character key, however many keys there are.
-std::vector<ProfileSection> ReadProfileSections(const char* path);
+struct ProfileSections {
+    std::vector<ProfileSection> read;
+    // Sections the profile reader lists but the file's layout does not hold (past its first
+    // MiB, or a header read otherwise): listed, not read.
+    std::vector<std::string> notRead;
+};
+
+// path must be a full path: a bare name is looked up in the Windows folder. Each section the
+// profile reader lists, once, in the file's order, with the keys of the first section of that
+// name in the file's layout (ReadProfileLayout): each key once (the first of repeated ones),
+// "key=value" lines with a name only. One profile call and one read of the file, however many
+// sections: asking section by section costs a search of the file each.
+ProfileSections ReadProfileSections(const char* path);
+
+// The section called name as the launcher's profile calls read it: the named "key=value" lines
+// of GetPrivateProfileSectionA, single-character keys' values (the launcher's keys) from
+// GetPrivateProfileStringA itself, the others' from those lines, blanks and one pair of
+// surrounding quotes removed. One profile call, and one per single-character key.
+ProfileSection ReadProfileSection(const char* path, const std::string& name);
 
 #endif

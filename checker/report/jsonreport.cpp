@@ -89,8 +89,8 @@ std::string JsonReport(const ReportContext& context, const CheckReport& report, 
     const auto task = [plan](const ReportedTask& reported) { return JsonTask(reported, !plan); };
     return "{\"schemaVersion\": " + std::to_string(kJsonSchemaVersion) +
            ", \"checkerVersion\": " + JsonText(context.checkerVersion) +
-           ", \"computer\": " + JsonString(context.computer) + ", \"checkedAt\": " + JsonTime(context.checkedAt) +
-           ", \"bootTime\": " + JsonTime(context.bootTime) +
+           ", \"computer\": " + JsonString(context.computer) + ", \"dnsHostName\": " + JsonString(context.dnsHostName) +
+           ", \"checkedAt\": " + JsonTime(context.checkedAt) + ", \"bootTime\": " + JsonTime(context.bootTime) +
            ", \"launcher\": " + (context.launcherKnown ? JsonString(context.launcher) : "null") + ", \"mode\": \"" +
            (plan ? "plan" : "last-run") + "\", \"" + (plan ? "plan" : "lastRun") + "\": " + JsonLines(report.Lines()) +
            ", \"log\": " + JsonLog(context) + ", \"tasks\": " + JsonArray(report.Tasks(), task) +

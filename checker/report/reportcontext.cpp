@@ -12,6 +12,18 @@ std::wstring ComputerName()
     return GetComputerNameW(name, &size) ? std::wstring(name, size) : std::wstring();
 }
 
+// The DNS name has no fixed limit: the first call gives the size, the terminating null included.
+std::wstring DnsHostName()
+{
+    DWORD size = 0;
+    GetComputerNameExW(ComputerNameDnsFullyQualified, NULL, &size);
+    if (size == 0) return std::wstring();
+    std::wstring name(size, L'\0');
+    if (!GetComputerNameExW(ComputerNameDnsFullyQualified, &name[0], &size)) return std::wstring();
+    name.resize(size);
+    return name;
+}
+
 }  // namespace
 
 ReportContext GatherContext(CheckMode mode)
@@ -20,6 +32,7 @@ ReportContext GatherContext(CheckMode mode)
     context.mode = mode;
     context.checkerVersion = ZSTARTUP_VERSION_TEXT;
     context.computer = ComputerName();
+    context.dnsHostName = DnsHostName();
     GetSystemTimeAsFileTime(&context.checkedAt);
     context.bootTime = WindowsStarted();
     return context;

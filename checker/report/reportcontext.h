@@ -15,6 +15,7 @@ struct ReportContext {
     CheckMode mode = CheckMode::kPlan;
     std::string checkerVersion;  // "1.0.0.1": the project's version, which its version record holds too
     std::wstring computer;       // the computer's (NetBIOS) name, as %COMPUTERNAME% has it
+    std::wstring dnsHostName;    // its fully qualified DNS name, by which fleet tools know it; "" unread
     FILETIME checkedAt = {};     // UTC
     FILETIME bootTime = {};      // UTC: when Windows last started (WindowsStarted)
     bool launcherKnown = false;  // false when the arguments were bad: launcher is null

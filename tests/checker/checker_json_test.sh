@@ -6,7 +6,8 @@
 # version is the project's, which the program's version record holds too, and the times are
 # those of the clock and
 # the log, with the offset Python's own time zone database gives for each moment. A damaged log
-# gives a bounded report. Without --json, bad arguments print nothing on standard output.
+# gives a bounded report. Without --json, bad arguments print nothing on standard output; /?, -?,
+# -h and --HELP print the usage there and exit 0.
 # Environment (set by CTest): BIN, WORK_DIR (emptied first), WINE_RUN, WINE_PREFIX, SOURCE_DIR,
 # VERSION (the project's).
 set -euo pipefail
@@ -54,7 +55,8 @@ check last-run ./zStartupCheck.exe --last-run --json
 check options-after-path ./zStartupCheck.exe "$(windows_path "$PWD/zStartup.exe")" --json --last-run
 check astral ./zStartupCheck.exe --json "$(windows_path "$WORK_DIR/run-"$'\xf0\x9f\x98\x80'/zStartup.exe)"
 check damaged ./zStartupCheck.exe --last-run --json "$(windows_path "$WORK_DIR/damaged/zStartup.exe")"
-bad=("--json --json" "--json --bogus" "--bogus --json" "--json a b" "--last-run --last-run --json")
+# Options in any case: bad arguments with --JSON still answer in JSON, the last one in last-run mode.
+bad=("--json --json" "--json --bogus" "--bogus --json" "--json a b" "--JSON --bogus" "--LAST-RUN --Last-Run --JSON")
 for i in "${!bad[@]}"; do
   # shellcheck disable=SC2086
   check "bad-json-$i" ./zStartupCheck.exe ${bad[$i]}
@@ -65,6 +67,13 @@ for arguments in "--last-run --last-run" "--verbose" "a b"; do
   [ "$(cat "$WORK_DIR/bad-text.status")" = 3 ] || fail "$arguments: exit status $(cat "$WORK_DIR/bad-text.status")"
   [ ! -s "$WORK_DIR/bad-text.out" ] || fail "$arguments: printed on standard output"
   grep -q "^usage: zStartupCheck" "$WORK_DIR/bad-text.err" || fail "$arguments: no usage on standard error"
+done
+
+# Help as Windows tools give it: the usage on standard output, status 0.
+for arguments in "/?" "-?" "-h" "--HELP"; do
+  check help ./zStartupCheck.exe "$arguments"
+  [ "$(cat "$WORK_DIR/help.status")" = 0 ] || fail "$arguments: exit status $(cat "$WORK_DIR/help.status")"
+  grep -q "^usage: zStartupCheck" "$WORK_DIR/help.out" || fail "$arguments: no usage on standard output"
 done
 
 python3 - "$WORK_DIR" "${#bad[@]}" "$VERSION" <<'PYTHON' || fail "the JSON output"
@@ -106,6 +115,7 @@ def common(case, report, mode):
     if report.get("schemaVersion") != 1: problem(case, f"schemaVersion {report.get('schemaVersion')!r}")
     if report.get("mode") != mode: problem(case, f"mode {report.get('mode')!r}")
     if not isinstance(report.get("computer"), str) or not report["computer"]: problem(case, "no computer")
+    if not isinstance(report.get("dnsHostName"), str): problem(case, f"dnsHostName {report.get('dnsHostName')!r}")
     checked = moment(case, "checkedAt", report.get("checkedAt"))
     boot = moment(case, "bootTime", report.get("bootTime"))
     if checked and abs((checked - started).total_seconds()) > 120: problem(case, f"checkedAt {checked} is not now")

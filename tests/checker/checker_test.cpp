@@ -135,6 +135,21 @@ const CheckCase kCases[] = {
     {"QuotedValueFillingTheFirstReadIsMeasuredWhole", "[START]\r\n0=\"" + std::string(511, 'q') + "\"\r\n", {}, {},
      false, true, {"entry 0: start " + std::string(256, 'q'), "then: open {BATCH}"},
      {{"error", "list.value-too-long", "[START] key 0"}}},
+    // The profile reader names a section by what lies before the last ']', and takes a line of
+    // '[' without one for a key of the section it is in.
+    {"SectionNamedUpToTheLastBracket", "[START]\r\n0={A}\r\n[ab]c]\r\n0=x\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open {BATCH}"}, {{"error", "list.section-unknown", "[ab]c]"}}},
+    {"BracketLineWithoutItsCloseLeavesTheKeysInTheSection", "[START]\r\n0={A}\r\n[STRAT\r\nxy=1\r\n[OTHER]\r\n[abc\r\nk=v\r\n",
+     Stopped(), {}, false, true, {"entry 0: start {A}", "then: open {BATCH}"},
+     {{"error", "list.key-not-one-character", "[START] key xy"}, {"error", "list.section-unknown", "[OTHER]"}}},
+    {"KeyRepeatedAfterABracketLineWithoutItsClose", "[STOP]\r\n0={A}\r\n[START\r\n0=zstSecond\r\n", Running(), {},
+     false, true, {"entry 0: stop {A}", "then: open {BATCH}"},
+     {{"error", "list.key-repeated", "[STOP] key 0"}, {"note", "service.no-stop-event", "{A}"}}},
+    // Past the first MiB only [STOP] and [START] are still read, as the launcher reads them.
+    {"SectionsPastTheFirstMebibyte", "[START]\r\n0={A}\r\n;" + std::string(1100000, 'x') +
+     "\r\n[LATE]\r\n0=x\r\n[STOP]\r\n5=x\r\n", Stopped(), {}, false, true,
+     {"entry 0: start {A}", "then: open {BATCH}"},
+     {{"note", "list.sections-not-judged", "{LIST}"}, {"error", "list.key-gap", "[STOP] key 5"}}},
     {"GapDisplayNameAndUnknownServiceAtOnce", "[START]\r\n0={D}\r\n1=zstNoSuchChecked\r\n3={B}\r\n", Stopped(),
      Stopped(), false, true, {"entry 0: start {D}", "entry 1: start zstNoSuchChecked", "then: open {BATCH}"},
      {{"error", "list.key-gap", "[START] key 3"}, {"error", "service.display-name", "{D}"},
@@ -831,6 +846,49 @@ TEST_F(CheckerFolder, ThirtyTwoBitLauncherOnSixtyFourBitWindowsIsNoted)
                            {"note", "platform.32-bit-on-64-bit", "{LAUNCHER}"},
                            {"note", "list.absent", "{LIST}"},
                            {"warning", "batch.missing", "{BATCH}"}});
+}
+
+// A string value of HKLM's key, or "" when it has none.
+std::wstring MachineValue(const wchar_t* key, const wchar_t* name)
+{
+    wchar_t value[256];
+    DWORD size = sizeof(value);
+    if (RegGetValueW(HKEY_LOCAL_MACHINE, key, name, RRF_RT_REG_SZ, nullptr, value, &size) != ERROR_SUCCESS) return L"";
+    return value;
+}
+
+std::string Utf8(const std::wstring& wide)
+{
+    std::string text(wide.size() * 3, '\0');
+    text.resize(WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0],
+                                    static_cast<int>(text.size()), nullptr, nullptr));
+    return text;
+}
+
+// The DNS name as Windows keeps it: the host name and the primary DNS suffix (a policy's first)
+// of the TCP/IP parameters, joined by a dot when there is a suffix.
+std::string DnsNameFromTheRegistry()
+{
+    const wchar_t kParameters[] = L"System\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+    std::wstring suffix = MachineValue(L"Software\\Policies\\Microsoft\\System\\DNSClient", L"PrimaryDnsSuffix");
+    if (suffix.empty()) suffix = MachineValue(kParameters, L"Domain");
+    const std::wstring host = MachineValue(kParameters, L"Hostname");
+    return Utf8(suffix.empty() ? host : host + L"." + suffix);
+}
+
+// Fleet tools know a device by its DNS name; computer stays the NetBIOS name beside it.
+TEST_F(CheckerFolder, NamesTheComputerByItsDnsNameToo)
+{
+    const std::string expected = DnsNameFromTheRegistry();
+    ASSERT_FALSE(expected.empty()) << "no host name in the registry";
+    wchar_t netbios[MAX_COMPUTERNAME_LENGTH + 1];
+    DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+    ASSERT_TRUE(GetComputerNameW(netbios, &size));
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    const CheckerReport report = Check();
+    EXPECT_EQ(report.json["dnsHostName"].kind, JsonValue::Kind::kString) << report.output;
+    EXPECT_EQ(report.json["dnsHostName"].text, expected);
+    EXPECT_EQ(report.json["computer"].text, Utf8(netbios));
 }
 
 TEST_F(CheckerFolder, IsLeftAsItWas)
