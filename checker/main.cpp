@@ -30,7 +30,8 @@ const char kUsage[] =
     "usage: zStartupCheck [--last-run | --task FILE] [--json] [LAUNCHER]\n"
     "  Shows what the next start of LAUNCHER (default: zStartup.exe beside this program) will do,\n"
     "  then one line per finding (error:, warning:, note:). Changes nothing.\n"
-    "  --last-run  what its last start did instead, from its trace log\n"
+    "  --last-run  what its last start did instead, from its trace log, and who else could have\n"
+    "              written that log or changed what the launcher runs\n"
     "  --task FILE judge the task definition FILE in place of the registered tasks\n"
     "  --json      one JSON object on standard output instead of lines\n"
     "  Exit status: 0 no error or warning, 1 warnings, 2 errors, 3 the check could not run.\n";
@@ -50,11 +51,14 @@ bool CheckPlan(const LauncherTarget& target, const wchar_t* taskFile, CheckRepor
     return true;
 }
 
-// windowsStarted: when Windows last started, as the report gives it.
+// windowsStarted: when Windows last started, as the report gives it. The log is believed only
+// as far as no one but the administrators could have written it, or changed what the launcher
+// ran: the same rights as the plan's.
 void CheckLastRunAndTask(const LauncherTarget& target, const FILETIME& windowsStarted, CheckReport& report)
 {
     CheckLastRun(target, windowsStarted, report);
     CheckTaskLastRun(target, windowsStarted, report);
+    CheckWriteAccess(target, report);
 }
 
 int Print(const std::string& text, int status)
