@@ -30,7 +30,8 @@ const char kUsage[] =
     "usage: zStartupCheck [--last-run | --task FILE] [--json] [LAUNCHER]\n"
     "  Shows what the next start of LAUNCHER (default: zStartup.exe beside this program) will do,\n"
     "  then one line per finding (error:, warning:, note:). Changes nothing.\n"
-    "  --last-run  what its last start did instead, from its trace log\n"
+    "  --last-run  what its last start did instead, from its trace log, and who else could have\n"
+    "              written that log or changed what the launcher runs\n"
     "  --task FILE judge the task definition FILE in place of the registered tasks\n"
     "  --json      one JSON object on standard output instead of lines\n"
     "  /?, -?, -h  this help; options may be written in any case (--JSON)\n"
@@ -51,11 +52,15 @@ bool CheckPlan(const LauncherTarget& target, const wchar_t* taskFile, CheckRepor
     return true;
 }
 
-// The times as the report gives them: when Windows last started, and now.
+// The times as the report gives them: when Windows last started, and now. The log is believed
+// only as far as no one but the administrators could have written it, or changed what the
+// launcher ran: the same rights as the plan's.
 void CheckLastRunAndTask(const LauncherTarget& target, const ReportContext& context, CheckReport& report)
 {
     CheckLastRun(target, LastRunTimes{context.bootTime, context.checkedAt}, report);
     CheckTaskLastRun(target, context.bootTime, report);
+    CheckWriteAccess(target, report);
+}
 }
 
 int Print(const std::string& text, int status)

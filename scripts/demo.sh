@@ -163,8 +163,12 @@ done
 say "Last run: $folder/zStartupCheck.exe --last-run (what a fleet tool asks each machine)"
 last_status=0
 (cd "$folder" && wine ./zStartupCheck.exe --last-run) >"$demo/last-run.raw" 2>>"$steps" || last_status=$?
-show "$demo/last-run.raw"
+tr -d '\r' <"$demo/last-run.raw" >"$demo/last-run.txt"
+cat "$demo/last-run.txt"
 echo "exit status: $last_status"
-[ "$last_status" -eq 0 ] || fail "the last-run report found a problem in the run above"
+echo "(A log proves nothing another account could have written: --last-run judges the folder's rights as the check did, so the same folder and link errors are expected here under Wine.)"
+unexpected=$(grep -E '^(error|warning): ' "$demo/last-run.txt" | grep -v -e '^error: folder ' -e '^error: the link Z:\\ ' || true)
+[ -z "$unexpected" ] || fail "the last-run report found a problem in the run above: $unexpected"
+[ "$last_status" -eq 0 ] || [ "$last_status" -eq 2 ] || fail "the last-run report exited with $last_status"
 
 say "Clean-up: service deleted, Wine prefix removed; the run folder stays in $folder"

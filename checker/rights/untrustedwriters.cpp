@@ -232,11 +232,11 @@ std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor, D
     return Untrusted(walk.Writers());
 }
 
-std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder)
+std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder, DWORD ofInterest)
 {
     const PACL dacl = DaclOf(folder);
     DaclWalk walk;
-    if (dacl != NULL) WalkDacl(dacl, Scope::kNewFile, kAdministrators, kChangingRights, walk);
+    if (dacl != NULL) WalkDacl(dacl, Scope::kNewFile, kAdministrators, ofInterest, walk);
     return Untrusted(walk.Writers());
 }
 

@@ -16,6 +16,9 @@ const DWORD kChangingRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_DELETE_C
 // data, which takes write data or write attributes on the link itself (MS-FSA,
 // FSCTL_SET_REPARSE_POINT).
 const DWORD kLinkChangingRights = kChangingRights | FILE_WRITE_ATTRIBUTES;
+// The log is also forged by whoever may set its times (SetFileTime takes write attributes):
+// its last-write time is all --last-run knows of when the last run was.
+const DWORD kLogChangingRights = kChangingRights | FILE_WRITE_ATTRIBUTES;
 
 struct UntrustedWriter {
     std::string sid;  // S-1-...
@@ -26,18 +29,18 @@ struct UntrustedWriter {
 };
 
 // Accounts other than SYSTEM, Administrators and TrustedInstaller that hold changing rights
-// (those of interest: kChangingRights, or kLinkChangingRights for a link) on the object the
-// descriptor (owner and DACL) protects, in the order the DACL first names them. The DACL is
-// evaluated in order as Windows does: inherit-only entries do not apply, and CREATOR OWNER
-// and CREATOR GROUP in an entry that applies match no one's token. A deny entry takes its
-// rights from its own account and from the accounts sure to hold its group: for Everyone,
-// every account but Anonymous Logon (whose token lacks Everyone unless a policy adds it); for
-// Authenticated Users, every account but Everyone, Anonymous Logon, Guests, the Guest account,
-// Domain Guests, and Users and INTERACTIVE (a Guest signed in interactively belongs to both).
-// Conditional, callback and object-specific allow entries grant their rights to their account
-// (marked unevaluated); deny entries of those kinds are ignored, since they may not apply. The
-// owner may change the permissions whatever the entries deny, unless OWNER RIGHTS entries say
-// otherwise. A missing (null) DACL gives Everyone every right.
+// (those of interest: kChangingRights, kLinkChangingRights for a link, kLogChangingRights for
+// the log) on the object the descriptor (owner and DACL) protects, in the order the DACL first
+// names them. The DACL is evaluated in order as Windows does: inherit-only entries do not
+// apply, and CREATOR OWNER and CREATOR GROUP in an entry that applies match no one's token. A
+// deny entry takes its rights from its own account and from the accounts sure to hold its
+// group: for Everyone, every account but Anonymous Logon (whose token lacks Everyone unless a
+// policy adds it); for Authenticated Users, every account but Everyone, Anonymous Logon,
+// Guests, the Guest account, Domain Guests, and Users and INTERACTIVE (a Guest signed in
+// interactively belongs to both). Conditional, callback and object-specific allow entries grant
+// their rights to their account (marked unevaluated); deny entries of those kinds are ignored,
+// since they may not apply. The owner may change the permissions whatever the entries deny,
+// unless OWNER RIGHTS entries say otherwise. A missing (null) DACL gives Everyone every right.
 std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor, DWORD ofInterest = kChangingRights);
 
 // The same for a file not yet created in the folder the descriptor protects, from the entries
@@ -46,7 +49,7 @@ std::vector<UntrustedWriter> UntrustedWriters(PSECURITY_DESCRIPTOR descriptor, D
 // is already a writer of the folder. CREATOR OWNER and CREATOR GROUP entries become the
 // creator's and are left out. Without such entries (or without a DACL) the file takes the
 // creator's default permissions, and the result is empty.
-std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder);
+std::vector<UntrustedWriter> UntrustedWritersOfNewFile(PSECURITY_DESCRIPTOR folder, DWORD ofInterest = kChangingRights);
 
 // The rights in words, for a file or a folder: "write, change permissions" (write attributes
 // as "change attributes").

@@ -23,6 +23,9 @@ const char kMoveAdvice[] =
 
 enum class FileRole { kLauncher, kList, kBatch, kLog };
 
+// What the launcher runs is in the contents of its files; the log's times count as well.
+DWORD ChangingRightsFor(FileRole role) { return role == FileRole::kLog ? kLogChangingRights : kChangingRights; }
+
 std::string Describe(const std::vector<UntrustedWriter>& writers, bool folder)
 {
     std::string text;
@@ -261,13 +264,15 @@ void WriteAccessWalk::ReportFileWriters(FileRole role, const std::string& path, 
 {
     const ObjectFacts& file = Facts(path);
     if (!Readable(path, file, false)) return;
-    const std::vector<UntrustedWriter> writers = Beyond(UntrustedWriters(file.descriptor.get()), named);
+    const std::vector<UntrustedWriter> writers =
+        Beyond(UntrustedWriters(file.descriptor.get(), ChangingRightsFor(role)), named);
     if (writers.empty()) return;
     if (role == FileRole::kLog) {
         Add(Severity::kError, "log.untrusted-writer", path,
             "log " + path + " may be changed by " + Describe(writers, false) +
-                ": any program running as them could add lines for a start that never ran, or remove a failed "
-                "one, and zStartupCheck --last-run would report a clean start; remove their access");
+                ": any program running as them could add lines for a start that never ran, remove a failed "
+                "one or set its last-write time, and zStartupCheck --last-run would report a clean start; remove "
+                "their access");
     } else {
         Add(Severity::kError, "file.untrusted-writer", path,
             path + " may be changed by " + Describe(writers, false) +
@@ -283,11 +288,13 @@ void WriteAccessWalk::ReportNewFile(FileRole role, const std::string& path, cons
     std::set<std::string> named = NamedFor(home);
     const std::set<std::string> ofLauncherFolder = NamedFor(launcherFolder);
     named.insert(ofLauncherFolder.begin(), ofLauncherFolder.end());
-    const std::vector<UntrustedWriter> writers = Beyond(UntrustedWritersOfNewFile(Facts(home).descriptor.get()), named);
+    const std::vector<UntrustedWriter> writers =
+        Beyond(UntrustedWritersOfNewFile(Facts(home).descriptor.get(), ChangingRightsFor(role)), named);
     if (writers.empty()) return;
     const std::string created = role == FileRole::kLog ? "once the launcher creates it" : "once created";
-    const std::string harm = role == FileRole::kLog ? "could then forge the lines zStartupCheck --last-run reports"
-                                                    : "could then make the next elevated start run its commands";
+    const std::string harm = role == FileRole::kLog
+                                 ? "could then forge the lines or the last-write time zStartupCheck --last-run reports"
+                                 : "could then make the next elevated start run its commands";
     Add(Severity::kError, role == FileRole::kLog ? "log.new-file-writer" : "file.new-file-writer", path,
         path + " does not exist yet, but " + created + " it may be changed by " + Describe(writers, false) +
             ", whose rights on " + home + " pass to new files: any program running as them " + harm +

@@ -18,7 +18,8 @@
 //   (see FolderRenamers);
 // - file.untrusted-writer, log.untrusted-writer: the launcher, list, batch file or log (not
 //   default_LT.log), for accounts the folder does not already let in; one not yet created is
-//   judged by the folder's entries for new files (file.new-file-writer, log.new-file-writer);
+//   judged by the folder's entries for new files (file.new-file-writer, log.new-file-writer).
+//   For the log, setting its times (write attributes) counts too;
 // - link.found (a note) for each of those folders and files that is a junction, symbolic link
 //   or mount point, link.untrusted-writer for accounts that may change or remove the link
 //   itself, and link.target-unknown when where it leads cannot be told; the folder a link

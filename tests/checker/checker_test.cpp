@@ -4,7 +4,6 @@
 // user's own account, so each case also expects the folder finding that exists to catch exactly
 // that.
 #include <windows.h>
-#include <sddl.h>
 
 #include <gtest/gtest.h>
 
@@ -588,22 +587,9 @@ INSTANTIATE_TEST_SUITE_P(Checker, CheckerRefusedTaskFile, ::testing::ValuesIn(kR
 // services and account put in.
 class CheckerText : public CheckerTaskFile {
 protected:
-    // "MACHINE\user", as Windows names the account this test runs as.
-    static std::string OwnAccount()
-    {
-        PSID sid = nullptr;
-        if (!ConvertStringSidToSidA(OwnUserSid().c_str(), &sid)) return "(no SID)";
-        char name[256], domain[256];
-        DWORD nameSize = sizeof name, domainSize = sizeof domain;
-        SID_NAME_USE use;
-        const BOOL found = LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use);
-        LocalFree(sid);
-        return found ? std::string(domain) + "\\" + name : "(no name)";
-    }
-
     std::vector<std::string> Golden(const std::string& name)
     {
-        values_["{ACCOUNT}"] = OwnAccount();
+        values_["{ACCOUNT}"] = OwnAccountName();
         return GoldenLines(name, values_);
     }
 };

@@ -1,5 +1,7 @@
 #include "tests/checker/checkeroutput.h"
 
+#include <sddl.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +9,7 @@
 #include <tuple>
 
 #include "tests/harness/testfolder.h"
+#include "tests/testservice/ownusersid.h"
 
 namespace {
 
@@ -140,4 +143,16 @@ std::vector<std::string> GoldenLines(const std::string& name, const std::map<std
         lines.push_back(Replaced(line, values));
     }
     return lines;
+}
+
+std::string OwnAccountName()
+{
+    PSID sid = nullptr;
+    if (!ConvertStringSidToSidA(OwnUserSid().c_str(), &sid)) return "(no SID)";
+    char name[256], domain[256];
+    DWORD nameSize = sizeof name, domainSize = sizeof domain;
+    SID_NAME_USE use;
+    const BOOL found = LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use);
+    LocalFree(sid);
+    return found ? std::string(domain) + "\\" + name : "(no name)";
 }

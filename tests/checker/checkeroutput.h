@@ -69,6 +69,9 @@ std::string TaskFileSubject(const std::string& path);
 // running on 64-bit Windows, where the plan notes platform.32-bit-on-64-bit.
 bool Built32BitOn64BitWindows();
 
+// "MACHINE\user", as Windows names the account this test runs as.
+std::string OwnAccountName();
+
 // The golden text in the file name beside the test program, as lines, each {NAME} replaced by
 // values' text for it. A line that begins with "{32-bit on 64-bit}" is kept, without that
 // mark, only where Built32BitOn64BitWindows.

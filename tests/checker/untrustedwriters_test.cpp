@@ -53,6 +53,7 @@ struct DescriptorCase {
     // "" for a null DACL, which Wine's parser does not make of "D:NO_ACCESS_CONTROL"
     std::string sddl;
     std::vector<UntrustedWriter> writers;
+    DWORD ofInterest = kChangingRights;
 };
 
 const std::string kTrustedInstaller = "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464";
@@ -90,6 +91,12 @@ const DescriptorCase kCases[] = {
      {{"S-1-5-21-1-2-3-501", DELETE}}},
     {"DenyForAuthenticatedUsersLeavesUsers", "O:BAD:(D;;FA;;;AU)(A;;SD;;;BU)", {{"S-1-5-32-545", DELETE}}},
     {"DenyForAuthenticatedUsersCoversAUser", std::string("O:BAD:(D;;FA;;;AU)(A;;FA;;;") + kUser + ")", {}},
+    // Write attributes (0x100) sets a file's times (SetFileTime), not what it holds.
+    {"SettingTimesChangesNoContent", "O:BAD:(A;;0x100;;;BU)", {}},
+    {"SettingTimesCountsForTheLog", "O:BAD:(A;;0x100;;;BU)", {{"S-1-5-32-545", FILE_WRITE_ATTRIBUTES}},
+     kLogChangingRights},
+    {"GenericWriteSetsTheLogsTimes", "O:BAD:(A;;GW;;;AU)",
+     {{"S-1-5-11", FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_ATTRIBUTES}}, kLogChangingRights},
 };
 // clang-format on
 
@@ -101,6 +108,9 @@ const DescriptorCase kNewFileCases[] = {
      {{"S-1-5-4", FILE_WRITE_DATA | FILE_APPEND_DATA}}},
     {"CreatorNotFolderOwnerOwnsIt", std::string("O:") + kUser + "D:(A;OICIIO;FA;;;CO)(A;OI;SD;;;AU)",
      {{"S-1-5-11", DELETE}}},
+    {"SettingTimesOfNewFilesChangesNoContent", "O:BAD:(A;OICI;FA;;;BA)(A;OIIO;0x100;;;BU)", {}},
+    {"SettingTimesOfNewFilesCountsForTheLog", "O:BAD:(A;OICI;FA;;;BA)(A;OIIO;0x100;;;BU)",
+     {{"S-1-5-32-545", FILE_WRITE_ATTRIBUTES}}, kLogChangingRights},
 };
 // clang-format on
 
@@ -213,12 +223,12 @@ TEST_P(UntrustedWritersOf, Descriptor)
         SECURITY_DESCRIPTOR nullDacl;
         InitializeSecurityDescriptor(&nullDacl, SECURITY_DESCRIPTOR_REVISION);
         ASSERT_TRUE(SetSecurityDescriptorDacl(&nullDacl, TRUE, nullptr, FALSE));
-        EXPECT_EQ(UntrustedWriters(&nullDacl), GetParam().writers);
+        EXPECT_EQ(UntrustedWriters(&nullDacl, GetParam().ofInterest), GetParam().writers);
         return;
     }
     PSECURITY_DESCRIPTOR descriptor = FromSddl(GetParam().sddl);
     ASSERT_NE(descriptor, nullptr);
-    EXPECT_EQ(UntrustedWriters(descriptor), GetParam().writers);
+    EXPECT_EQ(UntrustedWriters(descriptor, GetParam().ofInterest), GetParam().writers);
     LocalFree(descriptor);
 }
 
@@ -231,7 +241,7 @@ TEST_P(UntrustedWritersOfNewFileIn, Folder)
 {
     PSECURITY_DESCRIPTOR folder = FromSddl(GetParam().sddl);
     ASSERT_NE(folder, nullptr);
-    EXPECT_EQ(UntrustedWritersOfNewFile(folder), GetParam().writers);
+    EXPECT_EQ(UntrustedWritersOfNewFile(folder, GetParam().ofInterest), GetParam().writers);
     LocalFree(folder);
 }
 

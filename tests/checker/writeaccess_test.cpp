@@ -105,6 +105,16 @@ const WalkCase kCases[] = {
     {"LogNotCreatedYetTakesTheFolderEntriesForNewFiles", true, kExe,
      {Missing(kLog), Sddl("C:\\Show", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x1301bf;;;BU)")},
      {{E, "log.new-file-writer", kLog}}},
+    // SetFileTime takes write attributes: whoever holds it dates the log, and so the last run.
+    {"LogWhoseTimesUsersMaySet", true, kExe, {Sddl(kLog, "O:BAD:(A;;FA;;;BA)(A;;0x100;;;BU)")},
+     {{E, "log.untrusted-writer", kLog}}},
+    {"LogNotCreatedYetWhoseTimesUsersMaySet", true, kExe,
+     {Missing(kLog), Sddl("C:\\Show", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x100;;;BU)")},
+     {{E, "log.new-file-writer", kLog}}},
+    // What the launcher runs is in the files' contents, which their times do not change.
+    {"BatchWhoseTimesUsersMaySetIsClean", true, kExe, {Sddl(kBatch, "O:BAD:(A;;FA;;;BA)(A;;0x100;;;BU)")}, {}},
+    {"ListNotCreatedYetWhoseTimesUsersMaySetIsClean", true, kExe,
+     {Missing(kList), Sddl("C:\\Show", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x100;;;BU)")}, {}},
     {"ListNotCreatedYetTakesTheFolderEntriesForNewFiles", true, kExe,
      {Missing(kList), Sddl("C:\\Show", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x1301bf;;;BU)")},
      {{E, "file.new-file-writer", kList}}},

@@ -1,9 +1,10 @@
 // The checker's rights walk (UntrustedWriters, UntrustedWritersOfNewFile, FolderRenamers)
 // against Windows' own access check, AuthzAccessCheck, asked for each account a descriptor
-// names: on the descriptors the checker's tables are built from (untrustedwriters_test,
-// writeaccess_test), on the same descriptors as Windows keeps them on a folder it made, on what
-// a new file in such a folder inherits, and on real folders: Program Files, the user's profile
-// and a folder made with a weak descriptor (with a file made in it), each up to its root.
+// names, for the rights that change a file and for those that change the log: on the
+// descriptors the checker's tables are built from (untrustedwriters_test, writeaccess_test), on
+// the same descriptors as Windows keeps them on a folder it made, on what a new file in such a
+// folder inherits, and on real folders: Program Files, the user's profile and a folder made
+// with a weak descriptor (with a file made in it), each up to its root.
 //
 // An account is asked alone, holding for deny only the groups every token like its own holds
 // ("Well-known SIDs": Everyone in every token but Anonymous Logon's, Authenticated Users in none
@@ -192,13 +193,15 @@ DWORD AuthzRights(const AuthzAccess& authz, PSECURITY_DESCRIPTOR descriptor, con
 }
 
 // The walk's writers of an object that descriptor protects (or, for a new file, that answers
-// for what Windows made) against Windows, account by account; left out: accounts not asked.
+// for what Windows made) against Windows, account by account, for the rights of interest the
+// walk was given; left out: accounts not asked.
 void ExpectWalkAgrees(const AuthzAccess& authz, PSECURITY_DESCRIPTOR answering,
-                      const std::vector<UntrustedWriter>& walked, bool exact, const std::set<std::string>& leftOut = {})
+                      const std::vector<UntrustedWriter>& walked, bool exact, const std::set<std::string>& leftOut = {},
+                      DWORD ofInterest = kChangingRights)
 {
     for (const std::string& sid : Subjects(answering, walked)) {
         if (!Asked(sid) || leftOut.count(sid) != 0) continue;
-        const DWORD windows = AuthzRights(authz, answering, Alone(sid)) & kChangingRights;
+        const DWORD windows = AuthzRights(authz, answering, Alone(sid)) & ofInterest;
         const DWORD walk = WalkedRights(walked, sid);
         if (exact) {
             EXPECT_EQ(walk, windows) << sid << ": the walk reports 0x" << std::hex << walk << ", Windows grants 0x"
@@ -354,7 +357,8 @@ UniquePrivateDescriptor NewFileIn(PSECURITY_DESCRIPTOR folder)
 // UntrustedWritersOfNewFile of a folder against Windows on a file made in it: the file's
 // creator (this program's user, or Administrators when it runs elevated) is who the walk takes
 // it to be, and is left out.
-void ExpectNewFileAgrees(const AuthzAccess& authz, PSECURITY_DESCRIPTOR folder, PSECURITY_DESCRIPTOR file)
+void ExpectNewFileAgrees(const AuthzAccess& authz, PSECURITY_DESCRIPTOR folder, PSECURITY_DESCRIPTOR file,
+                         DWORD ofInterest = kChangingRights)
 {
     bool plainFolder = true;
     ForEachEntry(folder, [&](const ACE_HEADER* header) { plainFolder = plainFolder && PlainKind(header); });
@@ -364,7 +368,8 @@ void ExpectNewFileAgrees(const AuthzAccess& authz, PSECURITY_DESCRIPTOR folder, 
     for (const std::string& sid : NamedIn(file)) {
         if (sid.compare(0, 8, "S-1-5-5-") == 0) creator.insert(sid);
     }
-    ExpectWalkAgrees(authz, file, UntrustedWritersOfNewFile(folder), plainFolder && PlainEntries(file), creator);
+    ExpectWalkAgrees(authz, file, UntrustedWritersOfNewFile(folder, ofInterest), plainFolder && PlainEntries(file),
+                     creator, ofInterest);
 }
 
 // -- the tables
@@ -412,6 +417,7 @@ const DescriptorRow kDescriptors[] = {
     {"UsersDeleteChild", "O:BAD:(A;OICI;FA;;;BA)(A;;0x40;;;BU)"},
     {"FolderEntriesForNewFiles", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x1301bf;;;BU)"},
     {"LinkItselfMayBeRepointed", "O:BAD:(A;;FA;;;BA)(A;;0x100;;;BU)"},
+    {"SettingTimesOfNewFilesCountsForTheLog", "O:BAD:(A;OICI;FA;;;BA)(A;OIIO;0x100;;;BU)"},
 };
 // clang-format on
 
@@ -523,6 +529,26 @@ TEST_P(WalkOfDescriptor, ForANewFileAgreesWithAuthzOnWhatItInherits)
     UniquePrivateDescriptor file = NewFileIn(kept.Get());
     ASSERT_TRUE(file);
     ExpectNewFileAgrees(authz_, kept.Get(), file.Get());
+}
+
+// The log's writers include whoever may set its times (SetFileTime: write attributes).
+TEST_P(WalkOfDescriptor, ForTheLogAgreesWithAuthz)
+{
+    UniqueDescriptor descriptor = FromSddl(GetParam().sddl);
+    ASSERT_TRUE(descriptor);
+    ExpectWalkAgrees(authz_, descriptor.Get(), UntrustedWriters(descriptor.Get(), kLogChangingRights),
+                     PlainEntries(descriptor.Get()), {}, kLogChangingRights);
+}
+
+TEST_P(WalkOfDescriptor, ForANewLogAgreesWithAuthzOnWhatItInherits)
+{
+    TestFolder parent;
+    ASSERT_TRUE(MakeFolder(parent, "made", GetParam().sddl));
+    UniqueDescriptor kept = ReadDescriptor(parent.PathOf("made"));
+    ASSERT_TRUE(kept);
+    UniquePrivateDescriptor file = NewFileIn(kept.Get());
+    ASSERT_TRUE(file);
+    ExpectNewFileAgrees(authz_, kept.Get(), file.Get(), kLogChangingRights);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rights, WalkOfDescriptor, ::testing::ValuesIn(kDescriptors), RowName<DescriptorRow>);
