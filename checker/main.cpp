@@ -61,7 +61,6 @@ void CheckLastRunAndTask(const LauncherTarget& target, const ReportContext& cont
     CheckTaskLastRun(target, context.bootTime, report);
     CheckWriteAccess(target, report);
 }
-}
 
 int Print(const std::string& text, int status)
 {
