@@ -348,7 +348,7 @@ TEST_P(LastRunClock, LogWrittenAfterTheCheckIsWarned)
     ASSERT_NO_FATAL_FAILURE(SetLastWrite(folder_.PathOf("zStartup_LT.log"), utc));
 
     const CheckerReport report = CheckLastRun();
-    EXPECT_EQ(report.exitCode, GetParam().exitStatus) << report.output;
+    EXPECT_EQ(report.exitCode, ExitStatusUnderWine(GetParam().exitStatus)) << report.output;
     ExpectExactly(report, GetParam().findings);
 }
 
@@ -376,7 +376,9 @@ TEST_F(LastRunCheck, DefaultLogInTheCheckersFolderIsNotRead)
 
     EXPECT_EQ(report.exitCode, 1u) << report.output;
     EXPECT_EQ(report.lines, std::vector<std::string>{}) << report.output;
-    ExpectExactly(report, {{"warning", "log.default-path", "default_LT.log"}});
+    // The rights walk follows the launcher's own ANSI paths, which this folder has none of: the
+    // warning alone keeps the report from clean.
+    EXPECT_EQ(report.findings, (Findings{{"warning", "log.default-path", "default_LT.log"}})) << report.output;
     EXPECT_EQ(report.json["log"]["path"].text, "default_LT.log") << report.output;
     EXPECT_EQ(report.json["log"]["lastWritten"].kind, JsonValue::Kind::kNull) << report.output;
 }
