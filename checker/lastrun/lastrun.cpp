@@ -140,8 +140,8 @@ void CheckLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, 
     const LastRun run = ReadLastRun(target.logPath);
     if (run.error == ERROR_FILE_NOT_FOUND || run.error == ERROR_PATH_NOT_FOUND) {
         report.Error("last-run.no-run", log,
-                     "no log " + log + ": the launcher has not run from " + target.displayPath +
-                         " (or ran with another current folder, when it logs to default_LT.log)");
+                     Utf8Text("no log " + Utf8OfAnsi(log) + ": the launcher has not run from " + target.displayPath +
+                              " (or ran with another current folder, when it logs to default_LT.log)"));
         return;
     }
     if (run.error != 0) {
@@ -152,9 +152,9 @@ void CheckLastRun(const LauncherTarget& target, const FILETIME& windowsStarted, 
     }
     if (!run.found) {
         report.Error("last-run.no-run", log,
-                     "log " + log + " holds no \"[zStartup] started\" line in its last " +
-                         std::to_string(kMaxLastRunBytes >> 20) + " MiB: the launcher has not run from " +
-                         target.displayPath);
+                     Utf8Text("log " + Utf8OfAnsi(log) + " holds no \"[zStartup] started\" line in its last " +
+                              std::to_string(kMaxLastRunBytes >> 20) + " MiB: the launcher has not run from " +
+                              target.displayPath));
     } else {
         LastRunReport lastRun(log, report);
         size_t stopped = 0;

@@ -1,6 +1,7 @@
 #include "checker/report/reportcontext.h"
 
 #include "checker/lastrun/windowsstart.h"
+#include "helpers/text.h"
 #include "resources/version.h"
 
 namespace {
@@ -35,7 +36,7 @@ void AddLauncher(const LauncherTarget& target, ReportContext& context)
 {
     AddLauncherPath(target.widePath, context);
     context.logKnown = true;
-    context.logPath = LogFullPath(target);
+    context.logPath = Utf8OfAnsi(LogFullPath(target));
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     context.logExists = GetFileAttributesExA(target.logPath, GetFileExInfoStandard, &attributes) != 0;
     if (context.logExists) context.logLastWritten = attributes.ftLastWriteTime;
