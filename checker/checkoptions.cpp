@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "checker/launchertarget.h"
+#include "helpers/text.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ bool Take(const wchar_t* argument, CheckOptions& options, std::string& why)
     if (IsOption(argument, L"--last-run")) return SetOnce(options.lastRun, "--last-run", why);
     if (IsOption(argument, L"--json")) return SetOnce(options.json, "--json", why);
     if (argument[0] == L'-')
-        why = "unknown option " + AnsiForDisplay(argument);
+        why = "unknown option " + Utf8Of(argument);
     else if (argument[0] == L'\0')
         why = "empty launcher path";
     else if (options.launcher != nullptr)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "helpers/paths.h"
+#include "helpers/text.h"
 
 namespace {
 
@@ -32,19 +33,6 @@ std::wstring LauncherBeside(const wchar_t* self, DWORD length, DWORD capacity)
     return FileBeside(std::wstring(self, length), L"zStartup.exe");
 }
 
-std::string AnsiForDisplay(const std::wstring& wide)
-{
-    // Best fit would name another folder (a plain L for the Polish stroked one); UTF-8 holds every
-    // character and refuses the flag.
-    const DWORD flags = GetACP() == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    const int length = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, NULL, 0, NULL, NULL);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.c_str(), -1, &text[0], length, NULL, NULL);
-    text.resize(static_cast<size_t>(length) - 1);
-    return text;
-}
-
 bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::string& why)
 {
     const std::wstring beside = argument != NULL ? std::wstring() : LauncherBesideThisProgram();
@@ -56,7 +44,7 @@ bool ResolveLauncher(const wchar_t* argument, LauncherTarget& target, std::strin
     }
     const std::wstring wide = FullPathOf(argument != NULL ? argument : beside);
     target.widePath = wide;
-    target.displayPath = AnsiForDisplay(wide);
+    target.displayPath = Utf8Of(wide);
     const DWORD attributes = GetFileAttributesW(wide.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         why = "no launcher at " + target.displayPath;

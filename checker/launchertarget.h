@@ -13,7 +13,7 @@
 
 struct LauncherTarget {
     std::wstring widePath;               // the full path
-    std::string displayPath;             // the same, for messages (characters the code page lacks as '?')
+    std::string displayPath;             // the same in UTF-8, for reports
     char path[sizeof(RunPaths::batch)];  // as the launcher reads its own path; "" unless kRead
     PathReading reading;
     RunPaths paths;
@@ -42,9 +42,5 @@ std::string LogFullPath(const LauncherTarget& target);
 // (length characters written to a buffer of capacity); "" when the path was not read whole
 // (length 0, or capacity or more) or has no folder.
 std::wstring LauncherBeside(const wchar_t* self, DWORD length, DWORD capacity);
-
-// Wide text in the ANSI code page, with the code page's default character ('?') for what it
-// lacks: no best-fit look-alikes.
-std::string AnsiForDisplay(const std::wstring& wide);
 
 #endif

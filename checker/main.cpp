@@ -16,11 +16,13 @@
 #include "checker/plan/platformcheck.h"
 #include "checker/plan/servicecheck.h"
 #include "checker/report/checkreport.h"
+#include "checker/report/consoletext.h"
 #include "checker/report/jsonreport.h"
 #include "checker/report/reportcontext.h"
 #include "checker/rights/writeaccesscheck.h"
 #include "checker/task/comobjects.h"
 #include "checker/task/taskcheck.h"
+#include "helpers/text.h"
 #include "helpers/uniqueany.h"
 
 namespace {
@@ -62,22 +64,30 @@ void CheckLastRunAndTask(const LauncherTarget& target, const ReportContext& cont
     CheckWriteAccess(target, report);
 }
 
+// text: UTF-8 for people.
 int Print(const std::string& text, int status)
 {
-    std::fwrite(text.data(), 1, text.size(), stdout);
+    WriteText(stdout, text);
+    return status;
+}
+
+// The JSON report's bytes as they are: pure ASCII, which no code page may change.
+int PrintJson(const std::string& json, int status)
+{
+    std::fwrite(json.data(), 1, json.size(), stdout);
     return status;
 }
 
 // With --json every way the check ends prints one object: a fleet tool that reads nothing, or
-// something else, must not take that for a pass.
+// something else, must not take that for a pass. subject and why in UTF-8.
 int CannotRun(const char* code, const std::string& subject, const std::string& why, const std::string& advice,
               bool json, const ReportContext& context)
 {
-    std::fprintf(stderr, "zStartupCheck: %s\n%s", why.c_str(), kUsage);
+    WriteText(stderr, "zStartupCheck: " + why + "\n" + kUsage);
     if (!json) return kCannotRun;
     CheckReport report;
-    report.Error(code, subject, why + "; " + advice);
-    return Print(JsonReport(context, report, kCannotRun), kCannotRun);
+    report.Error(code, Utf8Text(subject), Utf8Text(why + "; " + advice));
+    return PrintJson(JsonReport(context, report, kCannotRun), kCannotRun);
 }
 
 int Check(const CheckOptions& options)
@@ -97,12 +107,12 @@ int Check(const CheckOptions& options)
         CheckLastRunAndTask(target, context, report);
     } else if (!CheckPlan(target, options.taskFile, report, why)) {
         AddLauncher(target, context);
-        return CannotRun("check.task-unreadable", AnsiForDisplay(options.taskFile), why,
+        return CannotRun("check.task-unreadable", Utf8Of(options.taskFile), why,
                          "give a task definition as schtasks /Query /XML exports it", options.json, context);
     }
     const int status = report.ExitStatus();
     AddLauncher(target, context);
-    return Print(options.json ? JsonReport(context, report, status) : report.Text(), status);
+    return options.json ? PrintJson(JsonReport(context, report, status), status) : Print(report.Text(), status);
 }
 
 bool Given(int count, wchar_t** arguments, const wchar_t* option)

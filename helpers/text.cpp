@@ -1,5 +1,7 @@
 #include "helpers/text.h"
 
+#include <windows.h>
+
 #include <cstdio>
 
 namespace {
@@ -10,6 +12,17 @@ std::basic_string<Char> TrimmedOf(const std::basic_string<Char>& text, const Cha
     const size_t first = text.find_first_not_of(blanks);
     if (first == std::basic_string<Char>::npos) return std::basic_string<Char>();
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::wstring WideOf(UINT codePage, const std::string& text)
+{
+    if (text.empty()) return std::wstring();
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, NULL, 0);
+    if (length <= 0) return std::wstring();
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, &wide[0], length);
+    return wide;
 }
 
 }  // namespace
@@ -52,3 +65,18 @@ std::string JsonEscape(unsigned int character)
     std::snprintf(escape, sizeof escape, "\\u%04x", character & 0xFFFF);
     return escape;
 }
+
+std::string Utf8Of(const std::wstring& wide)
+{
+    if (wide.empty()) return std::string();
+    const int size = static_cast<int>(wide.size());
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, NULL, 0, NULL, NULL);
+    if (length <= 0) return std::string();
+    std::string utf8(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &utf8[0], length, NULL, NULL);
+    return utf8;
+}
+
+std::string Utf8OfAnsi(const std::string& ansi) { return Utf8Of(WideOf(CP_ACP, ansi)); }
+
+std::wstring WideOfUtf8(const std::string& utf8) { return WideOf(CP_UTF8, utf8); }

@@ -20,4 +20,13 @@ std::string Unquoted(const std::string& value);
 // lower-case hex digits for any other. Callers choose what to escape.
 std::string JsonEscape(unsigned int character);
 
+// The checker's report texts are UTF-8: each of these converts at the way in or out, with
+// Windows' converters. Invalid input (an unpaired surrogate, a byte sequence that is no UTF-8)
+// becomes U+FFFD, one per bad unit or byte at most, so nothing grows past its input's length in
+// UTF-16 units, or three bytes per unit in UTF-8.
+std::string Utf8Of(const std::wstring& wide);
+// ansi: text in the process's ANSI code page (paths and names as the launcher reads them, log lines).
+std::string Utf8OfAnsi(const std::string& ansi);
+std::wstring WideOfUtf8(const std::string& utf8);
+
 #endif

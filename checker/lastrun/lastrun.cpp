@@ -197,11 +197,12 @@ void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, const 
 void ReportDefaultPath(const LauncherTarget& target, CheckReport& report)
 {
     report.Warning("log.default-path", target.logPath,
-                   std::string("log: the launcher's path ") + target.displayPath +
-                       " is too long for 255 characters or not in the ANSI code page, so it logs to " + target.logPath +
-                       " in its own current folder (its scheduled task's working folder, usually "
-                       "C:\\Windows\\System32), which this check cannot know: its last run is not judged; move the "
-                       "launcher");
+                   Utf8Text(std::string("log: the launcher's path ") + target.displayPath +
+                            " is too long for 255 characters or not in the ANSI code page, so it logs to " +
+                            target.logPath +
+                            " in its own current folder (its scheduled task's working folder, usually "
+                            "C:\\Windows\\System32), which this check cannot know: its last run is not judged; "
+                            "move the launcher"));
 }
 
 }  // namespace
@@ -216,7 +217,8 @@ void CheckLastRun(const LauncherTarget& target, const LastRunTimes& times, Check
     const std::string log = LogFullPath(target);
     const LastRun run = ReadLastRun(target.logPath);
     if (run.error == ERROR_FILE_NOT_FOUND || run.error == ERROR_PATH_NOT_FOUND) {
-        report.Error("last-run.no-run", log, "no log " + log + ": the launcher has not run from " + target.displayPath);
+        report.Error("last-run.no-run", log,
+                     Utf8Text("no log " + Utf8OfAnsi(log) + ": the launcher has not run from " + target.displayPath));
         return;
     }
     if (run.error != 0) {
@@ -227,9 +229,9 @@ void CheckLastRun(const LauncherTarget& target, const LastRunTimes& times, Check
     }
     if (!run.found) {
         report.Error("last-run.no-run", log,
-                     "log " + log + " holds no \"[zStartup] started\" line in its last " +
-                         std::to_string(kMaxLastRunBytes >> 20) + " MiB: the launcher has not run from " +
-                         target.displayPath);
+                     Utf8Text("log " + Utf8OfAnsi(log) + " holds no \"[zStartup] started\" line in its last " +
+                              std::to_string(kMaxLastRunBytes >> 20) + " MiB: the launcher has not run from " +
+                              target.displayPath));
     } else {
         LastRunReport lastRun(log, report);
         for (const std::string& line : run.lines) {

@@ -42,10 +42,10 @@ DWORD AppendError(const char* path)
 void CheckBatch(const LauncherTarget& target, CheckReport& report)
 {
     if (target.reading != PathReading::kRead) {
-        report.Warning("batch.launcher-path-unusable", target.displayPath,
-                       "batch file: the launcher cannot use its own path " + target.displayPath +
-                           ", so it opens zStartup.bat in its current folder (at a scheduled start usually "
-                           "C:\\Windows\\System32) if there is one there; move the launcher");
+        report.Warning("batch.launcher-path-unusable", Utf8Text(target.displayPath),
+                       Utf8Text("batch file: the launcher cannot use its own path " + target.displayPath +
+                                ", so it opens zStartup.bat in its current folder (at a scheduled start usually "
+                                "C:\\Windows\\System32) if there is one there; move the launcher"));
         return;
     }
     const char* batch = target.paths.batch;
@@ -70,10 +70,10 @@ void CheckLog(const LauncherTarget& target, CheckReport& report)
     const std::string log = target.logPath;
     if (LogsInItsCurrentFolder(target)) {
         report.Warning("log.default-path", log,
-                       "log: default_LT.log in the launcher's current folder (at a scheduled start usually "
-                       "C:\\Windows\\System32), because the launcher's path " +
-                           target.displayPath +
-                           " is too long for 255 characters or not in the ANSI code page; move the launcher");
+                       Utf8Text("log: default_LT.log in the launcher's current folder (at a scheduled start usually "
+                                "C:\\Windows\\System32), because the launcher's path " +
+                                target.displayPath +
+                                " is too long for 255 characters or not in the ANSI code page; move the launcher"));
         return;
     }
     report.Note("log.path", log, "log: " + log);

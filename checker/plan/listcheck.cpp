@@ -18,17 +18,17 @@ bool ListReachable(const LauncherTarget& target, CheckReport& report)
 {
     switch (target.paths.listProblem) {
     case ListPathProblem::kTooLong:
-        report.Error("list.path-too-long", target.displayPath,
-                     "service list beside " + target.displayPath +
-                         ": the folder's path leaves no room for \\Services.ini in the launcher's 255 characters, so "
-                         "the launcher reads no list; move the launcher to a folder with a shorter path");
+        report.Error("list.path-too-long", Utf8Text(target.displayPath),
+                     Utf8Text("service list beside " + target.displayPath +
+                              ": the folder's path leaves no room for \\Services.ini in the launcher's 255 characters, "
+                              "so the launcher reads no list; move the launcher to a folder with a shorter path"));
         return false;
     case ListPathProblem::kNotRepresentable:
-        report.Error("list.folder-not-ansi", target.displayPath,
-                     "folder of " + target.displayPath + ": its name cannot be written in the ANSI code page (" +
-                         std::to_string(GetACP()) +
-                         "), so the launcher reads no service list and logs to default_LT.log in its current "
-                         "folder; rename the folder with characters of that code page");
+        report.Error("list.folder-not-ansi", Utf8Text(target.displayPath),
+                     Utf8Text("folder of " + target.displayPath +
+                              ": its name cannot be written in the ANSI code page (" + std::to_string(GetACP()) +
+                              "), so the launcher reads no service list and logs to default_LT.log in its current "
+                              "folder; rename the folder with characters of that code page"));
         return false;
     case ListPathProblem::kNone:
         break;

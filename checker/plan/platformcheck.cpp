@@ -38,9 +38,9 @@ void CheckPlatform(const LauncherTarget& target, CheckReport& report)
     DWORD type = 0;
     if (target.reading == PathReading::kRead && GetBinaryTypeA(target.path, &type) && type == SCS_32BIT_BINARY &&
         SixtyFourBitWindows()) {
-        report.Note("platform.32-bit-on-64-bit", target.displayPath,
-                    "launcher " + target.displayPath +
-                        " is the 32-bit build on 64-bit Windows: its batch file runs under the 32-bit command "
-                        "processor, with System32 and registry redirection; the 64-bit build avoids it");
+        report.Note("platform.32-bit-on-64-bit", Utf8Text(target.displayPath),
+                    Utf8Text("launcher " + target.displayPath +
+                             " is the 32-bit build on 64-bit Windows: its batch file runs under the 32-bit command "
+                             "processor, with System32 and registry redirection; the 64-bit build avoids it"));
     }
 }

@@ -21,6 +21,14 @@ std::string Printable(const std::string& text)
 
 }  // namespace
 
+ReportText::ReportText(const std::string& ansi) : utf8(Utf8OfAnsi(ansi)) {}
+
+ReportText::ReportText(const char* ansi) : utf8(Utf8OfAnsi(ansi)) {}
+
+ReportText::ReportText(const std::wstring& wide) : utf8(Utf8Of(wide)) {}
+
+ReportText Utf8Text(const std::string& utf8) { return ReportText(ReportText::FromUtf8(), utf8); }
+
 const char* SeverityName(Severity severity)
 {
     switch (severity) {
@@ -34,11 +42,11 @@ const char* SeverityName(Severity severity)
     return "note";
 }
 
-void CheckReport::Line(const std::string& line) { lines.push_back(line); }
+void CheckReport::Line(const ReportText& line) { lines.push_back(line.Utf8()); }
 
-void CheckReport::Add(Severity severity, const char* code, const std::string& subject, const std::string& message)
+void CheckReport::Add(Severity severity, const char* code, const ReportText& subject, const ReportText& message)
 {
-    findings.push_back({severity, code, subject, message});
+    findings.push_back({severity, code, subject.Utf8(), message.Utf8()});
 }
 
 std::string CheckReport::Text() const

@@ -7,16 +7,6 @@
 
 namespace {
 
-std::wstring WideOfAnsi(const std::string& ansi)
-{
-    if (ansi.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), NULL, 0);
-    if (length <= 0) return std::wstring();
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, ansi.data(), static_cast<int>(ansi.size()), &wide[0], length);
-    return wide;
-}
-
 // text as a JSON string of ASCII characters only.
 std::string JsonString(const std::wstring& text)
 {
@@ -30,7 +20,8 @@ std::string JsonString(const std::wstring& text)
     return quoted + "\"";
 }
 
-std::string JsonText(const std::string& ansi) { return JsonString(WideOfAnsi(ansi)); }
+// utf8 decoded as WideOfUtf8 does: a byte sequence that is no UTF-8 is written as U+FFFD.
+std::string JsonText(const std::string& utf8) { return JsonString(WideOfUtf8(utf8)); }
 
 std::string JsonTime(const FILETIME& utc)
 {

@@ -19,7 +19,8 @@ const int kJsonSchemaVersion = 1;
 // ending in a line feed. Pure ASCII: every other character is written as \uXXXX (UTF-16,
 // surrogate pairs included), so that no console code page can change it. Times are
 // IsoLocalTime's; launcher and log are null when the context knows no launcher, lastWritten
-// null when there is no log. Texts of the report are in the ANSI code page.
+// null when there is no log. Texts of the report are UTF-8; a byte sequence in them that is
+// no UTF-8 is written as U+FFFD (\ufffd), one per bad byte at most.
 std::string JsonReport(const ReportContext& context, const CheckReport& report, int exitStatus);
 
 #endif

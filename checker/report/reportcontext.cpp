@@ -1,6 +1,7 @@
 #include "checker/report/reportcontext.h"
 
 #include "checker/lastrun/windowsstart.h"
+#include "helpers/text.h"
 #include "resources/version.h"
 
 namespace {
@@ -48,7 +49,7 @@ void AddLauncher(const LauncherTarget& target, ReportContext& context)
 {
     AddLauncherPath(target.widePath, context);
     context.logKnown = true;
-    context.logPath = LogFullPath(target);
+    context.logPath = Utf8OfAnsi(LogFullPath(target));
     // A default_LT.log in this check's folder need not be the launcher's.
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     context.logExists = !LogsInItsCurrentFolder(target) &&

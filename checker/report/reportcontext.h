@@ -21,7 +21,7 @@ struct ReportContext {
     bool launcherKnown = false;  // false when the arguments were bad: launcher is null
     std::wstring launcher;       // the full path
     bool logKnown = false;       // false when there is no launcher to derive it from: log is null
-    std::string logPath;         // the log's full path, ANSI; default_LT.log bare when LogsInItsCurrentFolder
+    std::string logPath;         // the log's full path, UTF-8; default_LT.log bare when LogsInItsCurrentFolder
     bool logExists = false;
     FILETIME logLastWritten = {};  // UTC, when logExists
 };

@@ -3,7 +3,7 @@
 #include <taskschd.h>
 #include <wrl/client.h>
 
-#include "checker/launchertarget.h"
+#include "helpers/text.h"
 #include "checker/task/comobjects.h"
 
 using Microsoft::WRL::ComPtr;
@@ -35,7 +35,7 @@ RegisteredTask ReadTask(IRegisteredTask* task)
     UniqueBstr xml;
     VARIANT_BOOL enabled = VARIANT_TRUE;
     DATE lastRun = 0;
-    if (SUCCEEDED(task->get_Path(path.Put()))) read.path = AnsiForDisplay(BstrText(path));
+    if (SUCCEEDED(task->get_Path(path.Put()))) read.path = Utf8Of(BstrText(path));
     if (SUCCEEDED(task->get_Xml(xml.Put()))) read.xml = BstrText(xml);
     if (SUCCEEDED(task->get_Enabled(&enabled))) read.enabled = enabled != VARIANT_FALSE;
     // S_OK only: SCHED_S_TASK_HAS_NOT_RUN is a success code with no time in it.

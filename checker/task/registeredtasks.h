@@ -8,7 +8,7 @@
 #include <vector>
 
 struct RegisteredTask {
-    std::string path;           // "\zStartup", "\Show\Opening"
+    std::string path;           // UTF-8: "\zStartup", "\Show\Opening"
     std::wstring xml;           // its definition, as the Task Scheduler gives it
     bool enabled = true;        // IRegisteredTask's Enabled; true when it cannot be read
     bool lastRunKnown = false;  // LastRunTime answered with a time (not "has not run", not a failure)

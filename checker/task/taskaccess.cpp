@@ -1,5 +1,7 @@
 #include "checker/task/taskaccess.h"
 
+#include "helpers/text.h"
+
 namespace {
 
 // "stop", "start" or "stop and start": what the launcher does with a service it asks rights of.
@@ -10,51 +12,57 @@ std::string ActsOn(DWORD rights)
     return stop && start ? "stop and start" : stop ? "stop" : "start";
 }
 
-std::string Runs(const TaskPrincipal& principal, const std::string& name)
+std::string Runs(const TaskPrincipal& principal, const TaskName& name)
 {
-    return name + " runs as " + principal.account + " without administrator rights (" + principal.whyNotElevated + ")";
+    return name.text + " runs as " + principal.account + " without administrator rights (" + principal.whyNotElevated +
+           ")";
 }
 
-void JudgeSession(const TaskPrincipal& principal, const std::string& name, const std::string& batch,
-                  CheckReport& report)
+void JudgeSession(const TaskPrincipal& principal, const TaskName& name, const std::string& batch, CheckReport& report)
 {
     if (!principal.sessionZero || batch.empty()) return;
-    report.Warning("task.session-0", name,
-                   name + " runs as " + principal.account +
-                       " in session 0, which has no desktop anyone sees: what the batch file " + batch +
-                       " opens is shown on no screen; for a show, register the logon definition (zStartup.task.xml), "
-                       "which runs in the session of the user who logs on");
+    TaskFinding(report, Severity::kWarning, "task.session-0", name,
+                name.text + " runs as " + principal.account +
+                    " in session 0, which has no desktop anyone sees: what the batch file " + Utf8OfAnsi(batch) +
+                    " opens is shown on no screen; for a show, register the logon definition (zStartup.task.xml), "
+                    "which runs in the session of the user who logs on");
 }
 
-void JudgeService(const TaskPrincipal& principal, const std::string& name, const ServiceNeed& service,
-                  CheckReport& report)
+void JudgeService(const TaskPrincipal& principal, const TaskName& name, const ServiceNeed& service, CheckReport& report)
 {
     if (service.readError != 0) {
-        report.Error("task.service-rights", name,
-                     Runs(principal, name) + ", and the permissions of service " + service.name +
-                         " cannot be read (error " + std::to_string(service.readError) + "), so whether it may " +
-                         ActsOn(service.rights) + " it is not known; run this check elevated");
+        TaskFinding(report, Severity::kError, "task.service-rights", name,
+                    Runs(principal, name) + ", and the permissions of service " + Utf8OfAnsi(service.name) +
+                        " cannot be read (error " + std::to_string(service.readError) + "), so whether it may " +
+                        ActsOn(service.rights) + " it is not known; run this check elevated");
         return;
     }
     PSECURITY_DESCRIPTOR descriptor = const_cast<BYTE*>(service.descriptor.data());
     const DWORD missing = service.rights & ~GrantedServiceRights(descriptor, principal.enabledSids,
                                                                  principal.denyOnlySids, service.rights);
     if (missing == 0) return;
-    const std::string message = Runs(principal, name) + ", and service " + service.name + " does not grant it " +
+    const std::string serviceName = Utf8OfAnsi(service.name);
+    const std::string message = Runs(principal, name) + ", and service " + serviceName + " does not grant it " +
                                 ServiceRightsInWords(missing) + ", so the launcher cannot " + ActsOn(service.rights) +
                                 " it (\"Error " + (service.rights & SERVICE_STOP ? "stopping" : "starting") +
-                                " service " + service.name + "\"); grant them: sc sdset " + service.name + " \"" +
+                                " service " + serviceName + "\"); grant them: sc sdset " + serviceName + " \"" +
                                 SddlWithEntry(descriptor, missing, principal.grantSid) +
                                 "\" (keep any S: part that sc sdshow prints), or run the task elevated";
     if (principal.elevation == Elevation::kMaybe)
-        report.Warning("task.service-rights", name, message);
+        TaskFinding(report, Severity::kWarning, "task.service-rights", name, message);
     else
-        report.Error("task.service-rights", name, message);
+        TaskFinding(report, Severity::kError, "task.service-rights", name, message);
 }
 
 }  // namespace
 
-void JudgeAccess(const TaskPrincipal& principal, const std::string& name, const std::string& batch,
+void TaskFinding(CheckReport& report, Severity severity, const char* code, const TaskName& name,
+                 const std::string& message)
+{
+    report.Add(severity, code, Utf8Text(name.path), Utf8Text(message));
+}
+
+void JudgeAccess(const TaskPrincipal& principal, const TaskName& name, const std::string& batch,
                  const std::vector<ServiceNeed>& services, CheckReport& report)
 {
     JudgeSession(principal, name, batch, report);
@@ -62,10 +70,10 @@ void JudgeAccess(const TaskPrincipal& principal, const std::string& name, const 
     if (principal.known) {
         for (const ServiceNeed& service : services) JudgeService(principal, name, service, report);
     } else if (principal.elevation == Elevation::kNotElevated) {
-        report.Error("task.not-elevated", name,
-                     name + " runs as " + principal.account + " without highest privileges (" +
-                         principal.whyNotElevated +
-                         "): every service line will be an error (access denied); run it as S-1-5-18 (LocalSystem) "
-                         "or with RunLevel HighestAvailable");
+        TaskFinding(report, Severity::kError, "task.not-elevated", name,
+                    name.text + " runs as " + principal.account + " without highest privileges (" +
+                        principal.whyNotElevated +
+                        "): every service line will be an error (access denied); run it as S-1-5-18 (LocalSystem) "
+                        "or with RunLevel HighestAvailable");
     }
 }

@@ -5,6 +5,7 @@
 #include "checker/plan/servicefacts.h"
 #include "checker/task/comobjects.h"
 #include "checker/task/registeredtasks.h"
+#include "helpers/text.h"
 #include "checker/task/tasklastrun.h"
 #include "checker/task/taskjudgement.h"
 #include "runrules/servicehandles.h"
@@ -121,10 +122,10 @@ bool CheckTaskFile(const LauncherTarget& target, const std::vector<ServiceListEn
     const std::wstring path = FullPathOf(file);
     TaskDefinition definition;
     if (!ReadTaskDefinitionFile(path, definition, why)) {
-        why = "task definition " + AnsiForDisplay(path) + " " + why;
+        why = "task definition " + Utf8Of(path) + " " + why;
         return false;
     }
-    JudgeTaskFile(definition, AnsiForDisplay(path), SituationOf(target, entries), report);
+    JudgeTaskFile(definition, Utf8Of(path), SituationOf(target, entries), report);
     return true;
 }
 

@@ -19,7 +19,7 @@
 void CheckTasks(const LauncherTarget& target, const std::vector<ServiceListEntry>& entries, CheckReport& report);
 
 // --task FILE: judges the definition in file (a path, relative to the current folder) as if
-// it were the launcher's registered task. False, with why set, when the file cannot be read or
+// it were the launcher's registered task. False, with why set (UTF-8), when the file cannot be read or
 // is no task definition; the report is then left unchanged.
 bool CheckTaskFile(const LauncherTarget& target, const std::vector<ServiceListEntry>& entries, const wchar_t* file,
                    CheckReport& report, std::string& why);

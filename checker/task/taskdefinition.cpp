@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <string>
 
-#include "checker/launchertarget.h"
 #include "checker/task/comobjects.h"
 #include "helpers/filereading.h"
 #include "helpers/text.h"
@@ -93,7 +92,7 @@ public:
 private:
     bool Fail(const std::wstring& what, const std::wstring& value, const char* allowed)
     {
-        why = "holds \"" + AnsiForDisplay(value) + "\" in " + AnsiForDisplay(what) + ", which is not " + allowed;
+        why = "holds \"" + Utf8Of(value) + "\" in " + Utf8Of(what) + ", which is not " + allowed;
         return false;
     }
 
@@ -121,14 +120,12 @@ private:
         const std::wstring name = BaseName(element.Get());
         const std::wstring uri = NamespaceOf(element.Get());
         if (uri != taskNamespace) {
-            why = "has <" + AnsiForDisplay(name) + "> in " + AnsiForDisplay(where) + " in the namespace \"" +
-                  AnsiForDisplay(uri) + "\", where the schema's elements are expected in \"" +
-                  AnsiForDisplay(taskNamespace) + "\"";
+            why = "has <" + Utf8Of(name) + "> in " + Utf8Of(where) + " in the namespace \"" + Utf8Of(uri) +
+                  "\", where the schema's elements are expected in \"" + Utf8Of(taskNamespace) + "\"";
             return false;
         }
         if (count == Count::kEachOnce && Find(children, name.c_str()) != nullptr) {
-            why = "has <" + AnsiForDisplay(name) + "> twice in " + AnsiForDisplay(where) +
-                  ", which the schema allows once";
+            why = "has <" + Utf8Of(name) + "> twice in " + Utf8Of(where) + ", which the schema allows once";
             return false;
         }
         children.push_back(std::move(element));
@@ -230,7 +227,7 @@ private:
         const std::wstring where = L"Triggers/" + name + L"/";
         TaskTrigger read;
         read.kind = KindOf(name);
-        read.element = AnsiForDisplay(name);
+        read.element = Utf8Of(name);
         Nodes nodes;
         if (!ChildrenOf(trigger, L"Triggers/" + name, Count::kEachOnce, nodes) ||
             !ReadBoolean(nodes, L"Enabled", where, read.enabled) ||
@@ -352,7 +349,7 @@ std::string ParseErrorOf(IXMLDOMDocument2* document)
     error->get_linepos(&column);
     const std::string at =
         line > 0 ? " (line " + std::to_string(line) + ", column " + std::to_string(column) + ")" : std::string();
-    return "is not well-formed XML" + at + ": " + AnsiForDisplay(Trimmed(BstrText(reason)));
+    return "is not well-formed XML" + at + ": " + Utf8Of(Trimmed(BstrText(reason)));
 }
 
 bool ReadDocument(IXMLDOMDocument2* document, TaskDefinition& definition, std::string& why)
@@ -366,7 +363,7 @@ bool ReadDocument(IXMLDOMDocument2* document, TaskDefinition& definition, std::s
     ComPtr<IXMLDOMElement> root;
     if (document->get_documentElement(&root) != S_OK || BaseName(root.Get()) != L"Task" ||
         (NamespaceOf(root.Get()) != kTaskNamespace && !NamespaceOf(root.Get()).empty())) {
-        why = "is not a Task Scheduler definition: it has no <Task> root element in " + AnsiForDisplay(kTaskNamespace);
+        why = "is not a Task Scheduler definition: it has no <Task> root element in " + Utf8Of(kTaskNamespace);
         return false;
     }
     definition = TaskDefinition();

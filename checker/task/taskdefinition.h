@@ -24,7 +24,7 @@ struct TaskTime {
 
 struct TaskTrigger {
     TriggerKind kind = TriggerKind::kRepeating;
-    std::string element;    // the trigger's element name ("BootTrigger", "TimeTrigger", ...)
+    std::string element;    // the trigger's element name, UTF-8 ("BootTrigger", "TimeTrigger", ...)
     bool enabled = true;    // its Enabled, true when absent
     bool hasStart = false;  // StartBoundary: the trigger is not active before it
     TaskTime start;
@@ -72,7 +72,7 @@ const unsigned long kMaxTaskFileBytes = 1 << 20;
 
 // Reads a definition file (UTF-16 or UTF-8, with or without a byte order mark, as its XML
 // declaration and mark say). True with definition filled in; false, with why set (naming what
-// is wrong, in ANSI text, to follow the file's name), when the file cannot be read, is over
+// is wrong, in UTF-8, to follow the file's name), when the file cannot be read, is over
 // kMaxTaskFileBytes, is not well-formed XML, has no Task root element in the task namespace (or
 // none), holds a value the schema does not allow in an element read here, repeats an element
 // the schema allows once, or has an element in another namespace than the root's where one of

@@ -5,11 +5,10 @@
 #include "checker/launchertarget.h"
 #include "checker/task/taskaccess.h"
 #include "helpers/paths.h"
+#include "helpers/text.h"
 #include "runrules/runconstants.h"
 
 namespace {
-
-std::string Ansi(const std::wstring& text) { return AnsiForDisplay(text); }
 
 std::string Seconds(long long seconds)
 {
@@ -57,34 +56,34 @@ bool HasInForce(const TaskDefinition& definition, TriggerKind kind, const FILETI
     return false;
 }
 
-void JudgeStart(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
+void JudgeStart(const TaskDefinition& definition, const TaskName& name, const TaskSituation& situation,
                 CheckReport& report)
 {
     if (!definition.enabled) {
-        report.Error("task.disabled", name,
-                     name +
-                         " is disabled (Settings/Enabled false): it never starts the launcher; enable it "
-                         "(schtasks /Change /TN <name> /ENABLE)");
+        TaskFinding(report, Severity::kError, "task.disabled", name,
+                    name.text +
+                        " is disabled (Settings/Enabled false): it never starts the launcher; enable it "
+                        "(schtasks /Change /TN <name> /ENABLE)");
     }
     const bool boot = HasInForce(definition, TriggerKind::kBoot, situation.now);
     const bool logon = HasInForce(definition, TriggerKind::kLogon, situation.now);
     if (!boot && !logon) {
-        report.Warning("task.no-start-trigger", name,
-                       name +
-                           " has no boot or logon trigger in force (enabled, its StartBoundary come and its "
-                           "EndBoundary not passed): it starts the launcher only when run by hand or by its other "
-                           "triggers; give it a BootTrigger (or a LogonTrigger)");
+        TaskFinding(report, Severity::kWarning, "task.no-start-trigger", name,
+                    name.text +
+                        " has no boot or logon trigger in force (enabled, its StartBoundary come and its "
+                        "EndBoundary not passed): it starts the launcher only when run by hand or by its other "
+                        "triggers; give it a BootTrigger (or a LogonTrigger)");
     } else if (boot && !logon && situation.fastStartupOn) {
-        report.Warning("task.fast-startup", name,
-                       name +
-                           " starts the launcher only at boot, and Fast Startup is on (HiberbootEnabled 1): a "
-                           "power-on after Shut down resumes the hibernated system session, the Task Scheduler "
-                           "is not started again and the task does not run; add a logon trigger, turn Fast "
-                           "Startup off, or restart instead of shutting down");
+        TaskFinding(report, Severity::kWarning, "task.fast-startup", name,
+                    name.text +
+                        " starts the launcher only at boot, and Fast Startup is on (HiberbootEnabled 1): a "
+                        "power-on after Shut down resumes the hibernated system session, the Task Scheduler "
+                        "is not started again and the task does not run; add a logon trigger, turn Fast "
+                        "Startup off, or restart instead of shutting down");
     }
 }
 
-void JudgeBatteries(const TaskDefinition& definition, const std::string& name, CheckReport& report)
+void JudgeBatteries(const TaskDefinition& definition, const TaskName& name, CheckReport& report)
 {
     std::string why;
     if (definition.disallowStartOnBatteries)
@@ -95,28 +94,28 @@ void JudgeBatteries(const TaskDefinition& definition, const std::string& name, C
                "default)";
     }
     if (why.empty()) return;
-    report.Warning("task.battery", name,
-                   name + ": " + why +
-                       "; a laptop or tablet on batteries is left with services half stopped or "
-                       "never started: set both to false");
+    TaskFinding(report, Severity::kWarning, "task.battery", name,
+                name.text + ": " + why +
+                    "; a laptop or tablet on batteries is left with services half stopped or "
+                    "never started: set both to false");
 }
 
-void JudgeInstances(const TaskDefinition& definition, const std::string& name, CheckReport& report)
+void JudgeInstances(const TaskDefinition& definition, const TaskName& name, CheckReport& report)
 {
     if (definition.instances == InstancesPolicy::kParallel) {
-        report.Warning("task.instances", name,
-                       name +
-                           " lets runs overlap (MultipleInstancesPolicy Parallel): two launchers stop and start "
-                           "the same services at once; set it to IgnoreNew");
+        TaskFinding(report, Severity::kWarning, "task.instances", name,
+                    name.text +
+                        " lets runs overlap (MultipleInstancesPolicy Parallel): two launchers stop and start "
+                        "the same services at once; set it to IgnoreNew");
     } else if (definition.instances == InstancesPolicy::kStopExisting) {
-        report.Warning("task.instances", name,
-                       name +
-                           " ends a running launcher when it starts again (MultipleInstancesPolicy "
-                           "StopExisting), which can leave a service stopped; set it to IgnoreNew");
+        TaskFinding(report, Severity::kWarning, "task.instances", name,
+                    name.text +
+                        " ends a running launcher when it starts again (MultipleInstancesPolicy "
+                        "StopExisting), which can leave a service stopped; set it to IgnoreNew");
     }
 }
 
-void JudgeConditions(const TaskDefinition& definition, const std::string& name, CheckReport& report)
+void JudgeConditions(const TaskDefinition& definition, const TaskName& name, CheckReport& report)
 {
     std::string when;
     std::string why;
@@ -129,7 +128,8 @@ void JudgeConditions(const TaskDefinition& definition, const std::string& name, 
         why += std::string(why.empty() ? "" : ", and ") + "a show seldom leaves the computer idle";
     }
     if (when.empty()) return;
-    report.Warning("task.conditions", name, name + " starts the launcher " + when + ": " + why + "; set it to false");
+    TaskFinding(report, Severity::kWarning, "task.conditions", name,
+                name.text + " starts the launcher " + when + ": " + why + "; set it to false");
 }
 
 // The shortest limit a start of the launcher has, Settings' or its start trigger's; 0 for none.
@@ -146,21 +146,21 @@ long long TimeLimitOf(const TaskDefinition& definition, const FILETIME& now, std
     return limit;
 }
 
-void JudgeTimeLimit(const TaskDefinition& definition, const std::string& name, const FILETIME& now, CheckReport& report)
+void JudgeTimeLimit(const TaskDefinition& definition, const TaskName& name, const FILETIME& now, CheckReport& report)
 {
     const long long longest = LongestRunSeconds();
     std::string element;
     const long long limit = TimeLimitOf(definition, now, element);
     if (limit == 0 || limit >= longest) return;
-    report.Warning("task.time-limit", name,
-                   name + " ends the launcher after " + Seconds(limit) + " (" + element +
-                       "), less than its longest run, " + Seconds(longest) +
-                       " (11 entries whose services are slow to stop and start, and a held log); set PT" +
-                       std::to_string((longest + 59) / 60) + "M");
+    TaskFinding(report, Severity::kWarning, "task.time-limit", name,
+                name.text + " ends the launcher after " + Seconds(limit) + " (" + element +
+                    "), less than its longest run, " + Seconds(longest) +
+                    " (11 entries whose services are slow to stop and start, and a held log); set PT" +
+                    std::to_string((longest + 59) / 60) + "M");
 }
 
 // Start triggers that repeat, and triggers that fire again while Windows runs.
-void JudgeRepeats(const TaskDefinition& definition, const std::string& name, const FILETIME& now, CheckReport& report)
+void JudgeRepeats(const TaskDefinition& definition, const TaskName& name, const FILETIME& now, CheckReport& report)
 {
     if (!HasInForce(definition, TriggerKind::kBoot, now) && !HasInForce(definition, TriggerKind::kLogon, now)) return;
     std::string again;
@@ -173,10 +173,10 @@ void JudgeRepeats(const TaskDefinition& definition, const std::string& name, con
         if (!what.empty()) again += (again.empty() ? "" : ", ") + what;
     }
     if (again.empty()) return;
-    report.Warning("task.repeats", name,
-                   name + " starts the launcher again after its boot or logon start: " + again +
-                       "; the listed services are stopped and started again while the show runs; remove the "
-                       "Repetition and give other triggers a task of their own");
+    TaskFinding(report, Severity::kWarning, "task.repeats", name,
+                name.text + " starts the launcher again after its boot or logon start: " + again +
+                    "; the listed services are stopped and started again while the show runs; remove the "
+                    "Repetition and give other triggers a task of their own");
 }
 
 // The command that runs the launcher, else definition's first, else "": what a report names.
@@ -188,24 +188,24 @@ std::wstring ReportedCommand(const TaskDefinition& definition, const std::wstrin
 }
 
 // The Task Scheduler's own process looks for a relative program; the checker must not guess.
-void JudgeCommandPath(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
+void JudgeCommandPath(const TaskDefinition& definition, const TaskName& name, const TaskSituation& situation,
                       CheckReport& report)
 {
     const std::wstring command =
         ReportedCommand(definition, CommandRunning(definition, situation.launcher, CommandTarget::kThisLauncher));
     const std::wstring program = CommandProgram(command);
     if (program.empty() || !IsRelativeProgram(program)) return;
-    report.Warning("task.command-relative", name,
-                   name + " runs \"" + Ansi(program) +
-                       "\", which is no full path: the Task Scheduler looks for it where its own process looks "
-                       "(the system folders, then PATH), not in the task's WorkingDirectory, so which program "
-                       "starts is not known; write the launcher's full path, " +
-                       Ansi(situation.launcher));
+    TaskFinding(report, Severity::kWarning, "task.command-relative", name,
+                name.text + " runs \"" + Utf8Of(program) +
+                    "\", which is no full path: the Task Scheduler looks for it where its own process looks "
+                    "(the system folders, then PATH), not in the task's WorkingDirectory, so which program "
+                    "starts is not known; write the launcher's full path, " +
+                    Utf8Of(situation.launcher));
 }
 
 // The actions besides the one that runs the launcher, which the Task Scheduler runs one after
 // another with it.
-void JudgeOtherActions(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
+void JudgeOtherActions(const TaskDefinition& definition, const TaskName& name, const TaskSituation& situation,
                        CheckReport& report)
 {
     const std::wstring own = CommandRunning(definition, situation.launcher, CommandTarget::kThisLauncher);
@@ -217,15 +217,17 @@ void JudgeOtherActions(const TaskDefinition& definition, const std::string& name
             ownSeen = true;
             continue;
         }
-        others +=
-            (others.empty() ? "" : ", ") + Ansi(action.element) + (action.text.empty() ? "" : " " + Ansi(action.text));
+        others += (others.empty() ? "" : ", ") + Utf8Of(action.element) +
+                  (action.text.empty() ? "" : " " + Utf8Of(action.text));
     }
     if (others.empty()) return;
-    report.Note("task.other-actions", name,
-                name + " also runs " + others +
+    TaskFinding(report, Severity::kNote, "task.other-actions", name,
+                name.text + " also runs " + others +
                     ": the Task Scheduler runs a task's actions one after another, with its principal and within "
                     "its time limit; give them a task of their own unless they belong with the launcher");
 }
+
+TaskName NameOf(const FoundTask& task) { return {task.path, "task " + task.path}; }
 
 }  // namespace
 
@@ -234,19 +236,19 @@ ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string&
 {
     ReportedTask task;
     task.path = path;
-    task.command = Ansi(command);
+    task.command = Utf8Of(command);
     task.runsThisLauncher = runsThisLauncher;
     task.enabled = definition.enabled;
     for (const TaskTrigger& trigger : definition.triggers) {
         if (!trigger.enabled || !IsStartTrigger(trigger)) continue;
         task.startTriggers.push_back(trigger.kind == TriggerKind::kBoot ? "boot" : "logon");
     }
-    task.account = Ansi(!definition.userId.empty() ? definition.userId : definition.groupId);
+    task.account = Utf8Of(!definition.userId.empty() ? definition.userId : definition.groupId);
     task.highestAvailable = definition.highestAvailable;
     return task;
 }
 
-void JudgeTaskSettings(const TaskDefinition& definition, const std::string& name, const TaskSituation& situation,
+void JudgeTaskSettings(const TaskDefinition& definition, const TaskName& name, const TaskSituation& situation,
                        CheckReport& report)
 {
     JudgeStart(definition, name, situation, report);
@@ -263,7 +265,7 @@ void JudgeTaskSettings(const TaskDefinition& definition, const std::string& name
 void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituation& situation,
                           const std::string& unread, CheckReport& report)
 {
-    const std::string launcher = Ansi(situation.launcher);
+    const std::string launcher = Utf8Of(situation.launcher);
     std::vector<const FoundTask*> running;
     for (const FoundTask& task : tasks) {
         const std::wstring own = CommandRunning(task.definition, situation.launcher, CommandTarget::kThisLauncher);
@@ -275,41 +277,41 @@ void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituati
         const std::wstring copy = CommandRunning(task.definition, situation.launcher, CommandTarget::kAnotherCopy);
         if (copy.empty()) continue;
         report.Task(ReportedTaskOf(task.definition, task.path, copy, false));
-        report.Note(
-            "task.other-launcher", "task " + task.path,
-            "task " + task.path + " runs another launcher, " + Ansi(CommandProgram(copy)) + ", not " + launcher);
+        const TaskName name = NameOf(task);
+        TaskFinding(report, Severity::kNote, "task.other-launcher", name,
+                    name.text + " runs another launcher, " + Utf8Of(CommandProgram(copy)) + ", not " + launcher);
     }
     if (running.empty()) {
-        report.Warning("task.none", launcher,
-                       "no scheduled task runs " + launcher + (unread.empty() ? "" : " (" + unread + ")") +
-                           ", so nothing starts it: register the package's task, schtasks /Create /TN zStartup "
-                           "/XML \"" +
-                           Ansi(FileBeside(situation.launcher, L"zStartup.task.xml")) + "\" /F");
+        report.Warning("task.none", Utf8Text(launcher),
+                       Utf8Text("no scheduled task runs " + launcher + (unread.empty() ? "" : " (" + unread + ")") +
+                                ", so nothing starts it: register the package's task, schtasks /Create /TN zStartup "
+                                "/XML \"" +
+                                Utf8Of(FileBeside(situation.launcher, L"zStartup.task.xml")) + "\" /F"));
     } else if (running.size() > 1) {
         std::string names;
         for (const FoundTask* task : running) names += (names.empty() ? "" : ", ") + task->path;
-        report.Warning("task.several", launcher,
-                       std::to_string(running.size()) + " scheduled tasks run " + launcher + " (" + names +
-                           "): the launcher runs more than once, stopping and starting the same services; delete "
-                           "all but one");
+        report.Warning("task.several", Utf8Text(launcher),
+                       Utf8Text(std::to_string(running.size()) + " scheduled tasks run " + launcher + " (" + names +
+                                "): the launcher runs more than once, stopping and starting the same services; delete "
+                                "all but one"));
     }
-    for (const FoundTask* task : running) JudgeTaskSettings(task->definition, "task " + task->path, situation, report);
+    for (const FoundTask* task : running) JudgeTaskSettings(task->definition, NameOf(*task), situation, report);
 }
 
 void JudgeTaskFile(const TaskDefinition& definition, const std::string& file, const TaskSituation& situation,
                    CheckReport& report)
 {
-    const std::string name = "task definition " + file;
+    const TaskName name = {file, "task definition " + file};
     const std::wstring own = CommandRunning(definition, situation.launcher, CommandTarget::kThisLauncher);
     const bool runs = !own.empty();
     report.Task(ReportedTaskOf(definition, file, ReportedCommand(definition, own), runs));
     if (!runs) {
         const std::string command = ExecCommands(definition).empty()
                                         ? "no program (no Exec action)"
-                                        : Ansi(CommandProgram(ExecCommands(definition)[0]));
-        report.Error("task.other-launcher", name,
-                     name + " runs " + command + ", not " + Ansi(situation.launcher) +
-                         ": set its Exec Command (and WorkingDirectory) to the launcher's path");
+                                        : Utf8Of(CommandProgram(ExecCommands(definition)[0]));
+        TaskFinding(report, Severity::kError, "task.other-launcher", name,
+                    name.text + " runs " + command + ", not " + Utf8Of(situation.launcher) +
+                        ": set its Exec Command (and WorkingDirectory) to the launcher's path");
     }
     JudgeTaskSettings(definition, name, situation, report);
 }

@@ -5,6 +5,8 @@
 #include "checker/lastrun/windowsstart.h"
 #include "checker/report/isotime.h"
 #include "checker/task/comobjects.h"
+#include "checker/task/taskaccess.h"
+#include "helpers/text.h"
 
 namespace {
 
@@ -30,28 +32,28 @@ std::string Meaning(LONG result)
     while (!meaning.empty() &&
            (meaning.back() == '\n' || meaning.back() == '\r' || meaning.back() == '.' || meaning.back() == ' '))
         meaning.pop_back();
-    return meaning.empty() ? "the launcher's exit status, or a code of the Task Scheduler's" : meaning;
+    return meaning.empty() ? "the launcher's exit status, or a code of the Task Scheduler's" : Utf8OfAnsi(meaning);
 }
 
 void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite, const FILETIME& windowsStarted,
               CheckReport& report)
 {
-    const std::string name = "task " + run.path;
+    const TaskName name = {run.path, "task " + run.path};
     if (run.runKnown && logWritten && Ticks(run.run) > Ticks(logLastWrite) + kTaskTimeSlack) {
         const bool sinceStart = Ticks(run.run) >= Ticks(windowsStarted);
-        report.Error("last-run.silent", name,
-                     name + " last started the launcher at " + TimeText(run.run) +
-                         (sinceStart ? ", since Windows last started"
-                                     : ", before Windows last started (at " + TimeText(windowsStarted) + ")") +
-                         ", after its log was last written (" + TimeText(logLastWrite) +
-                         "): that start wrote no line (the log was held for the whole run, or the launcher could "
-                         "not start); see the task's history");
+        TaskFinding(report, Severity::kError, "last-run.silent", name,
+                    name.text + " last started the launcher at " + TimeText(run.run) +
+                        (sinceStart ? ", since Windows last started"
+                                    : ", before Windows last started (at " + TimeText(windowsStarted) + ")") +
+                        ", after its log was last written (" + TimeText(logLastWrite) +
+                        "): that start wrote no line (the log was held for the whole run, or the launcher could "
+                        "not start); see the task's history");
     }
     if (run.resultKnown && !IsLaunchersOwn(run.result)) {
-        report.Error("last-run.task-result", name,
-                     name + "'s last run ended with " + HexText(run.result) + " (" + Meaning(run.result) +
-                         "): the Task Scheduler could not start the launcher, or ended it; check the task's "
-                         "command, account and conditions");
+        TaskFinding(report, Severity::kError, "last-run.task-result", name,
+                    name.text + "'s last run ended with " + HexText(run.result) + " (" + Meaning(run.result) +
+                        "): the Task Scheduler could not start the launcher, or ended it; check the task's "
+                        "command, account and conditions");
     }
 }
 

@@ -10,7 +10,7 @@
 #include "checker/report/checkreport.h"
 
 struct TaskRun {
-    std::string path;       // the task's, "\zStartup"
+    std::string path;       // the task's, UTF-8: "\zStartup"
     bool runKnown = false;  // it has run, and when is known
     FILETIME run = {};      // its last start (UTC)
     bool resultKnown = false;

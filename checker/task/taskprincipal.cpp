@@ -5,7 +5,6 @@
 #include <ntsecapi.h>
 #include <sddl.h>
 
-#include "checker/launchertarget.h"
 #include "checker/rights/accountnames.h"
 #include "helpers/procaddress.h"
 #include "helpers/text.h"
@@ -57,7 +56,7 @@ std::vector<std::string> InteractiveToken(const std::string& sid)
 std::string AccountText(const std::string& sid)
 {
     const std::string name = AccountName(sid);
-    return name == sid ? sid : sid + " (" + name + ")";
+    return name == sid ? sid : sid + " (" + Utf8OfAnsi(name) + ")";
 }
 
 // A name of another domain ("CORP\kiosk", "kiosk@corp.example"): only a domain controller
@@ -176,7 +175,7 @@ TaskPrincipal InteractiveUser(const std::string& sid, const std::string& account
 TaskPrincipal UserPrincipal(const std::wstring& user, bool highestAvailable, const AccountFacts& facts)
 {
     const std::string sid = SidOfAccount(user);
-    if (sid.empty()) return Unknown(AnsiForDisplay(user), highestAvailable);
+    if (sid.empty()) return Unknown(Utf8Of(user), highestAvailable);
     TaskPrincipal principal = Known(sid, AccountText(sid));
     if (sid == kSystem) {
         principal.elevation = Elevation::kElevated;
@@ -195,7 +194,7 @@ TaskPrincipal UserPrincipal(const std::wstring& user, bool highestAvailable, con
 TaskPrincipal GroupPrincipal(const std::wstring& group, bool highestAvailable, const AccountFacts& facts)
 {
     const std::string sid = SidOfAccount(group);
-    if (sid.empty()) return Unknown("group " + AnsiForDisplay(group), highestAvailable);
+    if (sid.empty()) return Unknown("group " + Utf8Of(group), highestAvailable);
     const std::string account = "group " + AccountText(sid);
     if (!facts.automaticLogonSid.empty() && CarriedByEveryInteractiveLogon(sid)) {
         return InteractiveUser(

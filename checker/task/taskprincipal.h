@@ -33,8 +33,8 @@ enum class Elevation {
 };
 
 struct TaskPrincipal {
-    bool known = false;    // false: no principal, or an account this computer cannot resolve
-    std::string account;   // for messages: "S-1-5-18 (NT AUTHORITY\SYSTEM)", "group S-1-5-32-545 (BUILTIN\Users)"
+    bool known = false;   // false: no principal, or an account this computer cannot resolve
+    std::string account;  // for messages, UTF-8: "S-1-5-18 (NT AUTHORITY\SYSTEM)", "group S-1-5-32-545 (BUILTIN\Users)"
     std::string grantSid;  // the SID an entry granting the launcher's rights should name
     Elevation elevation = Elevation::kNotElevated;
     std::string whyNotElevated;  // for messages, when not kElevated: "RunLevel LeastPrivilege, the default"

@@ -6,8 +6,8 @@
 # version is the project's, which the program's version record holds too, and the times are
 # those of the clock and
 # the log, with the offset Python's own time zone database gives for each moment. A damaged log
-# gives a bounded report. Without --json, bad arguments print nothing on standard output; /?, -?,
-# -h and --HELP print the usage there and exit 0.
+# gives a bounded report, its code page's characters kept. Without --json, bad arguments print
+# nothing on standard output; /?, -?, -h and --HELP print the usage there and exit 0.
 # Environment (set by CTest): BIN, WORK_DIR (emptied first), WINE_RUN, WINE_PREFIX, SOURCE_DIR,
 # VERSION (the project's).
 set -euo pipefail
@@ -28,11 +28,12 @@ touch -d '2026-07-01 10:00:00 UTC' zStartup_LT.log
 
 cp "$BIN/zStartup.exe" "$WORK_DIR/run-"$'\xf0\x9f\x98\x80'/
 cp "$BIN/zStartup.exe" "$WORK_DIR/damaged/"
-# A start, then a line of a million control bytes and three thousand lines: no run writes these.
+# A start, then a line of a million control and e acute bytes and three thousand lines: no run
+# writes these.
 python3 - "$WORK_DIR/damaged/zStartup_LT.log" <<'PYTHON'
 import sys
 with open(sys.argv[1], "wb") as log:
-    log.write(b"[zStartup] started\r\n" + b"\x01" * 1000000 + b"\r\n" + b"[zStartup] x\r\n" * 3000)
+    log.write(b"[zStartup] started\r\n" + b"\x01\xe9" * 500000 + b"\r\n" + b"[zStartup] x\r\n" * 3000)
 PYTHON
 record_version=$(python3 "$SOURCE_DIR/tests/release/peversion.py" "$BIN/zStartupCheck.exe")
 [ "$record_version" = "$VERSION" ] || fail "the checker's version record holds $record_version, not $VERSION"
@@ -172,6 +173,7 @@ if report:
     longest = max((len(json.dumps(line)) for line in lines), default=0)
     if longest > 4200: problem("damaged", f"a line of {longest} bytes in the report")
     if not any(line.endswith("more bytes]") for line in lines): problem("damaged", "no line marked as cut")
+    if not any("\x01\u00e9" in line for line in lines): problem("damaged", "the cut line's e acute lost")
     if len(lines) > 1000: problem("damaged", f"{len(lines)} lines")
     if "last-run.lines-left-out" not in [f["code"] for f in report.get("findings", [])]: problem("damaged", "no note of the lines left out")
     if os.path.getsize(f"{work}/damaged.out") > 4 << 20: problem("damaged", f"{os.path.getsize(f'{work}/damaged.out')} bytes")

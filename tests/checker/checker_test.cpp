@@ -475,7 +475,7 @@ protected:
     // The launcher, its batch file, the row's list (naming service, running) and definition.
     void Prepare(const TaskFileCase& row, const std::string& service = "")
     {
-        values_["{TASK}"] = TaskFileSubject(folder_.PathOf("zStartup.task.xml"));
+        values_["{TASK}"] = folder_.PathOf("zStartup.task.xml");
         values_["{A}"] = service;
         folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
         folder_.Write("zStartup.bat", "@echo off\r\n");
@@ -499,6 +499,9 @@ TEST_P(CheckerTaskFile, JudgesTheDefinitionInsteadOfTheRegisteredTasks)
     Findings expected = row.findings;
     if (row.list.empty()) expected.push_back({"note", "list.absent", "{LIST}"});
     ExpectFindings(report, expected, true);
+    // Each task finding's subject is {TASK}: the path the report's tasks give, to join on.
+    ASSERT_EQ(report.json["tasks"].items.size(), 1u) << report.output;
+    EXPECT_EQ(report.json["tasks"].items[0]["path"].text, Fill("{TASK}"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Checker, CheckerTaskFile, ::testing::ValuesIn(kTaskFiles),
@@ -615,6 +618,61 @@ TEST_F(CheckerText, TaskFileIsTheGoldenText)
     EXPECT_EQ(Lines(run.output), Golden("checker-task.golden.txt"));
 }
 
+// Names outside the ANSI code page, as fleet tools read them. Expected texts from the encodings'
+// tables: U+00E2 (a circumflex) is C3 A2 in UTF-8, U+0416 (Cyrillic Zhe, in no Western code
+// page) D0 96; U+00E9 (e acute) is byte 0x82 in the OEM code pages 437 and 850.
+class CheckerUnicode : public CheckerTaskFile {
+protected:
+    // zStartupCheck with arguments, which may name files in any characters.
+    ProgramRun RunWide(const std::wstring& arguments) const
+    {
+        ProgramLaunch launch;
+        launch.path = BesideThisProgram("zStartupCheck.exe");
+        launch.wideArguments = arguments;
+        launch.directory = folder_.Path();
+        return RunProgram(launch);
+    }
+};
+
+bool IsAscii(const std::string& text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) >= 0x80) return false;
+    }
+    return true;
+}
+
+TEST_F(CheckerUnicode, TaskFileNameKeepsItsCharactersInTheJson)
+{
+    ASSERT_NO_FATAL_FAILURE(Prepare(TaskFile("DisabledIsAnError")));
+    const std::wstring file = Wide(folder_.Path()) + L"\\t\u00e2che-\u0416.xml";
+    ASSERT_TRUE(MoveFileW(Wide(folder_.PathOf("zStartup.task.xml")).c_str(), file.c_str()));
+    const ProgramRun run = RunWide(L"--json --task \"" + file + L"\" \"" + Wide(Fill("{LAUNCHER}")) + L"\"");
+    const CheckerReport report = ReadReport(run);
+    EXPECT_TRUE(IsAscii(run.output)) << run.output;
+    EXPECT_NE(run.output.find("t\\u00e2che-\\u0416.xml"), std::string::npos) << run.output;
+    values_["{TASK}"] = folder_.PathOf(
+        "t\xC3\xA2"
+        "che-\xD0\x96.xml");
+    ExpectFindings(report, {{"error", "task.disabled", "{TASK}"}, {"note", "list.absent", "{LIST}"}}, true);
+    ASSERT_EQ(report.json["tasks"].items.size(), 1u) << report.output;
+    EXPECT_EQ(report.json["tasks"].items[0]["path"].text, Fill("{TASK}"));
+}
+
+// A pipe gets the code page a console would show (Windows PowerShell 5.1 and cmd read a
+// program's output in it), not the ANSI code page's bytes.
+TEST_F(CheckerUnicode, TextToAPipeIsInTheOutputCodePage)
+{
+    const UINT codePage = GetConsoleOutputCP() != 0 ? GetConsoleOutputCP() : GetOEMCP();
+    if (codePage != 437 && codePage != 850) GTEST_SKIP() << "needs code page 437 or 850, have " << codePage;
+    const std::wstring folder = Wide(folder_.Path()) + L"\\Caf\u00e9";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    ASSERT_TRUE(
+        CopyFileW(Wide(BesideThisProgram("zStartup.exe")).c_str(), (folder + L"\\zStartup.exe").c_str(), FALSE));
+    const ProgramRun run = RunWide(L"\"" + folder + L"\\zStartup.exe\"");
+    EXPECT_NE(run.output.find(folder_.Path() + "\\Caf\x82\\zStartup_LT.log"), std::string::npos) << run.output;
+}
+
 // Names, sizes and times of everything in a folder but "." and "..", which other tests change.
 std::string Snapshot(const std::string& folder)
 {
@@ -651,8 +709,10 @@ TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError)
     launch.directory = folder_.Path();
     const CheckerReport report = ReadReport(RunProgram(launch));
     EXPECT_EQ(report.exitCode, 2u);
-    // Rights are judged on the paths the launcher uses, and it has none here.
-    Place(folder_.Path() + "\\?????");
+    // Rights are judged on the paths the launcher uses, and it has none here. The subjects keep
+    // the folder's name, in UTF-8 (U+041F is D0 9F, U+043E D0 BE, U+043A D0 BA, U+0430 D0 B0,
+    // U+0437 D0 B7).
+    Place(folder_.Path() + "\\\xD0\x9F\xD0\xBE\xD0\xBA\xD0\xB0\xD0\xB7");
     ExpectExactly(report, {{"error", "list.folder-not-ansi", "{LAUNCHER}"},
                            {"warning", "batch.launcher-path-unusable", "{LAUNCHER}"},
                            {"warning", "log.default-path", "default_LT.log"},

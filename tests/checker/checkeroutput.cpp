@@ -118,8 +118,6 @@ CheckerReport CheckJson(const std::string& arguments, const std::string& directo
     return ReadReport(RunChecker("--json " + arguments, directory));
 }
 
-std::string TaskFileSubject(const std::string& path) { return "task definition " + path; }
-
 bool Built32BitOn64BitWindows()
 {
 #ifdef _WIN64

@@ -9,7 +9,7 @@
 // and platform.32-bit-on-64-bit the launcher's path; check.bad-arguments and
 // platform.not-elevated "zStartupCheck"; last-run.error the service, or "service list" like
 // last-run.warning; last-run.batch-* "batch file"; last-run.lines-lost "log"; the other
-// last-run findings the log's path; a task finding TaskFileSubject's text.
+// last-run findings the log's path; a task finding the task's bare path, as "tasks" has it.
 #ifndef ZSTARTUP_TESTS_CHECKER_CHECKEROUTPUT_H
 #define ZSTARTUP_TESTS_CHECKER_CHECKEROUTPUT_H
 
@@ -61,9 +61,6 @@ CheckerReport ReadReport(const ProgramRun& run);
 
 // Runs zStartupCheck --json arguments in directory, and reads its report.
 CheckerReport CheckJson(const std::string& arguments, const std::string& directory);
-
-// The subject of a task finding about the definition file at path, judged with --task.
-std::string TaskFileSubject(const std::string& path);
 
 // Whether this build's programs (the test's, the launcher's, the checker's) are 32-bit ones
 // running on 64-bit Windows, where the plan notes platform.32-bit-on-64-bit.

@@ -1,38 +1,49 @@
-// The launcher's path as the checker finds and shows it. AnsiForDisplay: a path the ANSI code
-// page cannot hold is shown with '?' where it lacks a character, never with a look-alike that
-// names another folder; expected bytes from code page 1252's table (o acute is 0xF3; the
-// stroked L and z acute are not in it). LauncherBeside: a checker that cannot read its own
-// path whole checks no launcher (Wine cannot start a program from a path that long).
+// The launcher's path as the checker finds and shows it. displayPath: a real launcher's path,
+// every character kept, in UTF-8 as RFC 3629 writes it (U+00F3 is C3 B3, U+0141 C5 81, U+017A
+// C5 BA: the stroked L and z acute are not in code page 1252, o acute is). LauncherBeside: a
+// checker that cannot read its own path whole checks no launcher (Wine cannot start a program
+// from a path that long).
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include "checker/launchertarget.h"
+#include "tests/harness/testfolder.h"
+#include "tests/harness/widetext.h"
 
 namespace {
 
 struct DisplayCase {
     const char* name;
-    std::wstring wide;
+    std::wstring folder;
     std::string shown;
 };
 
 // clang-format off
 const DisplayCase kCases[] = {
-    {"LettersOutsideTheCodePageBecomeQuestionMarks", L"C:\\t\\\u0141\u00f3d\u017a", "C:\\t\\?\xf3" "d?"},
-    {"LettersOfTheCodePageStay", L"C:\\Caf\u00e9", "C:\\Caf\xe9"},
+    {"LettersOutsideTheCodePageStay", L"\u0141\u00f3d\u017a", "\xC5\x81\xC3\xB3" "d\xC5\xBA"},
+    {"LettersOfTheCodePageStay", L"Caf\u00e9", "Caf\xC3\xA9"},
 };
 // clang-format on
 
-class AnsiForDisplayOf : public ::testing::TestWithParam<DisplayCase> {};
+class DisplayPathOf : public ::testing::TestWithParam<DisplayCase> {};
 
-TEST_P(AnsiForDisplayOf, Path)
+TEST_P(DisplayPathOf, Launcher)
 {
-    if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
-    EXPECT_EQ(AnsiForDisplay(GetParam().wide), GetParam().shown);
+    const TestFolder base;
+    const std::wstring folder = Wide(base.Path()) + L"\\" + GetParam().folder;
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), NULL));
+    const std::wstring launcher = folder + L"\\zStartup.exe";
+    const HANDLE file = CreateFileW(launcher.c_str(), GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    CloseHandle(file);
+    LauncherTarget target;
+    std::string why;
+    ASSERT_TRUE(ResolveLauncher(launcher.c_str(), target, why)) << why;
+    EXPECT_EQ(target.displayPath, base.Path() + "\\" + GetParam().shown + "\\zStartup.exe");
 }
 
-INSTANTIATE_TEST_SUITE_P(Checker, AnsiForDisplayOf, ::testing::ValuesIn(kCases),
+INSTANTIATE_TEST_SUITE_P(Checker, DisplayPathOf, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<DisplayCase>& info) { return info.param.name; });
 
 // GetModuleFileNameW's result, as documented: the length written, and the buffer's size when

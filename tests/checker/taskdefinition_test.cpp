@@ -497,7 +497,7 @@ TEST_F(TaskTest, EachRegisteredTaskIsJudged)
     CheckReport report;
     JudgeRegisteredTasks(tasks, Situation(), "", report);
     ASSERT_EQ(Codes(report), std::vector<std::string>({"task.several", "task.battery"}));
-    EXPECT_EQ(report.Findings()[1].subject, "task \\Copy");
+    EXPECT_EQ(report.Findings()[1].subject, "\\Copy");
 }
 
 // -- definitions the checker refuses, and durations

@@ -41,7 +41,8 @@ ProgramRun RunProgram(const ProgramLaunch& launch)
     startup.hStdError = writeEnd;
     const std::wstring path = launch.widePath.empty() ? Wide(launch.path) : launch.widePath;
     std::wstring commandLine = L"\"" + path + L"\"";
-    if (!launch.arguments.empty()) commandLine += L" " + Wide(launch.arguments);
+    const std::wstring arguments = launch.wideArguments.empty() ? Wide(launch.arguments) : launch.wideArguments;
+    if (!arguments.empty()) commandLine += L" " + arguments;
     PROCESS_INFORMATION process = {};
 
     DWORD begin = 0;

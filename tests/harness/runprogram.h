@@ -17,10 +17,11 @@ struct ProgramRun {
 };
 
 struct ProgramLaunch {
-    std::string path;       // full path of the executable
-    std::string arguments;  // appended to the quoted path on the command line
-    std::string directory;  // the child's current directory
-    std::wstring widePath;  // used instead of path when set: names the ANSI code page lacks
+    std::string path;            // full path of the executable
+    std::string arguments;       // appended to the quoted path on the command line
+    std::string directory;       // the child's current directory
+    std::wstring widePath;       // used instead of path when set: names the ANSI code page lacks
+    std::wstring wideArguments;  // used instead of arguments when set, for the same reason
 };
 
 ProgramRun RunProgram(const ProgramLaunch& launch);
