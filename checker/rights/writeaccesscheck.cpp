@@ -332,7 +332,7 @@ void JudgeWriteAccess(const LauncherTarget& target, bool elevated, const ObjectR
     walk.CheckFile(FileRole::kLauncher, target.path, home);
     if (target.paths.serviceList[0] != '\0') walk.CheckFile(FileRole::kList, target.paths.serviceList, home);
     if (target.paths.batch[0] != '\0') walk.CheckFile(FileRole::kBatch, target.paths.batch, home);
-    if (lstrcmpA(target.logPath, "default_LT.log") != 0) walk.CheckFile(FileRole::kLog, target.logPath, home);
+    if (!LogsInItsCurrentFolder(target)) walk.CheckFile(FileRole::kLog, target.logPath, home);
 }
 
 void CheckWriteAccess(const LauncherTarget& target, CheckReport& report)
