@@ -361,18 +361,8 @@ INSTANTIATE_TEST_SUITE_P(Checker, LastRunClock, ::testing::ValuesIn(kClocks),
 TEST_F(LastRunCheck, DefaultLogInTheCheckersFolderIsNotRead)
 {
     if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
-    const std::wstring directory = Wide(folder_.Path()) + L"\\\u041F\u043E\u043A\u0430\u0437";
-    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
-    for (const wchar_t* program : {L"zStartup.exe", L"zStartupCheck.exe"}) {
-        const std::wstring built = Wide(BesideThisProgram("")) + program;
-        ASSERT_TRUE(CopyFileW(built.c_str(), (directory + L"\\" + program).c_str(), FALSE));
-    }
     folder_.Write("default_LT.log", kCleanRun);
-    ProgramLaunch launch;
-    launch.widePath = directory + L"\\zStartupCheck.exe";
-    launch.arguments = "--last-run --json";
-    launch.directory = folder_.Path();
-    const CheckerReport report = ReadReport(RunProgram(launch));
+    const CheckerReport report = CheckFromFolderOutsideTheCodePage(folder_.Path(), "--last-run --json");
 
     EXPECT_EQ(report.exitCode, 1u) << report.output;
     EXPECT_EQ(report.lines, std::vector<std::string>{}) << report.output;

@@ -697,17 +697,7 @@ class CheckerFolder : public CheckerScenario {};
 TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError)
 {
     if (GetACP() != 1252) GTEST_SKIP() << "needs code page 1252, have " << GetACP();
-    const std::wstring directory = Wide(folder_.Path()) + L"\\\u041F\u043E\u043A\u0430\u0437";
-    ASSERT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
-    for (const wchar_t* program : {L"zStartup.exe", L"zStartupCheck.exe"}) {
-        const std::wstring built = Wide(BesideThisProgram("")) + program;
-        ASSERT_TRUE(CopyFileW(built.c_str(), (directory + L"\\" + program).c_str(), FALSE));
-    }
-    ProgramLaunch launch;
-    launch.widePath = directory + L"\\zStartupCheck.exe";
-    launch.arguments = "--json";
-    launch.directory = folder_.Path();
-    const CheckerReport report = ReadReport(RunProgram(launch));
+    const CheckerReport report = CheckFromFolderOutsideTheCodePage(folder_.Path(), "--json");
     EXPECT_EQ(report.exitCode, 2u);
     // Rights are judged on the paths the launcher uses, and it has none here. The subjects keep
     // the folder's name, in UTF-8 (U+041F is D0 9F, U+043E D0 BE, U+043A D0 BA, U+0430 D0 B0,

@@ -9,6 +9,7 @@
 #include <tuple>
 
 #include "tests/harness/testfolder.h"
+#include "tests/harness/widetext.h"
 #include "tests/testservice/ownusersid.h"
 
 namespace {
@@ -153,4 +154,19 @@ std::string OwnAccountName()
     const BOOL found = LookupAccountSidA(nullptr, sid, name, &nameSize, domain, &domainSize, &use);
     LocalFree(sid);
     return found ? std::string(domain) + "\\" + name : "(no name)";
+}
+
+CheckerReport CheckFromFolderOutsideTheCodePage(const std::string& folder, const std::string& arguments)
+{
+    const std::wstring directory = Wide(folder) + L"\\\u041F\u043E\u043A\u0430\u0437";
+    EXPECT_TRUE(CreateDirectoryW(directory.c_str(), nullptr));
+    for (const wchar_t* program : {L"zStartup.exe", L"zStartupCheck.exe"}) {
+        const std::wstring built = Wide(BesideThisProgram("")) + program;
+        EXPECT_TRUE(CopyFileW(built.c_str(), (directory + L"\\" + program).c_str(), FALSE));
+    }
+    ProgramLaunch launch;
+    launch.widePath = directory + L"\\zStartupCheck.exe";
+    launch.arguments = arguments;
+    launch.directory = folder;
+    return ReadReport(RunProgram(launch));
 }

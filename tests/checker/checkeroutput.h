@@ -62,6 +62,11 @@ CheckerReport ReadReport(const ProgramRun& run);
 // Runs zStartupCheck --json arguments in directory, and reads its report.
 CheckerReport CheckJson(const std::string& arguments, const std::string& directory);
 
+// Runs zStartupCheck arguments from a copy of the launcher and the checker in a subfolder of
+// folder named U+041F U+043E U+043A U+0430 U+0437, letters the ANSI code page 1252 lacks, with
+// folder as the current folder; the report read. Fails the test when the copies cannot be made.
+CheckerReport CheckFromFolderOutsideTheCodePage(const std::string& folder, const std::string& arguments);
+
 // Whether this build's programs (the test's, the launcher's, the checker's) are 32-bit ones
 // running on 64-bit Windows, where the plan notes platform.32-bit-on-64-bit.
 bool Built32BitOn64BitWindows();

@@ -501,7 +501,21 @@ protected:
     const AuthzAccess authz_;
 };
 
-class WalkOfDescriptor : public RightsTest, public ::testing::WithParamInterface<DescriptorRow> {};
+class WalkOfDescriptor : public RightsTest, public ::testing::WithParamInterface<DescriptorRow> {
+protected:
+    // A file made in a folder Windows made with the row's descriptor: the walk of the folder's
+    // entries for new files against Windows on what the file inherited.
+    void ExpectNewFileInMadeFolderAgrees(DWORD ofInterest)
+    {
+        TestFolder parent;
+        ASSERT_TRUE(MakeFolder(parent, "made", GetParam().sddl));
+        UniqueDescriptor kept = ReadDescriptor(parent.PathOf("made"));
+        ASSERT_TRUE(kept);
+        UniquePrivateDescriptor file = NewFileIn(kept.Get());
+        ASSERT_TRUE(file);
+        ExpectNewFileAgrees(authz_, kept.Get(), file.Get(), ofInterest);
+    }
+};
 
 TEST_P(WalkOfDescriptor, AgreesWithAuthz)
 {
@@ -522,13 +536,7 @@ TEST_P(WalkOfDescriptor, AgreesWithAuthzOnAFolderWindowsMade)
 
 TEST_P(WalkOfDescriptor, ForANewFileAgreesWithAuthzOnWhatItInherits)
 {
-    TestFolder parent;
-    ASSERT_TRUE(MakeFolder(parent, "made", GetParam().sddl));
-    UniqueDescriptor kept = ReadDescriptor(parent.PathOf("made"));
-    ASSERT_TRUE(kept);
-    UniquePrivateDescriptor file = NewFileIn(kept.Get());
-    ASSERT_TRUE(file);
-    ExpectNewFileAgrees(authz_, kept.Get(), file.Get());
+    ExpectNewFileInMadeFolderAgrees(kChangingRights);
 }
 
 // The log's writers include whoever may set its times (SetFileTime: write attributes).
@@ -542,13 +550,7 @@ TEST_P(WalkOfDescriptor, ForTheLogAgreesWithAuthz)
 
 TEST_P(WalkOfDescriptor, ForANewLogAgreesWithAuthzOnWhatItInherits)
 {
-    TestFolder parent;
-    ASSERT_TRUE(MakeFolder(parent, "made", GetParam().sddl));
-    UniqueDescriptor kept = ReadDescriptor(parent.PathOf("made"));
-    ASSERT_TRUE(kept);
-    UniquePrivateDescriptor file = NewFileIn(kept.Get());
-    ASSERT_TRUE(file);
-    ExpectNewFileAgrees(authz_, kept.Get(), file.Get(), kLogChangingRights);
+    ExpectNewFileInMadeFolderAgrees(kLogChangingRights);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rights, WalkOfDescriptor, ::testing::ValuesIn(kDescriptors), RowName<DescriptorRow>);
