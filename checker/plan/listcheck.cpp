@@ -12,6 +12,9 @@
 
 namespace {
 
+// Unknown sections named one finding each; the rest are counted in one.
+const size_t kMaxSectionsNamed = 100;
+
 const unsigned int kPastLastKey = kLastListKey + 1;
 
 bool ListReachable(const LauncherTarget& target, CheckReport& report)
@@ -186,13 +189,20 @@ void CheckLongValues(const char* path, const ProfileSection& section, CheckRepor
     }
 }
 
-void CheckOtherSection(const char* path, const ProfileSection& section, CheckReport& report)
+// The keys of section that hold a value.
+std::vector<std::string> KeysWithValue(const ProfileSection& section)
 {
     std::vector<std::string> keys;
     for (const ProfileKey& key : section.keys) {
         if (!key.value.empty()) keys.push_back(key.name);
     }
-    if (keys.empty()) return;
+    return keys;
+}
+
+// A section other than [STOP] and [START] whose keys, holding values, are never read.
+void ReportOtherSection(const char* path, const ProfileSection& section, const std::vector<std::string>& keys,
+                        CheckReport& report)
+{
     report.Error("list.section-unknown", "[" + section.name + "]",
                  std::string("service list ") + path + ", section [" + section.name +
                      "] is never read: the launcher reads only [STOP] and [START], so its " + KeyList(keys) +
@@ -219,15 +229,37 @@ void ReportNotJudged(const char* path, const std::vector<std::string>& names, Ch
                     "line otherwise; the launcher reads only [STOP] and [START], so keep only those in the list");
 }
 
+// Sections past the first kMaxSectionsNamed that hold keys: one finding for all of them, so that
+// a list of many sections gives a report of bounded size.
+void ReportUnnamedSections(const char* path, const std::vector<std::string>& names, CheckReport& report)
+{
+    if (names.empty()) return;
+    report.Error("list.section-unknown", "[" + names.front() + "]",
+                 std::string("service list ") + path + ": " + std::to_string(names.size()) +
+                     " more sections other than [STOP] and [START], from [" + names.front() + "] to [" +
+                     names.back() +
+                     "], hold keys that are never read (not named one by one here); move the keys into [STOP] or "
+                     "[START]");
+}
+
 void CheckSections(const char* path, unsigned int endCode, CheckReport& report)
 {
     const ProfileSections sections = ReadProfileSections(path);
+    std::vector<std::string> unnamed;
+    size_t named = 0;
     for (const ProfileSection& section : sections.read) {
-        if (IsListSection(section.name))
+        if (IsListSection(section.name)) {
             CheckListSection(path, section.name, endCode, report);
+            continue;
+        }
+        const std::vector<std::string> keys = KeysWithValue(section);
+        if (keys.empty()) continue;
+        if (named++ < kMaxSectionsNamed)
+            ReportOtherSection(path, section, keys, report);
         else
-            CheckOtherSection(path, section, report);
+            unnamed.push_back(section.name);
     }
+    ReportUnnamedSections(path, unnamed, report);
     std::vector<std::string> notJudged;
     for (const std::string& name : sections.notRead) {
         if (IsListSection(name))

@@ -692,6 +692,25 @@ std::string Snapshot(const std::string& folder)
 
 class CheckerFolder : public CheckerScenario {};
 
+// A list of many unknown sections gives a report of bounded size: the first 100 named, one
+// finding for the rest, beginning with the first not named.
+TEST_F(CheckerScenario, ManyUnknownSectionsNameTheFirstHundred)
+{
+    folder_.CopyFromBin("zStartup.exe", "zStartup.exe");
+    std::string list = "[START]\r\n";
+    for (int i = 0; i < 250; ++i) list += "[S" + std::to_string(i) + "]\r\n0=x\r\n";
+    folder_.Write("Services.ini", list);
+
+    const CheckerReport report = Check();
+    Findings unknown;
+    for (const ReportedFinding& finding : report.findings) {
+        if (finding.code == "list.section-unknown") unknown.push_back(finding);
+    }
+    Findings expected;
+    for (int i = 0; i <= 100; ++i) expected.push_back({"error", "list.section-unknown", "[S" + std::to_string(i) + "]"});
+    EXPECT_EQ(unknown, Sorted(expected)) << report.output;
+}
+
 // Found through its own wide path, as the checker takes its argument; the launcher there
 // would read its path through the ANSI code page, which has no letters for the folder's name.
 TEST_F(CheckerFolder, NameOutsideTheCodePageIsAnError)
