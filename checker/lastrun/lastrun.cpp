@@ -196,13 +196,13 @@ void CheckNotSinceBoot(const std::string& log, const FILETIME& lastWrite, const 
 
 void ReportDefaultPath(const LauncherTarget& target, CheckReport& report)
 {
-    report.Warning("log.default-path", target.logPath,
-                   Utf8Text(std::string("log: the launcher's path ") + target.displayPath +
-                            " is too long for 255 characters or not in the ANSI code page, so it logs to " +
-                            target.logPath +
-                            " in its own current folder (its scheduled task's working folder, usually "
-                            "C:\\Windows\\System32), which this check cannot know: its last run is not judged; "
-                            "move the launcher"));
+    report.Warning(
+        "log.default-path", target.logPath,
+        Utf8Text(std::string("log: the launcher's path ") + target.displayPath +
+                 " is too long for 255 characters or not in the ANSI code page, so it logs to " + target.logPath +
+                 " in its own current folder (its scheduled task's working folder, usually "
+                 "C:\\Windows\\System32), which this check cannot know: its last run is not judged; "
+                 "move the launcher"));
 }
 
 }  // namespace

@@ -236,8 +236,7 @@ void ReportUnnamedSections(const char* path, const std::vector<std::string>& nam
     if (names.empty()) return;
     report.Error("list.section-unknown", "[" + names.front() + "]",
                  std::string("service list ") + path + ": " + std::to_string(names.size()) +
-                     " more sections other than [STOP] and [START], from [" + names.front() + "] to [" +
-                     names.back() +
+                     " more sections other than [STOP] and [START], from [" + names.front() + "] to [" + names.back() +
                      "], hold keys that are never read (not named one by one here); move the keys into [STOP] or "
                      "[START]");
 }

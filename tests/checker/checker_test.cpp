@@ -707,7 +707,9 @@ TEST_F(CheckerScenario, ManyUnknownSectionsNameTheFirstHundred)
         if (finding.code == "list.section-unknown") unknown.push_back(finding);
     }
     Findings expected;
-    for (int i = 0; i <= 100; ++i) expected.push_back({"error", "list.section-unknown", "[S" + std::to_string(i) + "]"});
+    for (int i = 0; i <= 100; ++i) {
+        expected.push_back({"error", "list.section-unknown", "[S" + std::to_string(i) + "]"});
+    }
     EXPECT_EQ(unknown, Sorted(expected)) << report.output;
 }
 
