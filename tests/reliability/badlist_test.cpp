@@ -65,7 +65,12 @@ std::string ShapeFault(const std::vector<std::string>& lines, const TraceLines& 
 // What is wrong with a run; empty when nothing is.
 std::string Fault(const ProgramRun& run, const CrLfLines& logged, const TraceLines& frame)
 {
-    if (!run.finished) return "did not end";
+    if (!run.finished) {
+        // Where it stood when it was ended tells a hang in the launcher from one in starting it.
+        const CrLfLines printed = SplitCrLf(run.output);
+        return "did not end in " + std::to_string(kRunBoundMs) + " ms; its last line: \"" +
+               (printed.lines.empty() ? std::string("(none)") : printed.lines.back()) + "\"";
+    }
     if (run.exitCode != 0) return "exit status " + std::to_string(run.exitCode);
     const std::string echo = EchoFault(SplitCrLf(run.output), logged);
     return echo.empty() ? ShapeFault(logged.lines, frame) : echo;
