@@ -34,6 +34,14 @@ bool StartSuspended(const ProgramLaunch& launch, Child* child)
                           Wide(launch.directory).c_str(), &startup, &child->process) != FALSE;
 }
 
+// Resumes a thread created suspended until it runs: Windows leaves a suspend count of one, and
+// any more (a loader that suspends it too) would leave the child waiting for the bound.
+void ResumeFully(HANDLE thread)
+{
+    for (int i = 0; i < 8 && ResumeThread(thread) > 1; ++i) {
+    }
+}
+
 // Ends a child that is still running at the bound, then collects what it left.
 ProgramRun Collect(Child* child, bool started)
 {
@@ -68,7 +76,7 @@ std::vector<ProgramRun> RunTogether(const std::vector<ProgramLaunch>& launches, 
         if (started[i]) running.push_back(children[i].process.hProcess);
     }
     for (size_t i = 0; i < launches.size(); ++i) {
-        if (started[i]) ResumeThread(children[i].process.hThread);
+        if (started[i]) ResumeFully(children[i].process.hThread);
     }
     if (!running.empty()) WaitForMultipleObjects(static_cast<DWORD>(running.size()), running.data(), TRUE, boundMs);
 
