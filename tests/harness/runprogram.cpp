@@ -5,9 +5,7 @@
 namespace {
 
 const DWORD kHangBoundMs = 120000;
-// Wine's process creation now and then fails once on a loaded machine (seen once in a soak of
-// the 64-bit build, before the program's own code ran): it is tried again before the run counts
-// as not started.
+// Seen failing once in a soak of the 64-bit build, and once among the 504 bad lists.
 const int kStartAttempts = 3;
 const DWORD kStartRetryMs = 200;
 
@@ -45,14 +43,8 @@ ProgramRun RunProgram(const ProgramLaunch& launch)
     if (!arguments.empty()) commandLine += L" " + arguments;
     PROCESS_INFORMATION process = {};
 
-    DWORD begin = 0;
-    for (int attempt = 0; attempt < kStartAttempts && !run.started; ++attempt) {
-        if (attempt > 0) Sleep(kStartRetryMs);
-        begin = GetTickCount();
-        run.started = CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                     Wide(launch.directory).c_str(), &startup, &process) != FALSE;
-        run.startError = run.started ? 0 : GetLastError();
-    }
+    run.started = CreateProcessPatiently(path, commandLine, 0, launch.directory, startup, process, run.startError);
+    const DWORD begin = GetTickCount();
     CloseHandle(writeEnd);
     if (run.started) {
         // The output is drained while waiting: a launched batch file may inherit the pipe and
@@ -71,4 +63,20 @@ ProgramRun RunProgram(const ProgramLaunch& launch)
     }
     CloseHandle(readEnd);
     return run;
+}
+
+bool CreateProcessPatiently(const std::wstring& path, std::wstring& commandLine, DWORD flags,
+                            const std::string& directory, STARTUPINFOW& startup, PROCESS_INFORMATION& process,
+                            DWORD& error)
+{
+    for (int attempt = 0; attempt < kStartAttempts; ++attempt) {
+        if (attempt > 0) Sleep(kStartRetryMs);
+        if (CreateProcessW(path.c_str(), &commandLine[0], nullptr, nullptr, TRUE, flags, nullptr,
+                           Wide(directory).c_str(), &startup, &process)) {
+            error = 0;
+            return true;
+        }
+        error = GetLastError();
+    }
+    return false;
 }

@@ -26,4 +26,11 @@ struct ProgramLaunch {
 
 ProgramRun RunProgram(const ProgramLaunch& launch);
 
+// CreateProcessW of path with commandLine (inheriting handles, in directory), tried again a few
+// times when it fails: Wine's process creation now and then fails once on a loaded machine,
+// before the program's own code runs. False, with error set, when every attempt failed.
+bool CreateProcessPatiently(const std::wstring& path, std::wstring& commandLine, DWORD flags,
+                            const std::string& directory, STARTUPINFOW& startup, PROCESS_INFORMATION& process,
+                            DWORD& error);
+
 #endif

@@ -65,6 +65,7 @@ std::string ShapeFault(const std::vector<std::string>& lines, const TraceLines& 
 // What is wrong with a run; empty when nothing is.
 std::string Fault(const ProgramRun& run, const CrLfLines& logged, const TraceLines& frame)
 {
+    if (!run.started) return "not started (error " + std::to_string(run.startError) + ")";
     if (!run.finished) {
         // Where it stood when it was ended tells a hang in the launcher from one in starting it.
         const CrLfLines printed = SplitCrLf(run.output);

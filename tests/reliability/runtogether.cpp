@@ -8,6 +8,7 @@ namespace {
 struct Child {
     HANDLE output = INVALID_HANDLE_VALUE;
     PROCESS_INFORMATION process = {};
+    DWORD startError = 0;
     std::string outputPath;
 };
 
@@ -30,8 +31,8 @@ bool StartSuspended(const ProgramLaunch& launch, Child* child)
     startup.hStdError = child->output;
     std::wstring commandLine = L"\"" + Wide(launch.path) + L"\"";
     if (!launch.arguments.empty()) commandLine += L" " + Wide(launch.arguments);
-    return CreateProcessW(Wide(launch.path).c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr,
-                          Wide(launch.directory).c_str(), &startup, &child->process) != FALSE;
+    return CreateProcessPatiently(Wide(launch.path), commandLine, CREATE_SUSPENDED, launch.directory, startup,
+                                  child->process, child->startError);
 }
 
 // Resumes a thread created suspended until it runs: Windows leaves a suspend count of one, and
@@ -47,6 +48,7 @@ ProgramRun Collect(Child* child, bool started)
 {
     ProgramRun run;
     run.started = started;
+    run.startError = child->startError;
     if (started) {
         run.finished = WaitForSingleObject(child->process.hProcess, 0) == WAIT_OBJECT_0;
         if (!run.finished) {
