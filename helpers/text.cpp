@@ -66,16 +66,18 @@ std::string JsonEscape(unsigned int character)
     return escape;
 }
 
-std::string Utf8Of(const std::wstring& wide)
+std::string TextInCodePage(const std::wstring& wide, unsigned int codePage, unsigned long flags)
 {
     if (wide.empty()) return std::string();
     const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, NULL, 0, NULL, NULL);
+    const int length = WideCharToMultiByte(codePage, flags, wide.data(), size, NULL, 0, NULL, NULL);
     if (length <= 0) return std::string();
-    std::string utf8(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, &utf8[0], length, NULL, NULL);
-    return utf8;
+    std::string text(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(codePage, flags, wide.data(), size, &text[0], length, NULL, NULL);
+    return text;
 }
+
+std::string Utf8Of(const std::wstring& wide) { return TextInCodePage(wide, CP_UTF8); }
 
 std::string Utf8OfAnsi(const std::string& ansi) { return Utf8Of(WideOf(CP_ACP, ansi)); }
 

@@ -25,6 +25,9 @@ std::string JsonEscape(unsigned int character);
 // becomes U+FFFD, one per bad unit or byte at most, so nothing grows past its input's length in
 // UTF-16 units, or three bytes per unit in UTF-8.
 std::string Utf8Of(const std::wstring& wide);
+// wide in codePage, converted by WideCharToMultiByte with flags (its WC_ flags); "" when the
+// code page refuses the flags or the text.
+std::string TextInCodePage(const std::wstring& wide, unsigned int codePage, unsigned long flags = 0);
 // ansi: text in the process's ANSI code page (paths and names as the launcher reads them, log lines).
 std::string Utf8OfAnsi(const std::string& ansi);
 std::wstring WideOfUtf8(const std::string& utf8);

@@ -23,11 +23,7 @@ std::string ReadBytes(const char* path)
 std::string AnsiOfUtf16(const std::string& bytes)
 {
     const std::wstring wide(reinterpret_cast<const wchar_t*>(bytes.data()), bytes.size() / sizeof(wchar_t));
-    const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), NULL, 0, NULL, NULL);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), &text[0], length, NULL, NULL);
-    return text;
+    return TextInCodePage(wide, CP_ACP);
 }
 
 // The file's text in the ANSI code page, without its byte order mark.

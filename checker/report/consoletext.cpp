@@ -8,16 +8,6 @@
 
 namespace {
 
-std::string Converted(const std::wstring& wide, UINT codePage, DWORD flags)
-{
-    const int size = static_cast<int>(wide.size());
-    const int length = WideCharToMultiByte(codePage, flags, wide.data(), size, NULL, 0, NULL, NULL);
-    if (length <= 0) return std::string();
-    std::string text(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(codePage, flags, wide.data(), size, &text[0], length, NULL, NULL);
-    return text;
-}
-
 // The console behind stream, or NULL when it goes to a pipe or a file.
 HANDLE ConsoleOf(FILE* stream)
 {
@@ -33,8 +23,8 @@ std::string InCodePage(const std::string& utf8, UINT codePage)
     const std::wstring wide = WideOfUtf8(utf8);
     if (wide.empty()) return std::string();
     // UTF-8, UTF-7 and a few others refuse the flag (WideCharToMultiByte's documentation).
-    const std::string exact = Converted(wide, codePage, WC_NO_BEST_FIT_CHARS);
-    return exact.empty() ? Converted(wide, codePage, 0) : exact;
+    const std::string exact = TextInCodePage(wide, codePage, WC_NO_BEST_FIT_CHARS);
+    return exact.empty() ? TextInCodePage(wide, codePage) : exact;
 }
 
 UINT OutputCodePage()
