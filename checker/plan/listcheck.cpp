@@ -241,9 +241,10 @@ void ReportUnnamedSections(const char* path, const std::vector<std::string>& nam
                      "[START]");
 }
 
-void CheckSections(const char* path, unsigned int endCode, CheckReport& report)
+void CheckSections(const char* path, const std::vector<WrittenSection>& layout, unsigned int endCode,
+                   CheckReport& report)
 {
-    const ProfileSections sections = ReadProfileSections(path);
+    const ProfileSections sections = ReadProfileSections(path, layout);
     std::vector<std::string> unnamed;
     size_t named = 0;
     for (const ProfileSection& section : sections.read) {
@@ -312,9 +313,8 @@ void CheckRepeatedKeys(const char* path, const WrittenSection& section, CheckRep
 
 // What the profile reader hides: it reads only the first section of a name, and in it only the
 // first key of a name.
-void CheckRepeats(const char* path, CheckReport& report)
+void CheckRepeats(const char* path, const std::vector<WrittenSection>& sections, CheckReport& report)
 {
-    const std::vector<WrittenSection> sections = ReadProfileLayout(path);
     std::map<std::string, const WrittenSection*> firstOf;  // by folded name
     for (const WrittenSection& section : sections) {
         if (!IsListSection(section.name)) continue;
@@ -337,7 +337,9 @@ std::vector<ServiceListEntry> CheckServiceList(const LauncherTarget& target, Che
     if (!ListReadable(path, report)) return {};
     unsigned int endCode = kPastLastKey;
     std::vector<ServiceListEntry> entries = ReadEntries(path, endCode, report);
-    CheckSections(path, endCode, report);
-    CheckRepeats(path, report);
+    // One read of the file serves both.
+    const std::vector<WrittenSection> layout = ReadProfileLayout(path);
+    CheckSections(path, layout, endCode, report);
+    CheckRepeats(path, layout, report);
     return entries;
 }

@@ -72,9 +72,8 @@ std::vector<ProfileKey> LaidOutKeys(const WrittenSection& section)
 
 }  // namespace
 
-ProfileSections ReadProfileSections(const char* path)
+ProfileSections ReadProfileSections(const char* path, const std::vector<WrittenSection>& layout)
 {
-    const std::vector<WrittenSection> layout = ReadProfileLayout(path);
     std::map<std::string, const WrittenSection*> firstOf;  // by folded name
     for (const WrittenSection& section : layout) firstOf.insert({FoldedName(section.name), &section});
     ProfileSections sections;

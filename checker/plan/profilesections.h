@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "checker/plan/profilelayout.h"
+
 struct ProfileKey {
     std::string name;
     std::string value;  // whole, however long
@@ -25,10 +27,10 @@ struct ProfileSections {
 
 // path must be a full path: a bare name is looked up in the Windows folder. Each section the
 // profile reader lists, once, in the file's order, with the keys of the first section of that
-// name in the file's layout (ReadProfileLayout): each key once (the first of repeated ones),
-// "key=value" lines with a name only. One profile call and one read of the file, however many
-// sections: asking section by section costs a search of the file each.
-ProfileSections ReadProfileSections(const char* path);
+// name in layout, the file's as ReadProfileLayout read it: each key once (the first of repeated
+// ones), "key=value" lines with a name only. One profile call, however many sections: asking
+// section by section costs a search of the file each.
+ProfileSections ReadProfileSections(const char* path, const std::vector<WrittenSection>& layout);
 
 // The section called name as the launcher's profile calls read it: the named "key=value" lines
 // of GetPrivateProfileSectionA, single-character keys' values (the launcher's keys) from
