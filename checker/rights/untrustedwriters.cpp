@@ -1,10 +1,10 @@
 #include "checker/rights/untrustedwriters.h"
 
-#include <cstddef>
 #include <map>
 #include <set>
 
 #include "checker/rights/accountnames.h"
+#include "checker/rights/daclentry.h"
 #include "helpers/text.h"
 
 namespace {
@@ -108,60 +108,6 @@ bool InScope(BYTE aceFlags, Scope scope)
     return (aceFlags & INHERIT_ONLY_ACE) == 0;
 }
 
-// What an allow or deny entry says; the evaluated kinds are the plain ones.
-struct Entry {
-    bool allow;
-    bool evaluated;
-    ACCESS_MASK mask;
-    std::string sid;
-};
-
-// The SID of an object entry, after its flags and the GUIDs they announce; null when the entry
-// is too short for its flags.
-const BYTE* ObjectEntrySid(const ACCESS_ALLOWED_OBJECT_ACE* entry)
-{
-    if (entry->Header.AceSize < offsetof(ACCESS_ALLOWED_OBJECT_ACE, ObjectType)) return NULL;
-    const BYTE* at = reinterpret_cast<const BYTE*>(&entry->ObjectType);
-    if ((entry->Flags & ACE_OBJECT_TYPE_PRESENT) != 0) at += sizeof(GUID);
-    if ((entry->Flags & ACE_INHERITED_OBJECT_TYPE_PRESENT) != 0) at += sizeof(GUID);
-    return at;
-}
-
-// False for kinds that neither grant nor deny (audit, label...) and for a SID past the entry's end.
-bool ReadEntry(const ACE_HEADER* header, Entry& entry)
-{
-    const BYTE* sid = NULL;
-    switch (header->AceType) {
-    case ACCESS_ALLOWED_ACE_TYPE:
-    case ACCESS_DENIED_ACE_TYPE:
-    case ACCESS_ALLOWED_CALLBACK_ACE_TYPE:
-    case ACCESS_DENIED_CALLBACK_ACE_TYPE:
-        // These share one layout up to the SID; a callback's data follows it.
-        sid = reinterpret_cast<const BYTE*>(&reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->SidStart);
-        break;
-    case ACCESS_ALLOWED_OBJECT_ACE_TYPE:
-    case ACCESS_DENIED_OBJECT_ACE_TYPE:
-    case ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE:
-    case ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE:
-        sid = ObjectEntrySid(reinterpret_cast<const ACCESS_ALLOWED_OBJECT_ACE*>(header));
-        break;
-    default:
-        return false;
-    }
-    const BYTE* end = reinterpret_cast<const BYTE*>(header) + header->AceSize;
-    const size_t room = sid != NULL && sid < end ? static_cast<size_t>(end - sid) : 0;
-    if (room < sizeof(SID) - sizeof(DWORD) || !IsValidSid(const_cast<BYTE*>(sid)) ||
-        GetLengthSid(const_cast<BYTE*>(sid)) > room)
-        return false;
-    entry.allow = header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE ||
-                  header->AceType == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
-                  header->AceType == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
-    entry.evaluated = header->AceType == ACCESS_ALLOWED_ACE_TYPE || header->AceType == ACCESS_DENIED_ACE_TYPE;
-    entry.mask = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->Mask;
-    entry.sid = SidText(const_cast<BYTE*>(sid));
-    return true;
-}
-
 // Walks the ACEs in scope; the OWNER RIGHTS entries stand for owner.
 bool WalkDacl(PACL dacl, Scope scope, const std::string& owner, DWORD ofInterest, DaclWalk& walk)
 {
@@ -170,8 +116,8 @@ bool WalkDacl(PACL dacl, Scope scope, const std::string& owner, DWORD ofInterest
         void* ace = NULL;
         if (!GetAce(dacl, i, &ace)) continue;
         const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
-        Entry entry;
-        if (!InScope(header->AceFlags, scope) || !ReadEntry(header, entry)) continue;
+        DaclEntry entry;
+        if (!InScope(header->AceFlags, scope) || !ReadDaclEntry(header, entry) || entry.sid.empty()) continue;
         // A deny entry that might not apply denies nothing for certain.
         if (!entry.allow && !entry.evaluated) continue;
         // Placeholders: in an entry that applies they are in no token; in one a new file

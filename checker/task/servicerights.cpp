@@ -2,7 +2,7 @@
 
 #include <sddl.h>
 
-#include "checker/rights/accountnames.h"
+#include "checker/rights/daclentry.h"
 #include "helpers/uniqueany.h"
 
 namespace {
@@ -42,27 +42,6 @@ bool Holds(const std::vector<std::string>& sids, const std::string& sid)
     return false;
 }
 
-// The SID of an entry whose SID follows its mask directly (the plain and callback kinds); null
-// for the other kinds and for a SID past the entry's end.
-PSID PlainEntrySid(const ACE_HEADER* header)
-{
-    if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE &&
-        header->AceType != ACCESS_ALLOWED_CALLBACK_ACE_TYPE && header->AceType != ACCESS_DENIED_CALLBACK_ACE_TYPE)
-        return NULL;
-    BYTE* sid =
-        reinterpret_cast<BYTE*>(&reinterpret_cast<ACCESS_ALLOWED_ACE*>(const_cast<ACE_HEADER*>(header))->SidStart);
-    const BYTE* end = reinterpret_cast<const BYTE*>(header) + header->AceSize;
-    const size_t room = sid < end ? static_cast<size_t>(end - sid) : 0;
-    if (room < sizeof(SID) - sizeof(DWORD) || !IsValidSid(sid) || GetLengthSid(sid) > room) return NULL;
-    return sid;
-}
-
-bool IsDeny(BYTE type)
-{
-    return type == ACCESS_DENIED_ACE_TYPE || type == ACCESS_DENIED_CALLBACK_ACE_TYPE ||
-           type == ACCESS_DENIED_OBJECT_ACE_TYPE || type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
-}
-
 }  // namespace
 
 DWORD GrantedServiceRights(PSECURITY_DESCRIPTOR descriptor, const std::vector<std::string>& enabledSids,
@@ -79,16 +58,15 @@ DWORD GrantedServiceRights(PSECURITY_DESCRIPTOR descriptor, const std::vector<st
         void* ace = NULL;
         if (!GetAce(dacl, i, &ace)) continue;
         const ACE_HEADER* header = static_cast<const ACE_HEADER*>(ace);
-        if ((header->AceFlags & INHERIT_ONLY_ACE) != 0) continue;
-        ACCESS_MASK mask = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(header)->Mask;
-        MapGenericMask(&mask, &kServiceMapping);
-        const DWORD undecided = mask & wanted & ~(granted | denied);
-        const PSID sid = PlainEntrySid(header);
-        const std::string account = sid != NULL ? SidText(sid) : std::string();
-        if (IsDeny(header->AceType)) {
-            // An object entry's SID is not read: it may name this token.
-            if (sid == NULL || Holds(enabledSids, account) || Holds(denyOnlySids, account)) denied |= undecided;
-        } else if (header->AceType == ACCESS_ALLOWED_ACE_TYPE && Holds(enabledSids, account)) {
+        DaclEntry entry;
+        if ((header->AceFlags & INHERIT_ONLY_ACE) != 0 || !ReadDaclEntry(header, entry)) continue;
+        MapGenericMask(&entry.mask, &kServiceMapping);
+        const DWORD undecided = entry.mask & wanted & ~(granted | denied);
+        if (!entry.allow) {
+            // A deny entry whose SID cannot be read may name this token.
+            if (entry.sid.empty() || Holds(enabledSids, entry.sid) || Holds(denyOnlySids, entry.sid))
+                denied |= undecided;
+        } else if (entry.evaluated && Holds(enabledSids, entry.sid)) {
             granted |= undecided;
         }
     }

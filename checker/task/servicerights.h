@@ -22,8 +22,9 @@ struct ServiceNeed {
 // it: entries in order, inherit-only ones skipped, generic rights mapped as for a service
 // (Microsoft, "Service Security and Access Rights"), each right decided by the first entry
 // that names it for a SID of the token. A missing (null) DACL grants everything, an empty one
-// nothing. Entries of other kinds (callback, object, conditional) are taken to deny what they
-// name and to grant nothing: the launcher may not count on them.
+// nothing. Callback and object entries, whose condition or object type is not evaluated here,
+// grant nothing (the launcher may not count on them) and deny what they name when their SID is
+// the token's.
 DWORD GrantedServiceRights(PSECURITY_DESCRIPTOR descriptor, const std::vector<std::string>& enabledSids,
                            const std::vector<std::string>& denyOnlySids, DWORD wanted);
 

@@ -297,9 +297,18 @@ TEST(ServiceAccessBuilt, ConditionalDenyDenies)
 
 TEST(ServiceAccessBuilt, ObjectDenyDenies)
 {
-    BuiltDescriptor descriptor({ObjectAce(ACCESS_DENIED_OBJECT_ACE_TYPE, SERVICE_STOP, "S-1-5-21-9-9-9-1001"),
+    BuiltDescriptor descriptor({ObjectAce(ACCESS_DENIED_OBJECT_ACE_TYPE, SERVICE_STOP, "S-1-5-32-545"),
                                 PlainAce(ACCESS_ALLOWED_ACE_TYPE, kAll, "S-1-5-32-545")});
     EXPECT_EQ(GrantedServiceRights(descriptor.Get(), kStandardToken, {}, kAll), SERVICE_QUERY_STATUS | SERVICE_START);
+}
+
+// Microsoft, "How DACLs Control Access to an Object": an entry counts only for a token that
+// holds its SID, whatever its kind.
+TEST(ServiceAccessBuilt, ObjectDenyForAnotherAccountDeniesNothing)
+{
+    BuiltDescriptor descriptor({ObjectAce(ACCESS_DENIED_OBJECT_ACE_TYPE, SERVICE_STOP, "S-1-5-21-9-9-9-1001"),
+                                PlainAce(ACCESS_ALLOWED_ACE_TYPE, kAll, "S-1-5-32-545")});
+    EXPECT_EQ(GrantedServiceRights(descriptor.Get(), kStandardToken, {}, kAll), kAll);
 }
 
 TEST(ServiceRightsText, InSddlAndWords)
