@@ -63,6 +63,16 @@ bool IsOption(const wchar_t* argument, const wchar_t* option)
     }
 }
 
+bool LineHoldsOption(const wchar_t* line, const wchar_t* option)
+{
+    for (; *line != L'\0'; ++line) {
+        size_t i = 0;
+        while (option[i] != L'\0' && AsciiLower(line[i]) == AsciiLower(option[i])) ++i;
+        if (option[i] == L'\0') return true;
+    }
+    return false;
+}
+
 bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, std::string& why)
 {
     if (count == 2 && AskedForHelp(arguments[1])) {

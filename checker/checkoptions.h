@@ -22,4 +22,8 @@ bool ParseCheckOptions(int count, wchar_t** arguments, CheckOptions& options, st
 // Whether argument is option, letters in any case (ASCII letters only: the same in every locale).
 bool IsOption(const wchar_t* argument, const wchar_t* option);
 
+// Whether option appears anywhere in line, in any ASCII case as IsOption takes it: for a command
+// line that could not be split into arguments.
+bool LineHoldsOption(const wchar_t* line, const wchar_t* option);
+
 #endif

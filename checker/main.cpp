@@ -123,17 +123,10 @@ bool Given(int count, wchar_t** arguments, const wchar_t* option)
     return false;
 }
 
-// Whether the command line, which could not be split into arguments, holds --json in any case.
-bool CommandLineAsksForJson()
-{
-    std::wstring line = GetCommandLineW();
-    if (!line.empty()) CharLowerBuffW(&line[0], static_cast<DWORD>(line.size()));
-    return line.find(L"--json") != std::wstring::npos;
-}
-
 int BadArguments(int count, wchar_t** arguments, const std::string& why)
 {
-    const bool json = arguments != NULL ? Given(count, arguments, L"--json") : CommandLineAsksForJson();
+    const bool json =
+        arguments != NULL ? Given(count, arguments, L"--json") : LineHoldsOption(GetCommandLineW(), L"--json");
     const bool lastRun = arguments != NULL && Given(count, arguments, L"--last-run");
     return CannotRun("check.bad-arguments", "zStartupCheck", why, "see the usage on standard error", json,
                      GatherContext(lastRun ? CheckMode::kLastRun : CheckMode::kPlan));

@@ -65,4 +65,13 @@ TEST_P(ParsedOptions, AsWindowsToolsTakeThem)
 INSTANTIATE_TEST_SUITE_P(Checker, ParsedOptions, ::testing::ValuesIn(kCases),
                          [](const ::testing::TestParamInfo<OptionsCase>& info) { return info.param.name; });
 
+// A command line that could not be split still answers in JSON when it asked for it.
+TEST(UnsplitCommandLine, HoldsTheOptionInAnyCase)
+{
+    EXPECT_TRUE(LineHoldsOption(L"zStartupCheck.exe \"C:\\Show\\zStartup.exe\" --JSON", L"--json"));
+    EXPECT_TRUE(LineHoldsOption(L"zStartupCheck.exe --Json --last-run", L"--json"));
+    EXPECT_FALSE(LineHoldsOption(L"zStartupCheck.exe --jso", L"--json"));
+    EXPECT_FALSE(LineHoldsOption(L"zStartupCheck.exe --js\"on\"", L"--json"));
+}
+
 }  // namespace
