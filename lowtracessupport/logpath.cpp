@@ -43,3 +43,11 @@ void LostCountPathOf(const wchar_t (&logPath)[kLogPathCapacity], wchar_t (&lostP
     lstrcpynW(lostPath, logPath, stem + 1);
     lstrcatW(lostPath, L"lost");
 }
+
+void LostCountPathOf(const char (&logPath)[kLogPathCapacity], char (&lostPath)[kLostCountPathCapacity])
+{
+    // Every log path ends in "_LT.log", whose bytes are the same in every ANSI code page.
+    const int stem = lstrlenA(logPath) - 3;
+    lstrcpynA(lostPath, logPath, stem + 1);
+    lstrcatA(lostPath, "lost");
+}

@@ -19,5 +19,6 @@ void LogPathOf(const char* exePath, char (&logPath)[kLogPathCapacity]);
 // the log's path with "lost" in place of its "log" (zStartup_LT.lost).
 const unsigned int kLostCountPathCapacity = kLogPathCapacity + 1;
 void LostCountPathOf(const wchar_t (&logPath)[kLogPathCapacity], wchar_t (&lostPath)[kLostCountPathCapacity]);
+void LostCountPathOf(const char (&logPath)[kLogPathCapacity], char (&lostPath)[kLostCountPathCapacity]);
 
 #endif

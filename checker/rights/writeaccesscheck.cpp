@@ -21,7 +21,7 @@ const char kMoveAdvice[] =
     "move the launcher, its list and its batch file to a folder only administrators may change, such as "
     "C:\\Program Files\\zStartup";
 
-enum class FileRole { kLauncher, kList, kBatch, kLog };
+enum class FileRole { kLauncher, kList, kBatch, kLog, kLostCount };
 
 // What the launcher runs is in the contents of its files; the log's times count as well.
 DWORD ChangingRightsFor(FileRole role) { return role == FileRole::kLog ? kLogChangingRights : kChangingRights; }
@@ -273,6 +273,11 @@ void WriteAccessWalk::ReportFileWriters(FileRole role, const std::string& path, 
                 ": any program running as them could add lines for a start that never ran, remove a failed "
                 "one or set its last-write time, and zStartupCheck --last-run would report a clean start; remove "
                 "their access");
+    } else if (role == FileRole::kLostCount) {
+        Add(Severity::kError, "log.untrusted-writer", path,
+            "the count of lines the log could not take, " + path + ", may be changed by " + Describe(writers, false) +
+                ": any program running as them could delete it, and the warning of those lines would never reach "
+                "the log or zStartupCheck --last-run; remove their access");
     } else {
         Add(Severity::kError, "file.untrusted-writer", path,
             path + " may be changed by " + Describe(writers, false) +
@@ -306,7 +311,8 @@ void WriteAccessWalk::CheckFile(FileRole role, const std::string& path, const st
 {
     const ObjectFacts& file = Facts(path);
     if (file.missing) {
-        if (role != FileRole::kLauncher) ReportNewFile(role, path, home);
+        // A count made later inherits what the log did when the launcher made it.
+        if (role != FileRole::kLauncher && role != FileRole::kLostCount) ReportNewFile(role, path, home);
         return;
     }
     std::set<std::string> named = NamedFor(home);
@@ -332,7 +338,11 @@ void JudgeWriteAccess(const LauncherTarget& target, bool elevated, const ObjectR
     walk.CheckFile(FileRole::kLauncher, target.path, home);
     if (target.paths.serviceList[0] != '\0') walk.CheckFile(FileRole::kList, target.paths.serviceList, home);
     if (target.paths.batch[0] != '\0') walk.CheckFile(FileRole::kBatch, target.paths.batch, home);
-    if (!LogsInItsCurrentFolder(target)) walk.CheckFile(FileRole::kLog, target.logPath, home);
+    if (LogsInItsCurrentFolder(target)) return;
+    walk.CheckFile(FileRole::kLog, target.logPath, home);
+    char lostCountPath[kLostCountPathCapacity];
+    LostCountPathOf(target.logPath, lostCountPath);
+    walk.CheckFile(FileRole::kLostCount, lostCountPath, home);
 }
 
 void CheckWriteAccess(const LauncherTarget& target, CheckReport& report)

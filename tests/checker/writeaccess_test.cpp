@@ -96,12 +96,16 @@ const char kExe[] = "C:\\Show\\zStartup.exe";
 const char kList[] = "C:\\Show\\Services.ini";
 const char kBatch[] = "C:\\Show\\zStartup.bat";
 const char kLog[] = "C:\\Show\\zStartup_LT.log";
+const char kLostCount[] = "C:\\Show\\zStartup_LT.lost";
 
 // clang-format off
 const WalkCase kCases[] = {
     {"AdministratorsOnlyIsClean", true, kExe, {}, {}},
     // Whoever may write the log decides what --last-run reports.
     {"LogWritableByUsers", true, kExe, {Sddl(kLog, kUsersModify)}, {{E, "log.untrusted-writer", kLog}}},
+    // Whoever may delete the count of lines a held log lost hides them from the log and --last-run.
+    {"LostCountWritableByUsers", true, kExe, {Sddl(kLostCount, kUsersModify)},
+     {{E, "log.untrusted-writer", kLostCount}}},
     {"LogNotCreatedYetTakesTheFolderEntriesForNewFiles", true, kExe,
      {Missing(kLog), Sddl("C:\\Show", "O:BAD:PAI(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OIIO;0x1301bf;;;BU)")},
      {{E, "log.new-file-writer", kLog}}},
