@@ -55,9 +55,14 @@ boot_template() {
   echo "$stamp" >"$template/.booted"
 }
 
-# copy_template: the template's read-only files linked, every other file copied.
+# copy_template: the template's read-only files linked, every other file copied; all copied
+# where links cannot reach (a prefix on another file system, such as a tmpfs /tmp).
 copy_template() {
-  cp -al "$template" "$prefix"
+  if ! cp -al "$template" "$prefix" 2>/dev/null; then
+    rm -rf "$prefix"
+    cp -a "$template" "$prefix"
+    return
+  fi
   (
     cd "$template"
     find . -type f -perm -u+w -print0 | xargs -0 -r cp -a --parents --remove-destination -t "$prefix"
