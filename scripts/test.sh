@@ -14,6 +14,14 @@ cd "$(dirname "$(readlink -f "$0")")/.."
 bash scripts/setup.sh || exit 1
 source cmake/wine-env.sh
 
+# A fresh clone's run takes about 2.1 GB (docs/building.md); a full disk fails a link or an
+# archive midway, with an error that does not say why.
+mkdir -p build
+free_kib=$(df -Pk build | awk 'NR == 2 { print $4 }')
+if [ "${free_kib:-0}" -lt $((3 * 1024 * 1024)) ]; then
+  echo "warning: $((free_kib / 1024)) MiB free where the build goes ($(pwd)/build); a run from a fresh clone takes about 2.1 GB"
+fi
+
 soak='^(reliability_soak_test|soak_wine_)'
 timed=()  # the Windows presets whose timing tests are still to run
 windows=(win64 win32)
