@@ -56,6 +56,8 @@ void JudgeService(const TaskPrincipal& principal, const TaskName& name, const Se
 
 }  // namespace
 
+TaskName RegisteredTaskName(const std::string& path) { return {path, "task " + path}; }
+
 void TaskFinding(CheckReport& report, Severity severity, const char* code, const TaskName& name,
                  const std::string& message)
 {

@@ -17,6 +17,9 @@ struct TaskName {
     std::string text;  // "task \\zStartup", "task definition C:\\Deploy\\zStartup.task.xml"
 };
 
+// A registered task's name: "task \\zStartup".
+TaskName RegisteredTaskName(const std::string& path);
+
 // A finding about the task named name: subject its path, message in UTF-8.
 void TaskFinding(CheckReport& report, Severity severity, const char* code, const TaskName& name,
                  const std::string& message);

@@ -227,8 +227,6 @@ void JudgeOtherActions(const TaskDefinition& definition, const TaskName& name, c
                     "its time limit; give them a task of their own unless they belong with the launcher");
 }
 
-TaskName NameOf(const FoundTask& task) { return {task.path, "task " + task.path}; }
-
 }  // namespace
 
 ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string& path, const std::wstring& command,
@@ -277,7 +275,7 @@ void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituati
         const std::wstring copy = CommandRunning(task.definition, situation.launcher, CommandTarget::kAnotherCopy);
         if (copy.empty()) continue;
         report.Task(ReportedTaskOf(task.definition, task.path, copy, false));
-        const TaskName name = NameOf(task);
+        const TaskName name = RegisteredTaskName(task.path);
         TaskFinding(report, Severity::kNote, "task.other-launcher", name,
                     name.text + " runs another launcher, " + Utf8Of(CommandProgram(copy)) + ", not " + launcher);
     }
@@ -295,7 +293,8 @@ void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituati
                                 "): the launcher runs more than once, stopping and starting the same services; delete "
                                 "all but one"));
     }
-    for (const FoundTask* task : running) JudgeTaskSettings(task->definition, NameOf(*task), situation, report);
+    for (const FoundTask* task : running)
+        JudgeTaskSettings(task->definition, RegisteredTaskName(task->path), situation, report);
 }
 
 void JudgeTaskFile(const TaskDefinition& definition, const std::string& file, const TaskSituation& situation,

@@ -24,17 +24,19 @@ struct TaskSituation {
     AccountFacts accounts;
 };
 
-// Findings about a definition that runs the launcher, named name. A start trigger is an enabled boot or logon trigger
-// whose StartBoundary has come and whose EndBoundary has not. task.disabled; task.no-start-trigger (none) and
-// task.fast-startup (boot the only one while Fast Startup is on); task.session-0 (a principal in session 0 and a batch
-// file); for a principal that is not elevated (PrincipalOf), task.service-rights for each listed service that does not
-// grant it what the launcher asks (an error; a warning when the principal may be elevated after all), or whose
-// descriptor cannot be read, and task.not-elevated when the principal is not known; task.battery;
-// task.conditions (RunOnlyIfNetworkAvailable or RunOnlyIfIdle); task.instances (Parallel or
-// StopExisting); task.time-limit (Settings' or a start trigger's limit under the longest run);
-// task.repeats (a Repetition on a start trigger, or a trigger that fires again beside them);
-// task.command-relative (the command that runs it, or the first, is no full path);
-// task.other-actions (a note naming the actions besides the launcher).
+// Findings about a definition that runs the launcher, named name. A start trigger is an enabled
+// boot or logon trigger whose StartBoundary has come and whose EndBoundary has not.
+// task.disabled; task.no-start-trigger (none) and task.fast-startup (boot the only one while
+// Fast Startup is on); task.session-0 (a principal in session 0 and a batch file); for a
+// principal that is not elevated (PrincipalOf), task.service-rights for each listed service that
+// does not grant it what the launcher asks (an error; a warning when the principal may be
+// elevated after all), or whose descriptor cannot be read, and task.not-elevated when the
+// principal is not known; task.battery; task.conditions (RunOnlyIfNetworkAvailable or
+// RunOnlyIfIdle); task.instances (Parallel or StopExisting); task.time-limit (Settings' or a
+// start trigger's limit under the longest run); task.repeats (a Repetition on a start trigger,
+// or a trigger that fires again beside them); task.command-relative (the command that runs it,
+// or the first, is no full path); task.other-actions (a note naming the actions besides the
+// launcher).
 void JudgeTaskSettings(const TaskDefinition& definition, const TaskName& name, const TaskSituation& situation,
                        CheckReport& report);
 
@@ -56,9 +58,9 @@ ReportedTask ReportedTaskOf(const TaskDefinition& definition, const std::string&
 void JudgeRegisteredTasks(const std::vector<FoundTask>& tasks, const TaskSituation& situation,
                           const std::string& unread, CheckReport& report);
 
-// --task FILE: the definition in file (its full path, UTF-8) as if it were registered: task.other-launcher as an
-// error when no Exec action runs the launcher, then JudgeTaskSettings; the definition is added
-// to the report's tasks.
+// --task FILE: the definition in file (its full path, UTF-8) as if it were registered:
+// task.other-launcher as an error when no Exec action runs the launcher, then JudgeTaskSettings;
+// the definition is added to the report's tasks.
 void JudgeTaskFile(const TaskDefinition& definition, const std::string& file, const TaskSituation& situation,
                    CheckReport& report);
 

@@ -38,7 +38,7 @@ std::string Meaning(LONG result)
 void JudgeRun(const TaskRun& run, bool logWritten, const FILETIME& logLastWrite, const FILETIME& windowsStarted,
               CheckReport& report)
 {
-    const TaskName name = {run.path, "task " + run.path};
+    const TaskName name = RegisteredTaskName(run.path);
     if (run.runKnown && logWritten && Ticks(run.run) > Ticks(logLastWrite) + kTaskTimeSlack) {
         const bool sinceStart = Ticks(run.run) >= Ticks(windowsStarted);
         TaskFinding(report, Severity::kError, "last-run.silent", name,
